@@ -1,0 +1,33 @@
+# Orbelune: the two commands of the quick start, and the rest of the developer's tools.
+#   make run    install what is missing, build (Release) and start the program
+#   make test   the same set-up, then every test through ctest
+
+BUILD_DIR ?= build
+BUILD_TYPE ?= Release
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all setup configure build run test bench format clean
+
+all: build
+
+setup:
+	@./tools/setup-deps.sh
+
+configure: setup
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) --parallel $(JOBS)
+
+run: build
+	@$(BUILD_DIR)/orbelune
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	@rm -rf $(BUILD_DIR)

@@ -1,0 +1,21 @@
+#pragma once
+
+class QFont;
+class QWidget;
+
+namespace orbelune {
+
+// The program's fonts: a Song (serif) face as on the Chinese desktops it was drawn for,
+// falling back to whatever CJK face the system has so that Chinese never shows as boxes.
+// Sizes are in pixels because the layout is in pixels: 12 px is 9 pt at 96 dpi.
+QFont songFont(int pixelSize, bool bold = false);
+
+// Font sizes of the window, in pixels at 96 dpi.
+constexpr int defaultFontPx = 12; // 9 pt
+constexpr int greetingFontPx = 16; // 12 pt
+constexpr int ballFontPx = 32; // 24 pt
+
+// Paints a widget white, the background of both windows and their group boxes.
+void makeWhite(QWidget *widget);
+
+} // namespace orbelune

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+namespace orbelune {
+
+class ClickLabel;
+class RandomSource;
+class SvgPicture;
+class TaggedTimer;
+
+// The main window, and the one owner of the program's state: the history list, the seven
+// candidate pools, the ball row, the analysis badge, the two timers and the chosen numbers.
+// Controls keep the names they were designed under, so that every procedure reads like the
+// layout tables it was written from. The members are grouped by subsystem; each group says
+// which file holds its procedures.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // ---- Application shell: src/app/form1.cpp -------------------------------------------
+
+    QGroupBox *Frame1 = nullptr; // history list
+    QGroupBox *Frame2 = nullptr; // analysis result: the ball row
+    QGroupBox *Frame3 = nullptr; // start of an analysis
+    QGroupBox *Frame4 = nullptr; // candidate pools
+
+    QListWidget *List1 = nullptr; // the history rows, one row an item
+    SvgPicture *Image1 = nullptr; // lined paper
+    SvgPicture *Image2 = nullptr; // magnifier over a running figure
+    QPushButton *Command1 = nullptr; // "开 始 分 析"
+    std::array<QListWidget *, 7> ListNumB {}; // candidate pools; 0..5 red, 6 blue
+    std::array<SvgPicture *, 7> ImaRed {}; // ball pictures
+    std::array<QLabel *, 7> CapNum {}; // ball captions over the pictures
+    QLabel *Label1 = nullptr; // greeting
+    SvgPicture *PicFX = nullptr; // analysis badge, above the greeting
+    ClickLabel *Label2 = nullptr; // copyright line, a link to the maker's home page
+    SvgPicture *Picture1 = nullptr; // corner icon of Frame2
+    SvgPicture *Picture2 = nullptr; // corner icon of Frame3
+    SvgPicture *Picture3 = nullptr; // corner icon of Frame4
+    SvgPicture *Picture4 = nullptr; // corner icon of Frame1
+
+    QMenu *Fifle = nullptr; // "菜单"
+    QAction *data = nullptr; // "导入数据"
+    QAction *savejg = nullptr; // "保存结果"
+    QAction *link = nullptr; // separator
+    QAction *exit = nullptr; // "退出"
+    QMenu *caozou = nullptr; // "操作"
+    QAction *start = nullptr; // "开始分析"
+    QAction *stopfx = nullptr; // "停止分析"
+    QMenu *help = nullptr; // "帮助"
+    QAction *about = nullptr; // "关于"
+    QAction *line2 = nullptr; // separator
+    QAction *webgo = nullptr; // "访问主页"
+
+    TaggedTimer *TimSa = nullptr; // stage timer, 500 ms; its tag is the next stage
+    TaggedTimer *Timer1 = nullptr; // validation timer, 10 ms
+
+    void Command1_Click();
+    void start_Click();
+    void exit_Click();
+    void about_Click(); // src/app/form2.cpp
+    void webgo_Click();
+    void Label2_Click();
+
+    // Sets caption p and keeps its accessible name ("红球 1：08") in step with it.
+    void setBallCaption(int p, const QString &caption);
+
+    // ---- Draw engine: src/draw/form1_draw.cpp, src/draw/form1_run.cpp --------------------
+
+    void 初始化彩票球();
+    void 计算奖球(qint16 p, qint16 q);
+    void 计算蓝球();
+    void TimSa_Timer();
+    void stopfx_Click();
+
+    // Entry p of the chosen-number table: 0 before the first run, 999 for a position not
+    // drawn yet in the current run, otherwise the number drawn at p.
+    qint16 chosenNumber(int p) const { return m_chosen.at(std::size_t(p)); }
+
+    // True from the command lock at the start of a run until the run ends or is stopped.
+    bool isRunActive() const;
+
+    // Tests script the draw; the program uses the operating system's generator.
+    void setRandomSource(std::unique_ptr<RandomSource> source);
+
+    // ---- History data and results: src/history/form1_sweep.cpp, src/history/form1_files.cpp
+
+    void Timer1_Timer();
+    void data_Click();
+    void 导入数据(const QString &path);
+    void savejg_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildFrames(QWidget *client);
+    void buildBallRow();
+    void buildMenus();
+    void describeForAccessibility();
+    void setTabOrderOfControls();
+    void loadShippedHistory();
+
+    void 锁定命令();
+    void 结束分析();
+    void setLockedCommandsEnabled(bool enabled);
+
+    std::array<qint16, 7> m_chosen {};
+    std::unique_ptr<RandomSource> m_random;
+
+    // Set once the window is closing: a handler that was inside a yield when the user closed
+    // the window must not carry on with a run.
+    bool m_closing = false;
+
+    // Counts starts and stops, so that a start whose yield saw a stop knows it was cancelled.
+    quint64 m_runSerial = 0;
+};
+
+} // namespace orbelune

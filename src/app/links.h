@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QUrl>
+
+#include <functional>
+
+namespace orbelune {
+
+// The only two web addresses the program knows.
+inline constexpr char makerHomePage[] = "http://www.quellmark.com/";
+inline constexpr char lotteryWebsite[] = "https://www.cwl.gov.cn/";
+
+// Hands an address to the desktop's default browser. A link that cannot be opened (no
+// browser, no handler) fails silently: the user simply sees no browser appear.
+void openWebAddress(const QUrl &address);
+
+// Tests replace the real opener; an empty opener restores it.
+using UrlOpener = std::function<bool(const QUrl &)>;
+void setUrlOpener(UrlOpener opener);
+
+} // namespace orbelune

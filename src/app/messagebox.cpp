@@ -1,0 +1,50 @@
+#include "app/messagebox.h"
+
+#include <QMessageBox>
+
+namespace orbelune {
+
+namespace {
+
+MessageBoxHandler &handler()
+{
+    static MessageBoxHandler current;
+    return current;
+}
+
+void showRealMessageBox(const MessageBoxRequest &request)
+{
+    QMessageBox box(request.icon == MessageIcon::Warning ? QMessageBox::Warning
+                                                         : QMessageBox::NoIcon,
+                    request.title, QString(), QMessageBox::Ok, request.parent);
+    // The text may quote a history row, which is whatever a file held: never let it be read
+    // as markup. Qt's labels break lines at LF, so CR LF pairs are shown as one break.
+    box.setTextFormat(Qt::PlainText);
+    QString shown = request.text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    box.setText(shown);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+} // namespace
+
+void showMessageBox(const MessageBoxRequest &request)
+{
+    if (handler())
+        handler()(request);
+    else
+        showRealMessageBox(request);
+}
+
+void setMessageBoxHandler(MessageBoxHandler newHandler)
+{
+    handler() = std::move(newHandler);
+}
+
+QString applicationTitle()
+{
+    return QStringLiteral("Orbelune");
+}
+
+} // namespace orbelune

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+class QSvgRenderer;
+
+namespace orbelune {
+
+// A still picture drawn from its vector source at whatever scale the screen has, so that it
+// stays sharp; it is exactly the size of its picture and has a transparent background.
+class SvgPicture : public QWidget
+{
+public:
+    SvgPicture(const QString &resource, QWidget *parent);
+
+    QString resource() const { return m_resource; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString m_resource;
+    QSvgRenderer *m_renderer;
+};
+
+} // namespace orbelune

@@ -1,0 +1,99 @@
+// The pure rules of the draw: the ball caption, the index of the candidate thrown out, and
+// the random values behind it.
+
+#include "draw/caption.h"
+#include "draw/elimination.h"
+#include "draw/randomsource.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+using namespace orbelune;
+
+class TestDraw : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void caption_data();
+    void caption();
+    void index_data();
+    void index();
+    void indexNeverReachesPoolSize();
+    void engineValuesStayBelowOne();
+};
+
+void TestDraw::caption_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("expected");
+    QTest::addRow("1 gets a leading zero") << 1 << "01";
+    QTest::addRow("9, the last with a zero") << 9 << "09";
+    QTest::addRow("10, the first without") << 10 << "10";
+    QTest::addRow("16, highest blue") << 16 << "16";
+    QTest::addRow("33, highest red") << 33 << "33";
+    QTest::addRow("0 is below 10 too") << 0 << "00";
+}
+
+void TestDraw::caption()
+{
+    QFETCH(int, number);
+    QFETCH(QString, expected);
+    QCOMPARE(ballCaption(qint16(number)), expected);
+}
+
+void TestDraw::index_data()
+{
+    const float belowOne = std::nextafter(1.0f, 0.0f);
+    const float belowHalf = std::nextafter(0.5f, 0.0f);
+    QTest::addColumn<int>("n");
+    QTest::addColumn<float>("r");
+    QTest::addColumn<int>("expected");
+    QTest::addRow("r = 0 takes the first") << 33 << 0.0f << 0;
+    QTest::addRow("largest float below 1 takes the last of 33") << 33 << belowOne << 32;
+    QTest::addRow("largest float below 1 takes the last of 16") << 16 << belowOne << 15;
+    QTest::addRow("n = 2, just below one half: first") << 2 << belowHalf << 0;
+    QTest::addRow("n = 2, one half: second") << 2 << 0.5f << 1;
+    QTest::addRow("n = 1 always the only one") << 1 << belowOne << 0;
+    QTest::addRow("n = 3, one third as a float") << 3 << (1.0f / 3.0f) << 1;
+}
+
+void TestDraw::index()
+{
+    QFETCH(int, n);
+    QFETCH(float, r);
+    QFETCH(int, expected);
+    QCOMPARE(int(eliminationIndex(qint16(n), r)), expected);
+}
+
+void TestDraw::indexNeverReachesPoolSize()
+{
+    // Rounding the product back to a float would give n for values close to 1.
+    for (int n = 1; n <= 33; ++n) {
+        float r = 1.0f;
+        for (int i = 0; i < 64; ++i) {
+            r = std::nextafter(r, 0.0f);
+            const int k = eliminationIndex(qint16(n), r);
+            QVERIFY2(k >= 0 && k < n, qPrintable(QStringLiteral("n=%1 k=%2").arg(n).arg(k)));
+        }
+    }
+}
+
+void TestDraw::engineValuesStayBelowOne()
+{
+    // A value rounded from a double could become 1.0f; the engine's values never do.
+    EngineRandomSource source(12345);
+    float highest = 0.0f;
+    for (int i = 0; i < 200000; ++i) {
+        const float r = source.next();
+        QVERIFY(r >= 0.0f);
+        QVERIFY(r < 1.0f);
+        highest = std::max(highest, r);
+    }
+    QVERIFY(highest > 0.999f);
+}
+
+QTEST_GUILESS_MAIN(TestDraw)
+#include "tst_draw.moc"

@@ -1,0 +1,44 @@
+#!/bin/sh
+# Installs the Debian packages that building, running and testing Orbelune need, and only
+# when one of them is missing: with everything present this takes a few milliseconds and
+# never calls apt-get. Root runs apt-get directly; anyone else goes through sudo.
+set -eu
+
+packages="
+build-essential
+cmake
+ninja-build
+qt6-base-dev
+qt6-svg-dev
+libqt6svg6
+fonts-noto-cjk
+xvfb
+xauth
+"
+
+missing=""
+for package in $packages; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+    [ "$status" = "installed" ] || missing="$missing $package"
+done
+[ -z "$missing" ] && exit 0
+
+if ! command -v apt-get >/dev/null 2>&1; then
+    echo "setup: these packages are missing and this system has no apt-get:$missing" >&2
+    echo "setup: install their equivalents by hand, then run make again." >&2
+    exit 1
+fi
+
+echo "setup: installing$missing"
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=""
+elif command -v sudo >/dev/null 2>&1; then
+    as_root="sudo"
+else
+    echo "setup: installing packages needs root, and sudo is not available." >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+$as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+# shellcheck disable=SC2086
+$as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
