@@ -48,6 +48,7 @@ private slots:
 
     void opensWithShippedHistory();
     void opensIdle();
+    void fixedClientArea();
     void ballRowShowsEights();
     void menuBarAsDesigned();
     void layoutInPixels_data();
@@ -113,6 +114,22 @@ void TestForm1::opensIdle()
         QCOMPARE(m_form->chosenNumber(p), qint16(0));
         QCOMPARE(m_form->ListNumB[std::size_t(p)]->count(), 0);
     }
+}
+
+void TestForm1::fixedClientArea()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    // The controls' area below the menu bar, and a window that cannot be resized or
+    // maximised.
+    QCOMPARE(m_form->centralWidget()->size(), QSize(662, 470));
+    QCOMPARE(m_form->centralWidget()->y(), m_form->menuBar()->height());
+    QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
+    const Qt::WindowFlags flags = m_form->windowFlags();
+    QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QCOMPARE(m_form->palette().color(QPalette::Window), QColor(Qt::white));
 }
 
 void TestForm1::ballRowShowsEights()
