@@ -1,8 +1,10 @@
 # Orbelune: the two commands of the quick start, and the rest of the developer's tools.
 #   make run    install what is missing, build (Release) and start the program
 #   make test   the same set-up, then every test through ctest
+#   make bench  the timings of the sweep and of a whole run, in its own Release build
 
 BUILD_DIR ?= build
+BENCH_DIR ?= build-bench
 BUILD_TYPE ?= Release
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -26,8 +28,14 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
 
+bench: setup
+	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DORBELUNE_BUILD_BENCHMARKS=ON -DORBELUNE_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(BENCH_DIR) --parallel $(JOBS) --target orbelune_bench
+	@QT_QPA_PLATFORM=offscreen $(BENCH_DIR)/orbelune_bench
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) $(BENCH_DIR)

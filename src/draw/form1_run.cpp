@@ -9,18 +9,27 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace orbelune {
 
 void Form1::Command1_Click()
 {
+    // The lock keeps both start commands disabled during a run; a click that still reaches
+    // here (queued before the lock, or made by code) must not start a second one.
+    if (isRunActive())
+        return;
     锁定命令();
     初始化彩票球();
 }
 
 void Form1::start_Click()
 {
+    if (isRunActive())
+        return;
     锁定命令();
     初始化彩票球();
 }
@@ -54,8 +63,9 @@ void Form1::初始化彩票球()
     // starts. A stop, or the close of the window, handled here cancels this start; a new
     // start made in the meantime owns the run from then on.
     const quint64 serial = ++m_runSerial;
+    const QPointer<Form1> alive(this);
     QCoreApplication::processEvents();
-    if (m_closing || serial != m_runSerial)
+    if (!alive || m_closing || serial != m_runSerial)
         return;
 
     PicFX->show();

@@ -1,0 +1,126 @@
+#include "history/historyrow.h"
+
+#include "history/fieldvalue.h"
+
+#include <array>
+
+namespace orbelune {
+
+namespace {
+
+constexpr double redLimit = 34.0;
+constexpr double blueLimit = 17.0;
+
+bool isBlankOnly(QStringView row)
+{
+    // Only the plain blank counts here: a row of tabs is not empty and is checked.
+    for (QChar c : row) {
+        if (c != u' ')
+            return false;
+    }
+    return true;
+}
+
+int twoDigits(QStringView row, qsizetype at)
+{
+    const char16_t tens = row[at].unicode();
+    const char16_t ones = row[at + 1].unicode();
+    if (tens < u'0' || tens > u'9' || ones < u'0' || ones > u'9')
+        return -1;
+    return (tens - u'0') * 10 + (ones - u'0');
+}
+
+} // namespace
+
+std::optional<RowVerdict> checkTwoDigitRow(QStringView row)
+{
+    // "dd,dd,dd,dd,dd,dd dd": six fields, the last holding exactly two parts, every value a
+    // plain two-digit number, so nothing can be missing or too large.
+    if (row.size() != 20)
+        return std::nullopt;
+    std::array<int, 7> values {};
+    for (qsizetype i = 0; i < 7; ++i) {
+        const qsizetype at = i * 3;
+        values[std::size_t(i)] = twoDigits(row, at);
+        if (values[std::size_t(i)] < 0)
+            return std::nullopt;
+        if (i < 6 && row[at + 2] != (i < 5 ? u',' : u' '))
+            return std::nullopt;
+    }
+    for (std::size_t i = 0; i < 6; ++i) {
+        if (values[i] >= 34)
+            return RowVerdict::Malformed;
+    }
+    return values[6] >= 17 ? RowVerdict::Malformed : RowVerdict::Passes;
+}
+
+RowVerdict checkHistoryRowGeneral(QStringView row)
+{
+    if (isBlankOnly(row))
+        return RowVerdict::Blank;
+
+    // Fields after the sixth are never looked at.
+    std::array<QStringView, 6> fields;
+    qsizetype fieldCount = 0;
+    qsizetype start = 0;
+    while (fieldCount < 6) {
+        const qsizetype comma = row.indexOf(u',', start);
+        if (comma < 0) {
+            fields[std::size_t(fieldCount++)] = row.mid(start);
+            break;
+        }
+        fields[std::size_t(fieldCount++)] = row.mid(start, comma - start);
+        start = comma + 1;
+    }
+    if (fieldCount < 5)
+        return RowVerdict::Error;
+
+    // All five red values are read before any is compared, so a value too large counts even
+    // when an earlier one is already out of range.
+    bool redTooHigh = false;
+    for (std::size_t i = 0; i < 5; ++i) {
+        const std::optional<double> value = readFieldValue(fields[i]);
+        if (!value)
+            return RowVerdict::Error;
+        redTooHigh = redTooHigh || *value >= redLimit;
+    }
+    if (redTooHigh)
+        return RowVerdict::Malformed;
+    if (fieldCount < 6)
+        return RowVerdict::Error;
+
+    // The sixth field holds the sixth red and the blue, separated by a blank; parts after
+    // the second are not looked at.
+    const QStringView last = fields[5];
+    const qsizetype blank = last.indexOf(u' ');
+    if (blank < 0)
+        return RowVerdict::Error;
+    const qsizetype nextBlank = last.indexOf(u' ', blank + 1);
+    const QStringView p0 = last.left(blank);
+    const QStringView p1
+        = nextBlank < 0 ? last.mid(blank + 1) : last.mid(blank + 1, nextBlank - blank - 1);
+    const std::optional<double> red = readFieldValue(p0);
+    const std::optional<double> blue = readFieldValue(p1);
+    if (!red || !blue)
+        return RowVerdict::Error;
+    return *red >= redLimit || *blue >= blueLimit ? RowVerdict::Malformed : RowVerdict::Passes;
+}
+
+RowVerdict checkHistoryRow(QStringView row)
+{
+    if (const std::optional<RowVerdict> quick = checkTwoDigitRow(row))
+        return *quick;
+    return checkHistoryRowGeneral(row);
+}
+
+QString rowFormatMessage(QStringView row)
+{
+    QString text = QStringLiteral("错误的数据格式！\r\n"
+                                  "参考格式：红球,红球,红球,红球,红球 蓝球\r\n"
+                                  "例如：10,11,12,15,26,29 09\r\n"
+                                  "\r\n");
+    text.append(row);
+    return text;
+}
+
+} // namespace orbelune

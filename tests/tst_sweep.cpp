@@ -1,0 +1,269 @@
+// The validation sweep on the main window: which rows stop the run, what the user is told,
+// where the selection ends, and what may happen while the sweep hands control out.
+
+#include "app/form1.h"
+#include "app/messagebox.h"
+#include "app/taggedtimer.h"
+#include "history/historyrow.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+#include <functional>
+
+using namespace orbelune;
+
+namespace {
+
+// One message box as the sweep asked for it, and the window at that moment.
+struct Shown
+{
+    MessageBoxRequest request;
+    int selectedRow = -1;
+    bool runActive = false;
+    QString stageTag;
+};
+
+const QString malformedSentinel = QStringLiteral("01,02,03,04,05,06 99");
+
+} // namespace
+
+class TestSweep : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void singleRow_data();
+    void singleRow();
+    void twoMalformedRowsInOneTick();
+    void emptyListLetsRunGoOn();
+    void completeSweepSelectsLastRow();
+    void eventsDuringSweepYield_data();
+    void eventsDuringSweepYield();
+    void windowClosedWhileMessageOpen();
+    void listEmptiedBehindMessage();
+
+private:
+    // Starts a run over an empty list, so that no stray tick in the start's yield sees the
+    // rows, then puts the rows in.
+    void startRunWithRows(const QStringList &rows);
+
+    Form1 *m_form = nullptr;
+    QList<Shown> m_shown;
+    std::function<void()> m_onShown;
+};
+
+void TestSweep::init()
+{
+    m_form = new Form1;
+    m_shown.clear();
+    m_onShown = nullptr;
+    setMessageBoxHandler([this](const MessageBoxRequest &request) {
+        m_shown.append(
+            { request, m_form->List1->currentRow(), m_form->isRunActive(), m_form->TimSa->tag() });
+        if (m_onShown)
+            m_onShown();
+    });
+}
+
+void TestSweep::cleanup()
+{
+    setMessageBoxHandler({});
+    delete m_form;
+    m_form = nullptr;
+}
+
+void TestSweep::startRunWithRows(const QStringList &rows)
+{
+    m_form->List1->clear();
+    m_form->Command1_Click();
+    m_form->List1->addItems(rows);
+}
+
+void TestSweep::singleRow_data()
+{
+    // Each row is followed by a malformed one: a row that passes leaves one message (the
+    // follower's), the normal path two, the error path one, its own.
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("outcome");
+    const QString passes = QStringLiteral("passes");
+    const QString malformed = QStringLiteral("malformed");
+    const QString error = QStringLiteral("error path");
+
+    QTest::addRow("typical row") << "10,11,12,15,26,29 09" << passes;
+    QTest::addRow("lowest and highest blue") << "01,02,03,04,05,06 16" << passes;
+    QTest::addRow("no lower bound") << "00,00,00,00,00,00 00" << passes;
+    QTest::addRow("negative values pass") << "-5,01,02,03,04,05 06" << passes;
+    QTest::addRow("no duplicate check") << "01,01,01,01,01,01 01" << passes;
+    QTest::addRow("no order check") << "33,32,31,30,29,28 16" << passes;
+    QTest::addRow("two digits not required") << "1,2,3,4,5,6 7" << passes;
+    QTest::addRow("33.9 is below 34") << "33.9,01,02,03,04,05 06" << passes;
+    QTest::addRow("letters read as 0") << "a,b,c,d,e,f g" << passes;
+    QTest::addRow("seventh field not looked at") << "01,02,03,04,05,06 07,99" << passes;
+    QTest::addRow("third part not looked at") << "01,02,03,04,05,06 07 08" << passes;
+    QTest::addRow("two blanks: empty blue reads 0") << "01,02,03,04,05,06  40" << passes;
+    QTest::addRow("blank first: empty sixth red, blue 06") << "01,02,03,04,05, 06 40" << passes;
+    QTest::addRow("1 blank 2 reads as 12") << "1 2,01,02,03,04,05 06" << passes;
+    QTest::addRow("sixth field one blank") << "01,02,03,04,05, " << passes;
+    QTest::addRow("empty row skipped") << "" << passes;
+    QTest::addRow("blank row skipped") << "     " << passes;
+    QTest::addRow("first red 34") << "34,01,02,03,04,05 06" << malformed;
+    QTest::addRow("sixth red 34") << "01,02,03,04,05,34 06" << malformed;
+    QTest::addRow("blue 17") << "01,02,03,04,05,06 17" << malformed;
+    QTest::addRow("&H22 reads as 34") << "&H22,01,02,03,04,05 06" << malformed;
+    QTest::addRow("five fields, one of 34 or more") << "01,02,03,04,40" << malformed;
+    QTest::addRow("no blank in the sixth field") << "01,02,03,04,05,06" << error;
+    QTest::addRow("fewer than five fields") << "01,02,03,04" << error;
+    QTest::addRow("five fields, sixth missing") << "01,02,03,04,05" << error;
+    QTest::addRow("tabs only are not blank") << "\t\t" << error;
+    QTest::addRow("number too large for a double") << "1E400,01,02,03,04,05 06" << error;
+}
+
+void TestSweep::singleRow()
+{
+    QFETCH(QString, row);
+    QFETCH(QString, outcome);
+    startRunWithRows({ row, malformedSentinel });
+    QVERIFY(m_form->isRunActive());
+    m_form->Timer1_Timer();
+
+    QStringList quoted;
+    for (const Shown &shown : std::as_const(m_shown)) {
+        QCOMPARE(shown.request.title, QStringLiteral("Orbelune"));
+        QCOMPARE(shown.request.icon, MessageIcon::None);
+        QCOMPARE(shown.request.parent, m_form);
+        // The run was stopped before the user is told.
+        QVERIFY(!shown.runActive);
+        QCOMPARE(shown.request.text,
+                 rowFormatMessage(m_form->List1->item(shown.selectedRow)->text()));
+        quoted << m_form->List1->item(shown.selectedRow)->text();
+    }
+    if (outcome == "passes")
+        QCOMPARE(quoted, QStringList { malformedSentinel });
+    else if (outcome == "malformed")
+        QCOMPARE(quoted, (QStringList { row, malformedSentinel }));
+    else
+        QCOMPARE(quoted, QStringList { row });
+    // The error path leaves its row selected; otherwise the sweep ends on the last row.
+    QCOMPARE(m_form->List1->currentRow(), outcome == "error path" ? 0 : 1);
+    QVERIFY(!m_form->isRunActive());
+    QVERIFY(!m_form->Timer1->isActive());
+    QVERIFY(!m_form->TimSa->isActive());
+}
+
+void TestSweep::twoMalformedRowsInOneTick()
+{
+    startRunWithRows({ "01,02,03,04,05,06 07", "34,01,02,03,04,05 06", "01,02,03,04,05,06 08",
+                       "01,02,03,04,05,06 17", "01,02,03,04,05,06 09" });
+    m_form->TimSa->setTag(QStringLiteral("4"));
+    // After the first message, make the window look busy again: only a second stop can
+    // put it back to rest before the second message.
+    m_onShown = [this] {
+        m_form->TimSa->setTag(QStringLiteral("7"));
+        m_form->Command1->setEnabled(false);
+    };
+    m_form->Timer1_Timer();
+
+    QCOMPARE(m_shown.size(), 2);
+    QCOMPARE(m_shown[0].selectedRow, 1);
+    QCOMPARE(m_shown[1].selectedRow, 3);
+    QVERIFY(m_shown[0].request.text.endsWith("\r\n\r\n34,01,02,03,04,05 06"));
+    QVERIFY(m_shown[1].request.text.endsWith("\r\n\r\n01,02,03,04,05,06 17"));
+    for (const Shown &shown : std::as_const(m_shown)) {
+        QCOMPARE(shown.stageTag, QStringLiteral("0"));
+        QVERIFY(!shown.runActive);
+    }
+    QCOMPARE(m_form->List1->currentRow(), 4);
+}
+
+void TestSweep::emptyListLetsRunGoOn()
+{
+    startRunWithRows({});
+    m_form->Timer1_Timer();
+    QVERIFY(m_shown.isEmpty());
+    QVERIFY(m_form->isRunActive());
+    QVERIFY(m_form->Timer1->isActive());
+    QCOMPARE(m_form->List1->currentRow(), -1);
+}
+
+void TestSweep::completeSweepSelectsLastRow()
+{
+    // The shipped rows all pass; a blank last row is still where the sweep ends.
+    m_form->Command1_Click();
+    m_form->Timer1_Timer();
+    QVERIFY(m_shown.isEmpty());
+    QVERIFY(m_form->isRunActive());
+    QCOMPARE(m_form->List1->currentRow(), 876);
+
+    m_form->List1->addItem(QStringLiteral("   "));
+    m_form->List1->setCurrentRow(5);
+    m_form->Timer1_Timer();
+    QCOMPARE(m_form->List1->currentRow(), 877);
+    QVERIFY(m_shown.isEmpty());
+}
+
+void TestSweep::eventsDuringSweepYield_data()
+{
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<bool>("swept");
+    QTest::addRow("stop: the sweep still runs") << "stop" << true;
+    QTest::addRow("last stage tick ends the run: the sweep still runs") << "last stage" << true;
+    QTest::addRow("window closed: no sweep") << "close" << false;
+}
+
+void TestSweep::eventsDuringSweepYield()
+{
+    QFETCH(QString, event);
+    QFETCH(bool, swept);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    startRunWithRows({ "01,02,03,04,05,06 07", "01,02,03,04,05,06 08" });
+    m_form->TimSa->setTag(QStringLiteral("9"));
+    QMetaObject::invokeMethod(
+        m_form,
+        [this, event] {
+            if (event == "stop")
+                m_form->stopfx_Click();
+            else if (event == "last stage")
+                m_form->TimSa_Timer();
+            else
+                m_form->close();
+        },
+        Qt::QueuedConnection);
+    m_form->Timer1_Timer();
+
+    QVERIFY(!m_form->isRunActive() || event == "close");
+    QVERIFY(!m_form->Timer1->isActive());
+    QCOMPARE(m_form->List1->currentRow(), swept ? 1 : -1);
+    QVERIFY(m_shown.isEmpty());
+}
+
+void TestSweep::windowClosedWhileMessageOpen()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    startRunWithRows({ "34,01,02,03,04,05 06", "35,01,02,03,04,05 06" });
+    m_onShown = [this] { m_form->close(); };
+    m_form->Timer1_Timer();
+    QCOMPARE(m_shown.size(), 1);
+    QVERIFY(!m_form->isVisible());
+    QVERIFY(!m_form->Timer1->isActive());
+    QVERIFY(!m_form->TimSa->isActive());
+}
+
+void TestSweep::listEmptiedBehindMessage()
+{
+    startRunWithRows({ "34,01,02,03,04,05 06", "35,01,02,03,04,05 06", "01,02,03,04,05,06 07" });
+    m_onShown = [this] { m_form->List1->clear(); };
+    m_form->Timer1_Timer();
+    QCOMPARE(m_shown.size(), 1);
+    QCOMPARE(m_form->List1->count(), 0);
+    QCOMPARE(m_form->List1->currentRow(), -1);
+}
+
+QTEST_MAIN(TestSweep)
+#include "tst_sweep.moc"
