@@ -1,18 +1,51 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class QWidget;
 
 namespace orbelune {
 
-// Asks for an existing file to open. Returns its path, or empty text when the user cancelled.
+// Asks for an existing file to open. The filter list offers "文本文件(*.txt)" with pattern,
+// then "所有文件(*.*)". Returns the path (the first one when multi is 1 and several were
+// chosen), or empty text when the user cancelled.
 QString ShowOpenDialog(QWidget *owner, const QString &title, const QString &pattern, qint32 multi,
                        qint32 n);
 
-// Asks for a file name to save to. Returns the path, ending in "txt", or empty text when the
-// user cancelled.
+// Asks for a file name to save to; filter holds NUL-separated description and pattern pairs.
+// Choosing an existing file asks no question. Returns the path, with ".txt" appended unless
+// it ends in txt, or empty text when the user cancelled.
 QString ShowSaveDialog(QWidget *owner, const QString &title, const QString &filter,
                        const QString &initialDir);
+
+// What a file dialog is asked to show, for the seam below.
+struct FileDialogRequest
+{
+    enum class Kind { Open, Save };
+
+    Kind kind = Kind::Open;
+    QWidget *owner = nullptr;
+    QString title;
+    QStringList nameFilters; // in Qt's syntax, "description (patterns)"
+    QString initialDir;
+    bool multiple = false;
+};
+
+// Returns the chosen path, or empty text for a cancel.
+using FileDialogHandler = std::function<QString(const FileDialogRequest &)>;
+
+// A test cannot click a real dialog, so it answers through a handler of its own; an empty
+// handler restores the real dialogs.
+void setFileDialogHandler(FileDialogHandler handler);
+
+// The dialogs have no owner, so the window stays usable while one is open. Only one is open
+// at a time: asking for another raises the open one and returns empty text at once.
+bool isFileDialogOpen();
+
+// Closes the open file dialog, if any, as a cancel: its caller gets empty text.
+void closeFileDialog();
 
 } // namespace orbelune

@@ -2,19 +2,175 @@
 
 #include "app/form1.h"
 
+#include "app/messagebox.h"
+#include "history/filedialogs.h"
+#include "history/historytext.h"
+#include "history/resultfile.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QStandardPaths>
+
 namespace orbelune {
+
+namespace {
+
+// The file dialogs have no owner, so the window stays usable while one is open and the user
+// may close it. The dialog then goes with it, which lets the program end, and the command
+// that was waiting for the dialog returns as after a cancel.
+class CloseDialogWithWindow : public QObject
+{
+public:
+    explicit CloseDialogWithWindow(QWidget *window)
+        : m_window(window)
+    {
+        window->installEventFilter(this);
+        connect(window, &QObject::destroyed, this, [] { closeFileDialog(); });
+    }
+
+    ~CloseDialogWithWindow() override
+    {
+        if (m_window)
+            m_window->removeEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Close)
+            closeFileDialog();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QPointer<QWidget> m_window;
+};
+
+void warn(QWidget *parent, const QStringList &lines)
+{
+    showMessageBox(
+        { parent, applicationTitle(), lines.join(QLatin1String("\r\n")), MessageIcon::Warning });
+}
+
+// The save dialog opens on drive D on Windows, where the program has always put its results;
+// elsewhere, and on a Windows without drive D, in the user's documents.
+QString resultFolder()
+{
+#ifdef Q_OS_WIN
+    if (QFileInfo(QStringLiteral("d:/")).isDir())
+        return QStringLiteral("d:\\");
+#endif
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
+
+// A row quoted in a message: a row can be as long as a whole file.
+QString quotedRow(const QString &row)
+{
+    constexpr qsizetype shown = 60;
+    return row.size() <= shown ? row : row.left(shown) + QStringLiteral("…");
+}
+
+} // namespace
 
 void Form1::data_Click()
 {
+    const QPointer<Form1> window(this);
+    QString path;
+    {
+        CloseDialogWithWindow closeWithWindow(this);
+        path = ShowOpenDialog(nullptr, QStringLiteral("请选择要导入的彩票数据文件"),
+                              QStringLiteral("*.txt"), 0, 255);
+    }
+    // While the dialog was open the window may have been closed, or a run started; the run
+    // locks the command, and the list must not change under it.
+    if (!window || m_closing || path.isEmpty())
+        return;
+    if (isRunActive()) {
+        warn(this,
+             { QStringLiteral("正在分析，不能导入数据。"),
+               QStringLiteral("请在分析结束后再导入。") });
+        return;
+    }
+    导入数据(path);
 }
 
 void Form1::导入数据(const QString &path)
 {
-    Q_UNUSED(path);
+    // The whole file is read and checked first: a file that cannot be imported leaves the
+    // list as it was.
+    const HistoryFileText file = readHistoryFile(path);
+    if (!file.ok()) {
+        warn(this,
+             { QStringLiteral("无法导入数据文件："), QDir::toNativeSeparators(path), file.error,
+               QStringLiteral("往期数据列表没有改动。") });
+        return;
+    }
+    List1->clear();
+    List1->addItems(file.rows);
+    List1->setCurrentItem(nullptr);
+    List1->clearSelection();
 }
 
 void Form1::savejg_Click()
 {
+    const QPointer<Form1> window(this);
+    QString path;
+    {
+        CloseDialogWithWindow closeWithWindow(this);
+        const QChar nul(u'\0');
+        path = ShowSaveDialog(nullptr, QStringLiteral("保存运算出来的彩球结果"),
+                              QStringLiteral("文本文件 (*.txt)") + nul + QStringLiteral("*.txt"),
+                              resultFolder());
+    }
+    if (!window || m_closing || path.isEmpty())
+        return;
+    if (isRunActive()) {
+        warn(this,
+             { QStringLiteral("正在分析，不能保存结果。"),
+               QStringLiteral("请在分析结束后再保存。") });
+        return;
+    }
+
+    QStringList captions;
+    for (const QLabel *caption : CapNum)
+        captions.append(caption->text());
+    QStringList rows;
+    rows.reserve(List1->count());
+    for (int i = 0; i < List1->count(); ++i)
+        rows.append(List1->item(i)->text());
+
+    const bool existed = QFileInfo::exists(path);
+    const QString untouched
+        = existed ? QStringLiteral("原有的文件没有改动。") : QStringLiteral("没有写入任何内容。");
+    const QString shownPath = QDir::toNativeSeparators(path);
+
+    // The file is GBK text. A row imported from a Unicode file may hold a character that GBK
+    // cannot hold; writing "?" in its place would silently make the file differ from the list,
+    // so nothing is written and the row is named.
+    const ResultFileBytes result = encodeResultFile(captions, rows);
+    if (result.unencodableLine > 0) {
+        const QString where = result.unencodableLine == 1
+            ? QStringLiteral("彩球号码含有 GBK 编码不能表示的字符：")
+            : QStringLiteral("往期数据列表第 %1 行含有 GBK 编码不能表示的字符：")
+                  .arg(result.unencodableLine - 1);
+        const QString line = result.unencodableLine == 1 ? ballText(captions)
+                                                         : rows.at(result.unencodableLine - 2);
+        warn(this,
+             { QStringLiteral("无法保存结果文件："), shownPath,
+               QStringLiteral("结果文件使用 GBK 编码，") + where, quotedRow(line), untouched });
+        return;
+    }
+
+    const QString error = writeWholeFile(path, result.bytes);
+    if (!error.isEmpty())
+        warn(this, { QStringLiteral("无法保存结果文件："), shownPath, error, untouched });
 }
 
 } // namespace orbelune

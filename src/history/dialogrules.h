@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace orbelune {
+
+// The save dialog's rule for the chosen name: when its last three characters, lower-cased,
+// are not "txt", ".txt" is appended (result → result.txt, result.doc → result.doc.txt;
+// RESULT.TXT and resulttxt stay). Empty text stays empty.
+QString withTxtEnding(const QString &path);
+
+// The open dialog's filter list for pattern, as the program has always built it: pairs of a
+// description and a pattern, each ended by NUL: "文本文件(*.txt)", pattern, "所有文件(*.*)",
+// "*.*".
+QString openDialogFilterList(const QString &pattern);
+
+// Turns a filter list of NUL-separated description and pattern pairs into Qt's name filters,
+// "description (patterns)". Patterns separated by ";" are separated by blanks, and "*.*",
+// which means every file, becomes "*". A missing last pattern counts as "*".
+QStringList qtNameFilters(const QString &filterList);
+
+} // namespace orbelune

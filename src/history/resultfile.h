@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace orbelune {
+
+// The text that opens the result file, followed directly by the ball text.
+QString resultHeading();
+
+// The ball text of seven captions: c0,c1,c2,c3,c4,c5 c6. Captions are taken as they are;
+// missing ones count as empty.
+QString ballText(const QStringList &captions);
+
+// The whole result file as text: the heading and the ball text on the first line, then
+// every row exactly as given, every line ended by CR LF.
+QString resultFileText(const QStringList &captions, const QStringList &rows);
+
+// The result file in GBK. When a line holds a character that GBK cannot hold, bytes is
+// empty and unencodableLine is that line's number in the file (1 is the heading line, 2 the
+// first row); otherwise unencodableLine is 0.
+struct ResultFileBytes
+{
+    QByteArray bytes;
+    qsizetype unencodableLine = 0;
+};
+ResultFileBytes encodeResultFile(const QStringList &captions, const QStringList &rows);
+
+// Replaces the file at path with bytes, or creates it, through a temporary file that takes
+// its place only once everything is written: a failed write leaves path as it was. Returns
+// empty text on success, otherwise the reason for the user.
+QString writeWholeFile(const QString &path, const QByteArray &bytes);
+
+} // namespace orbelune

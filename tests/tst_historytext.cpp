@@ -1,0 +1,298 @@
+// Reading history files, the save dialog's name rule and the result text: the pure logic.
+
+#include "history/dialogrules.h"
+#include "history/historytext.h"
+#include "history/resultfile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace orbelune;
+
+namespace {
+
+QByteArray gbk(const char16_t *text)
+{
+    return encodeGbk(QString::fromUtf16(text));
+}
+
+QByteArray rowsOf(int count, const QByteArray &row)
+{
+    QByteArray bytes;
+    bytes.reserve(count * (row.size() + 2));
+    for (int i = 0; i < count; ++i)
+        bytes += row + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+class TestHistoryText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void splitsLines_data();
+    void splitsLines();
+    void savedNameEndsInTxt_data();
+    void savedNameEndsInTxt();
+    void filterListsInQtSyntax_data();
+    void filterListsInQtSyntax();
+
+    void decodesByMark_data();
+    void decodesByMark();
+    void refusesWhatIsNoHistoryText_data();
+    void refusesWhatIsNoHistoryText();
+    void acceptsFullList();
+    void readRefusesHugeFileAtOnce();
+
+    void resultText_data();
+    void resultText();
+    void namesLineGbkCannotHold_data();
+    void namesLineGbkCannotHold();
+};
+
+void TestHistoryText::splitsLines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("rows");
+
+    QTest::addRow("three lines ended by CR LF") << "a\r\nb\r\nc\r\n"
+                                                << QStringList { "a", "b", "c" };
+    QTest::addRow("LF only: one row holding the LFs") << "a\nb\nc\n" << QStringList { "a\nb\nc\n" };
+    QTest::addRow("last line without terminator") << "a\r\nb" << QStringList { "a", "b" };
+    QTest::addRow("lone CR ends a line") << "a\rb\r" << QStringList { "a", "b" };
+    QTest::addRow("empty line in the middle") << "a\r\n\r\nb\r\n" << QStringList { "a", "", "b" };
+    QTest::addRow("empty text gives no row") << "" << QStringList {};
+    QTest::addRow("a terminator alone is one empty row") << "\r\n" << QStringList { "" };
+    QTest::addRow("CR CR LF: an empty row between") << "a\r\r\nb" << QStringList { "a", "", "b" };
+    QTest::addRow("LF CR: the LF stays in the row") << "a\n\rb" << QStringList { "a\n", "b" };
+    QTest::addRow("blanks are kept")
+        << "  a  \r\n \r\n\tb\t" << QStringList { "  a  ", " ", "\tb\t" };
+}
+
+void TestHistoryText::splitsLines()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, rows);
+    QCOMPARE(splitHistoryLines(text), rows);
+}
+
+void TestHistoryText::savedNameEndsInTxt_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("saved");
+
+    QTest::addRow("no extension") << "C:\\a\\result"
+                                  << "C:\\a\\result.txt";
+    QTest::addRow("upper-case TXT unchanged") << "C:\\a\\RESULT.TXT"
+                                              << "C:\\a\\RESULT.TXT";
+    QTest::addRow("mixed-case Txt unchanged") << "/home/u/result.Txt"
+                                              << "/home/u/result.Txt";
+    QTest::addRow("txt without a dot unchanged") << "C:\\a\\resulttxt"
+                                                 << "C:\\a\\resulttxt";
+    QTest::addRow("other extension kept, .txt appended") << "C:\\a\\result.doc"
+                                                         << "C:\\a\\result.doc.txt";
+    QTest::addRow("trailing dot") << "result."
+                                  << "result..txt";
+    QTest::addRow("name of three characters: txt") << "txt"
+                                                   << "txt";
+    QTest::addRow("name of two characters") << "tx"
+                                            << "tx.txt";
+    QTest::addRow("name of one character") << "t"
+                                           << "t.txt";
+    QTest::addRow("Chinese name") << "/home/u/结果"
+                                  << "/home/u/结果.txt";
+    QTest::addRow("empty stays empty") << ""
+                                       << "";
+}
+
+void TestHistoryText::savedNameEndsInTxt()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, saved);
+    QCOMPARE(withTxtEnding(chosen), saved);
+}
+
+void TestHistoryText::filterListsInQtSyntax_data()
+{
+    QTest::addColumn<QString>("filterList");
+    QTest::addColumn<QStringList>("nameFilters");
+
+    const QChar nul(u'\0');
+    QTest::addRow("open dialog for *.txt")
+        << openDialogFilterList("*.txt")
+        << QStringList { "文本文件(*.txt) (*.txt)", "所有文件(*.*) (*)" };
+    QTest::addRow("open dialog for another pattern")
+        << openDialogFilterList("*.dat")
+        << QStringList { "文本文件(*.txt) (*.dat)", "所有文件(*.*) (*)" };
+    QTest::addRow("save dialog, without the closing NULs")
+        << QString(QString("文本文件 (*.txt)") + nul + "*.txt")
+        << QStringList { "文本文件 (*.txt) (*.txt)" };
+    QTest::addRow("patterns separated by semicolons")
+        << QString(QString("数据") + nul + "*.txt; *.csv" + nul + nul)
+        << QStringList { "数据 (*.txt *.csv)" };
+    QTest::addRow("description without a pattern") << QString("全部") << QStringList { "全部 (*)" };
+}
+
+void TestHistoryText::filterListsInQtSyntax()
+{
+    QFETCH(QString, filterList);
+    QFETCH(QStringList, nameFilters);
+    QCOMPARE(qtNameFilters(filterList), nameFilters);
+}
+
+void TestHistoryText::decodesByMark_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("rows");
+
+    const QStringList chinese { "04,11,12,14,20,30 13", "往期 中文" };
+    QTest::addRow("GBK") << gbk(u"04,11,12,14,20,30 13\r\n往期 中文") << chinese;
+    QTest::addRow("UTF-8 with its mark")
+        << QByteArray("\xEF\xBB\xBF" + QString("04,11,12,14,20,30 13\r\n往期 中文").toUtf8())
+        << chinese;
+    QStringEncoder le(QStringEncoder::Utf16LE);
+    QTest::addRow("UTF-16 LE with its mark")
+        << QByteArray("\xFF\xFE" + le.encode(u"04,11,12,14,20,30 13\r\n往期 中文\r\n")) << chinese;
+    QStringEncoder be(QStringEncoder::Utf16BE);
+    QTest::addRow("UTF-16 BE with its mark")
+        << QByteArray("\xFE\xFF" + be.encode(u"04,11,12,14,20,30 13\r往期 中文")) << chinese;
+    QTest::addRow("a mark alone is an empty file") << QByteArray("\xEF\xBB\xBF") << QStringList {};
+    QTest::addRow("only the first mark is removed")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                      "01")
+        << QStringList { QChar(0xFEFF) + QString("01") };
+    // "锘" is EF BB in GBK: the first two bytes of a UTF-8 mark, but not the third.
+    QTest::addRow("GBK that starts like a UTF-8 mark")
+        << gbk(u"锘a") << QStringList { QString::fromUtf16(u"锘a") };
+    QTest::addRow("empty file") << QByteArray() << QStringList {};
+}
+
+void TestHistoryText::decodesByMark()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, rows);
+    const HistoryFileText file = decodeHistoryFile(bytes);
+    QVERIFY2(file.ok(), qPrintable(file.error));
+    QCOMPARE(file.rows, rows);
+}
+
+void TestHistoryText::refusesWhatIsNoHistoryText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("reason");
+
+    QTest::addRow("NUL byte in GBK text")
+        << QByteArray("04,11,12\0,14,20,30 13\r\n", 23) << "空字符";
+    QStringEncoder le(QStringEncoder::Utf16LE);
+    QTest::addRow("UTF-16 without a mark") << QByteArray(le.encode(u"04,11\r\n")) << "空字符";
+    QTest::addRow("UTF-16 with a mark, holding NUL")
+        << QByteArray("\xFF\xFE" + le.encode(QStringView(u"04\0\r\n", 5))) << "空字符";
+    QTest::addRow("bytes that are not GBK, line named")
+        << QByteArray("04,11\r\n10,11\r\n\xFF\xFE\r\n") << "第 3 行";
+    QTest::addRow("a lone first byte of a GBK character at the end")
+        << QByteArray("04,11\r\n\x81") << "第 2 行";
+    QTest::addRow("a lone first byte of a GBK character before CR")
+        << QByteArray("04,11\x81\r\n10,11") << "第 1 行";
+    QTest::addRow("UTF-8 mark, then no UTF-8") << QByteArray("\xEF\xBB\xBF"
+                                                             "04,\xC0\xAF")
+                                               << "UTF-8";
+    QTest::addRow("UTF-16 mark, odd number of bytes")
+        << QByteArray("\xFF\xFE" + le.encode(u"04") + "\x31") << "UTF-16";
+    QTest::addRow("one row over the limit")
+        << rowsOf(maxHistoryRows + 1, "04,11,12,14,20,30 13") << "32768 行";
+}
+
+void TestHistoryText::refusesWhatIsNoHistoryText()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
+    const HistoryFileText file = decodeHistoryFile(bytes);
+    QVERIFY(!file.ok());
+    QVERIFY2(file.error.contains(reason), qPrintable(file.error));
+    QVERIFY(file.rows.isEmpty());
+}
+
+void TestHistoryText::acceptsFullList()
+{
+    const HistoryFileText file = decodeHistoryFile(rowsOf(maxHistoryRows, "01,02,03,04,05,06 07"));
+    QVERIFY2(file.ok(), qPrintable(file.error));
+    QCOMPARE(file.rows.size(), maxHistoryRows);
+}
+
+void TestHistoryText::readRefusesHugeFileAtOnce()
+{
+    // A sparse file of 3 GiB costs no disk space; reading it would cost 3 GiB of memory.
+    QTemporaryDir dir;
+    QFile huge(dir.filePath("huge.txt"));
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    if (!huge.resize(qint64(3) << 30))
+        QSKIP("this file system cannot make a sparse file");
+    huge.close();
+
+    QElapsedTimer timer;
+    timer.start();
+    const HistoryFileText file = readHistoryFile(huge.fileName());
+    QVERIFY(timer.elapsed() < 1000);
+    QVERIFY(!file.ok());
+    QVERIFY2(file.error.contains("太大"), qPrintable(file.error));
+}
+
+void TestHistoryText::resultText_data()
+{
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QByteArray>("bytes");
+
+    const QStringList eights(7, "08");
+    const QByteArray heading = gbk(u"Orbelune运算获得中奖机率最大的一组球号是：");
+    QTest::addRow("empty list: the heading alone")
+        << eights << QStringList {} << QByteArray(heading + "08,08,08,08,08,08 08\r\n");
+    QTest::addRow("rows exactly as stored")
+        << QStringList { "10", "11", "12", "15", "26", "29", "09" }
+        << QStringList { "", "  01,02 ", "a\nb", "中文" }
+        << QByteArray(heading + "10,11,12,15,26,29 09\r\n\r\n  01,02 \r\na\nb\r\n" + gbk(u"中文")
+                      + "\r\n");
+    QTest::addRow("captions as they stand")
+        << QStringList { "1", "", "333", "08", "08", "08", "x" } << QStringList { "r" }
+        << QByteArray(heading + "1,,333,08,08,08 x\r\nr\r\n");
+}
+
+void TestHistoryText::resultText()
+{
+    QFETCH(QStringList, captions);
+    QFETCH(QStringList, rows);
+    QFETCH(QByteArray, bytes);
+    const ResultFileBytes result = encodeResultFile(captions, rows);
+    QCOMPARE(result.unencodableLine, 0);
+    QCOMPARE(result.bytes, bytes);
+}
+
+void TestHistoryText::namesLineGbkCannotHold_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<qsizetype>("line");
+
+    QTest::addRow("emoji in the second row")
+        << QStringList { "01", QString::fromUtf16(u"彩票 \U0001F3B1"), "\U0001F3B1" }
+        << qsizetype(3);
+    // GBK writes U+30FB as the middle dot, which reads back as U+00B7.
+    QTest::addRow("a character GBK maps one way only")
+        << QStringList { QString::fromUtf16(u"\u30FB") } << qsizetype(2);
+    QTest::addRow("U+FFFD") << QStringList { "a", "b", QString::fromUtf16(u"\uFFFD") }
+                            << qsizetype(4);
+}
+
+void TestHistoryText::namesLineGbkCannotHold()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(qsizetype, line);
+    const ResultFileBytes result = encodeResultFile(QStringList(7, "08"), rows);
+    QCOMPARE(result.unencodableLine, line);
+    QVERIFY(result.bytes.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestHistoryText)
+#include "tst_historytext.moc"
