@@ -168,6 +168,11 @@ void TestHistoryText::decodesByMark_data()
     QTest::addRow("GBK that starts like a UTF-8 mark")
         << gbk(u"锘a") << QStringList { QString::fromUtf16(u"锘a") };
     QTest::addRow("empty file") << QByteArray() << QStringList {};
+    QTest::addRow("UTF-8 without a mark, not GBK")
+        << QString("04,11,12,14,20,30 13\r\n往期 中文").toUtf8() << chinese;
+    // Plain digits are the same bytes in both: such a file stays GBK.
+    QTest::addRow("digits only, valid in both")
+        << QByteArray("01,02\r\n") << QStringList { "01,02" };
 }
 
 void TestHistoryText::decodesByMark()

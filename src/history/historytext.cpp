@@ -58,6 +58,17 @@ HistoryFileText refusal(const QString &reason)
     return HistoryFileText { {}, reason };
 }
 
+// Splits decoded text into rows, refusing more rows than the list can hold.
+HistoryFileText decodeHistoryText(QString text)
+{
+    QStringList rows = splitHistoryLines(text);
+    if (rows.size() > maxHistoryRows)
+        return refusal(QStringLiteral("文件有 %1 行，往期数据列表最多只能容纳 %2 行。")
+                           .arg(rows.size())
+                           .arg(maxHistoryRows));
+    return HistoryFileText { std::move(rows), {} };
+}
+
 } // namespace
 
 QStringList splitHistoryLines(QStringView text)
@@ -101,7 +112,7 @@ HistoryFileText decodeHistoryFile(const QByteArray &bytes)
 {
     FileEncoding encoding = detectEncoding(bytes);
     const QByteArray body = bytes.sliced(encoding.markLength);
-    const QString text = encoding.decoder.decode(body);
+    QString text = encoding.decoder.decode(body);
 
     if (text.contains(QChar(u'\0')))
         return refusal(QStringLiteral("文件中含有空字符 (NUL)，不是文本文件。"));
@@ -110,25 +121,28 @@ HistoryFileText decodeHistoryFile(const QByteArray &bytes)
     // file whose bytes do not survive decoding and encoding again is not text in its
     // encoding. (The decoders also swallow an incomplete character at the end silently.)
     if (encoding.encoder.encode(text) != body) {
+        // Many editors now write UTF-8 without a mark. Such a file is almost never valid
+        // GBK once it holds Chinese text, so it is read as UTF-8 only where GBK fails and
+        // UTF-8 takes every byte; a file that is valid GBK always stays GBK.
         if (encoding.markLength == 0) {
+            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+            QString asUtf8 = utf8.decode(body);
+            if (!utf8.hasError() && QStringEncoder(QStringConverter::Utf8).encode(asUtf8) == body)
+                return decodeHistoryText(std::move(asUtf8));
+
             const qsizetype line = firstUndecodableGbkLine(body);
             if (line > 0)
-                return refusal(QStringLiteral("第 %1 行含有不能按 GBK 编码读取的字节，"
-                                              "这不是 GBK 编码的文本文件。")
+                return refusal(QStringLiteral("第 %1 行含有不能按 GBK 编码读取的字节；"
+                                              "这个文件既不是 GBK 也不是 UTF-8 文本。")
                                    .arg(line));
-            return refusal(QStringLiteral("文件含有不能按 GBK 编码读取的字节，"
-                                          "这不是 GBK 编码的文本文件。"));
+            return refusal(QStringLiteral("文件含有不能按 GBK 编码读取的字节；"
+                                          "这个文件既不是 GBK 也不是 UTF-8 文本。"));
         }
         return refusal(QStringLiteral("文件以 %1 字节顺序标记开头，但内容不是有效的 %1 文本。")
                            .arg(QLatin1String(encoding.name)));
     }
 
-    QStringList rows = splitHistoryLines(text);
-    if (rows.size() > maxHistoryRows)
-        return refusal(QStringLiteral("文件有 %1 行，往期数据列表最多只能容纳 %2 行。")
-                           .arg(rows.size())
-                           .arg(maxHistoryRows));
-    return HistoryFileText { std::move(rows), {} };
+    return decodeHistoryText(std::move(text));
 }
 
 HistoryFileText readHistoryFile(const QString &path)

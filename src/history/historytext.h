@@ -39,7 +39,8 @@ struct HistoryFileText
 };
 
 // Decodes the whole content of a history file and splits it into rows. A UTF-8, UTF-16 LE
-// or UTF-16 BE byte-order mark selects that encoding and is removed; any other file is GBK.
+// or UTF-16 BE byte-order mark selects that encoding and is removed; any other file is GBK,
+// or UTF-8 when its bytes are not GBK but are UTF-8 throughout.
 // Refuses, with a reason, text holding NUL characters, bytes that do not decode (GBK bytes
 // are accepted only when they encode back to themselves) and more than maxHistoryRows rows.
 HistoryFileText decodeHistoryFile(const QByteArray &bytes);
