@@ -14,6 +14,7 @@ libqt6svg6
 fonts-noto-cjk
 xvfb
 xauth
+qt6-translations-l10n
 "
 
 missing=""

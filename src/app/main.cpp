@@ -3,6 +3,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -12,6 +15,15 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("com.quellmark.Orbelune"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app-icon.svg")));
     QApplication::setFont(orbelune::songFont(orbelune::defaultFontPx));
+
+    // The program speaks Simplified Chinese whatever the desktop's language; Qt's own
+    // dialogs (the file dialogs, the message boxes' buttons) should too, where Qt's
+    // translations are installed.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
 
     orbelune::Form1 window;
     window.show();
