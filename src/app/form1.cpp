@@ -3,9 +3,11 @@
 #include "app/appstyle.h"
 #include "app/clicklabel.h"
 #include "app/groupframe.h"
+#include "app/handcursor.h"
 #include "app/links.h"
 #include "app/svgpicture.h"
 #include "app/taggedtimer.h"
+#include "app/texts.h"
 #include "app/twips.h"
 #include "draw/randomsource.h"
 #include "history/historytext.h"
@@ -204,12 +206,12 @@ void Form1::buildFrames(QWidget *client)
     // The copyright line at the foot of the window.
     Label2 = new ClickLabel(client);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setText(QStringLiteral("Quellmark 2008 奎尔马克 www.quellmark.com"));
+    Label2->setText(copyrightLine());
     QPalette linkPalette = Label2->palette();
     linkPalette.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x40));
     Label2->setPalette(linkPalette);
-    Label2->setCursor(Qt::PointingHandCursor);
-    Label2->setToolTip(QStringLiteral("访问Quellmark网站"));
+    Label2->setCursor(handCursor(devicePixelRatioF()));
+    Label2->setToolTip(makerLinkToolTip.toString());
     Label2->move(tw(5370), tw(6810));
     Label2->adjustSize();
     Label2->setOnClick([this] { Label2_Click(); });
