@@ -1,5 +1,6 @@
 #include "app/svgpicture.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -20,6 +21,17 @@ void SvgPicture::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     m_renderer->render(&painter, QRectF(rect()));
+}
+
+void ClickPicture::mouseReleaseEvent(QMouseEvent *event)
+{
+    // Like a button: the click counts where the press was let go over the picture.
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())
+        && m_onClick) {
+        m_onClick();
+        return;
+    }
+    SvgPicture::mouseReleaseEvent(event);
 }
 
 } // namespace orbelune
