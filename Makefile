@@ -1,13 +1,16 @@
 # Orbelune: the two commands of the quick start, and the rest of the developer's tools.
 #   make run    install what is missing, build (Release) and start the program
 #   make test   the same set-up, then every test through ctest
+#   make install PREFIX=/usr/local   install the program, desktop entry, icons and metainfo
+#   make package   a Debian package of the same, in the build folder
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX ?= /usr/local
 
-.PHONY: all setup configure build run test bench format clean
+.PHONY: all setup configure build run test install package bench format clean
 
 all: build
 
@@ -25,6 +28,13 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
+
+# DESTDIR, when set, is honoured by cmake --install as by any make install.
+install: build
+	@cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+package: build
+	@cd $(BUILD_DIR) && cpack
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -14,6 +14,10 @@ libqt6svg6
 fonts-noto-cjk
 xvfb
 xauth
+desktop-file-utils
+appstream
+dpkg-dev
+file
 "
 
 missing=""
