@@ -183,6 +183,7 @@ void TestForm2::aboutIsModalOwnedAndFresh_data()
     QTest::addRow("closed by 确 认") << 0;
     QTest::addRow("closed by the close box") << 1;
     QTest::addRow("closed by Esc") << 2;
+    QTest::addRow("closed by Enter on the default button") << 3;
 }
 
 void TestForm2::aboutIsModalOwnedAndFresh()
@@ -196,7 +197,7 @@ void TestForm2::aboutIsModalOwnedAndFresh()
         else if (way == 1)
             about->close();
         else
-            QTest::keyClick(about, Qt::Key_Escape);
+            QTest::keyClick(about, way == 2 ? Qt::Key_Escape : Qt::Key_Return);
     };
 
     // The first showing is spoiled on purpose: the next must not inherit any of it.

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/accessibility.h"
 #include "app/appstyle.h"
 #include "app/clicklabel.h"
 #include "app/groupframe.h"
@@ -290,6 +291,8 @@ void Form1::loadShippedHistory()
 
 void Form1::describeForAccessibility()
 {
+    installAccessibleControls();
+    openMenusWithF10(this);
     auto describe = [](QWidget *widget, const QString &name, const QString &description) {
         if (!name.isEmpty())
             widget->setAccessibleName(name);
@@ -318,6 +321,9 @@ void Form1::describeForAccessibility()
              QStringLiteral("图标 (Picture4)"));
     for (QGroupBox *frame : { Frame1, Frame2, Frame3, Frame4 })
         describe(frame, frame->title().trimmed(), QStringLiteral("(%1)").arg(frame->objectName()));
+    describe(menuBar(), QStringLiteral("菜单栏"), QStringLiteral("F10 打开菜单"));
+    for (QMenu *menu : { Fifle, caozou, help })
+        describe(menu, menu->title(), QStringLiteral("(%1)").arg(menu->objectName()));
 }
 
 void Form1::setTabOrderOfControls()

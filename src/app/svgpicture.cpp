@@ -1,5 +1,7 @@
 #include "app/svgpicture.h"
 
+#include "app/accessibility.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -11,6 +13,7 @@ SvgPicture::SvgPicture(const QString &resource, QWidget *parent)
     , m_resource(resource)
     , m_renderer(new QSvgRenderer(resource, this))
 {
+    installAccessibleControls();
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
     resize(m_renderer->defaultSize());

@@ -33,6 +33,13 @@ public:
 
     void setOnClick(std::function<void()> onClick) { m_onClick = std::move(onClick); }
 
+    // What a click does, for a keyboard or a screen reader to do the same.
+    void click()
+    {
+        if (m_onClick)
+            m_onClick();
+    }
+
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
