@@ -5,7 +5,6 @@
 #include "app/form1.h"
 #include "app/form2.h"
 #include "app/links.h"
-#include "app/svgpicture.h"
 #include "app/taggedtimer.h"
 #include "scriptedrandom.h"
 
@@ -66,7 +65,6 @@ private slots:
     void aboutControlHasNameAndRole();
     void everyVisibleInterfaceNamed();
     void menusNamedAndReachable();
-    void hiddenBadgeIsInvisible();
 
     void ticketReadableAfterRun();
     void linkCanBePressed_data();
@@ -232,17 +230,6 @@ void TestAccessibility::menusNamedAndReachable()
             }
         }
     }
-}
-
-void TestAccessibility::hiddenBadgeIsInvisible()
-{
-    m_form->show();
-    QAccessibleInterface *badge = inTree(m_form, m_form->PicFX);
-    QVERIFY(badge);
-    QVERIFY(badge->state().invisible);
-    m_form->Command1_Click();
-    QVERIFY(!badge->state().invisible);
-    QCOMPARE(badge->text(QAccessible::Name), QStringLiteral("正在分析..."));
 }
 
 void TestAccessibility::ticketReadableAfterRun()
