@@ -2,14 +2,17 @@
 #   make run    install what is missing, build (Release) and start the program
 #   make test   the same set-up, then every test through ctest
 #   make bench  the timings of the sweep and of a whole run, in its own Release build
+#   make install PREFIX=/usr/local   install the program, desktop entry, icons and metainfo
+#   make package   a Debian package of the same, in the build folder
 
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
 BUILD_TYPE ?= Release
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX ?= /usr/local
 
-.PHONY: all setup configure build run test bench format clean
+.PHONY: all setup configure build run test install package bench format clean
 
 all: build
 
@@ -33,6 +36,13 @@ bench: setup
 		-DORBELUNE_BUILD_BENCHMARKS=ON -DORBELUNE_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(BENCH_DIR) --parallel $(JOBS) --target orbelune_bench
 	@QT_QPA_PLATFORM=offscreen $(BENCH_DIR)/orbelune_bench
+
+# DESTDIR, when set, is honoured by cmake --install as by any make install.
+install: build
+	@cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+package: build
+	@cd $(BUILD_DIR) && cpack
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

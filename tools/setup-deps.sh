@@ -15,6 +15,10 @@ fonts-noto-cjk
 xvfb
 xauth
 qt6-translations-l10n
+desktop-file-utils
+appstream
+dpkg-dev
+file
 "
 
 missing=""

@@ -1,11 +1,14 @@
 #include "app/form1.h"
 
+#include "app/accessibility.h"
 #include "app/appstyle.h"
 #include "app/clicklabel.h"
 #include "app/groupframe.h"
+#include "app/handcursor.h"
 #include "app/links.h"
 #include "app/svgpicture.h"
 #include "app/taggedtimer.h"
+#include "app/texts.h"
 #include "app/twips.h"
 #include "draw/randomsource.h"
 #include "history/historytext.h"
@@ -204,12 +207,12 @@ void Form1::buildFrames(QWidget *client)
     // The copyright line at the foot of the window.
     Label2 = new ClickLabel(client);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setText(QStringLiteral("Quellmark 2008 奎尔马克 www.quellmark.com"));
+    Label2->setText(copyrightLine());
     QPalette linkPalette = Label2->palette();
     linkPalette.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x40));
     Label2->setPalette(linkPalette);
-    Label2->setCursor(Qt::PointingHandCursor);
-    Label2->setToolTip(QStringLiteral("访问Quellmark网站"));
+    Label2->setCursor(handCursor(devicePixelRatioF()));
+    Label2->setToolTip(makerLinkToolTip.toString());
     Label2->move(tw(5370), tw(6810));
     Label2->adjustSize();
     Label2->setOnClick([this] { Label2_Click(); });
@@ -288,6 +291,8 @@ void Form1::loadShippedHistory()
 
 void Form1::describeForAccessibility()
 {
+    installAccessibleControls();
+    openMenusWithF10(this);
     auto describe = [](QWidget *widget, const QString &name, const QString &description) {
         if (!name.isEmpty())
             widget->setAccessibleName(name);
@@ -316,6 +321,9 @@ void Form1::describeForAccessibility()
              QStringLiteral("图标 (Picture4)"));
     for (QGroupBox *frame : { Frame1, Frame2, Frame3, Frame4 })
         describe(frame, frame->title().trimmed(), QStringLiteral("(%1)").arg(frame->objectName()));
+    describe(menuBar(), QStringLiteral("菜单栏"), QStringLiteral("F10 打开菜单"));
+    for (QMenu *menu : { Fifle, caozou, help })
+        describe(menu, menu->title(), QStringLiteral("(%1)").arg(menu->objectName()));
 }
 
 void Form1::setTabOrderOfControls()

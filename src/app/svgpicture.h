@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QSvgRenderer;
 
 namespace orbelune {
@@ -21,6 +23,28 @@ protected:
 private:
     QString m_resource;
     QSvgRenderer *m_renderer;
+};
+
+// A picture box that reacts to a click, like the program's link labels.
+class ClickPicture : public SvgPicture
+{
+public:
+    using SvgPicture::SvgPicture;
+
+    void setOnClick(std::function<void()> onClick) { m_onClick = std::move(onClick); }
+
+    // What a click does, for a keyboard or a screen reader to do the same.
+    void click()
+    {
+        if (m_onClick)
+            m_onClick();
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    std::function<void()> m_onClick;
 };
 
 } // namespace orbelune

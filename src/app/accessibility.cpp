@@ -1,0 +1,96 @@
+#include "app/accessibility.h"
+
+#include "app/clicklabel.h"
+#include "app/svgpicture.h"
+
+#include <QAccessibleWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+
+namespace orbelune {
+
+namespace {
+
+// A label or picture that opens a web address when clicked.
+class AccessibleLink : public QAccessibleWidget
+{
+public:
+    explicit AccessibleLink(QWidget *widget)
+        : QAccessibleWidget(widget, QAccessible::Link)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
+            if (auto *label = qobject_cast<QLabel *>(widget()))
+                return label->text();
+        }
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.linked = true;
+        return state;
+    }
+
+    QStringList actionNames() const override
+    {
+        return QStringList { pressAction() } + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &actionName) override
+    {
+        if (actionName != pressAction()) {
+            QAccessibleWidget::doAction(actionName);
+            return;
+        }
+        if (auto *label = dynamic_cast<ClickLabel *>(widget()))
+            label->click();
+        else if (auto *picture = dynamic_cast<ClickPicture *>(widget()))
+            picture->click();
+    }
+};
+
+QAccessibleInterface *controlFactory(const QString &, QObject *object)
+{
+    // The controls declare no meta-object of their own, so they are told apart by type.
+    auto *widget = qobject_cast<QWidget *>(object);
+    if (!widget)
+        return nullptr;
+    if (dynamic_cast<ClickLabel *>(widget) || dynamic_cast<ClickPicture *>(widget))
+        return new AccessibleLink(widget);
+    if (dynamic_cast<SvgPicture *>(widget))
+        return new QAccessibleWidget(widget, QAccessible::Graphic);
+    return nullptr;
+}
+
+} // namespace
+
+void installAccessibleControls()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(controlFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+void openMenusWithF10(QMainWindow *window)
+{
+    auto *shortcut = new QShortcut(QKeySequence(Qt::Key_F10), window);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, window, [window] {
+        QMenuBar *bar = window->menuBar();
+        // A native menu bar (macOS) has the system's own keys.
+        if (bar->isNativeMenuBar() || bar->actions().isEmpty())
+            return;
+        bar->setActiveAction(bar->actions().constFirst());
+    });
+}
+
+} // namespace orbelune

@@ -1,0 +1,87 @@
+#include "app/handcursor.h"
+
+#include <QBitmap>
+#include <QCursor>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+namespace orbelune {
+
+namespace {
+
+// '#' black, '.' white, blank transparent.
+constexpr int handSize = 32;
+constexpr std::array<const char *, handSize> hand {
+    "      ##                        ", //
+    "     #..#                       ", //
+    "     #..#                       ", //
+    "     #..#                       ", //
+    "     #..#                       ", //
+    "     #..###                     ", //
+    "     #..#..#                    ", //
+    "     #..#..###                  ", //
+    "     #..#..#..#                 ", //
+    "     #..#..#..###               ", //
+    "     #..#..#..#..#              ", //
+    " ##  #..#..#..#..#              ", //
+    "#..# #...........#              ", //
+    " #...............#              ", //
+    "  #..............#              ", //
+    "  #..............#              ", //
+    "   #.............#              ", //
+    "   #............#               ", //
+    "    #...........#               ", //
+    "    #..........#                ", //
+    "     #.........#                ", //
+    "     #.........#                ", //
+    "     ###########                ", //
+    "                                ", //
+    "                                ", //
+    "                                ", //
+    "                                ", //
+    "                                ", //
+    "                                ", //
+    "                                ", //
+    "                                ", //
+    "                                ", //
+};
+constexpr int hotX = 6;
+constexpr int hotY = 0;
+
+// One bitmap of the hand, each pixel drawn as a scale × scale square; a pixel is set where
+// its character is one of those in `set`.
+QBitmap handBitmap(int scale, const char *set)
+{
+    const int side = handSize * scale;
+    const int bytesPerLine = (side + 7) / 8;
+    QByteArray bits(bytesPerLine * side, '\0');
+    for (int y = 0; y < side; ++y) {
+        const char *row = hand[std::size_t(y / scale)];
+        for (int x = 0; x < side; ++x) {
+            if (std::strchr(set, row[x / scale]))
+                bits[y * bytesPerLine + x / 8]
+                    = char(bits[y * bytesPerLine + x / 8] | (1 << (x % 8)));
+        }
+    }
+    return QBitmap::fromData(QSize(side, side), reinterpret_cast<const uchar *>(bits.constData()),
+                             QImage::Format_MonoLSB);
+}
+
+} // namespace
+
+QCursor handCursor(qreal devicePixelRatio)
+{
+    // X11 takes a cursor's bitmap in device pixels whatever the scale, so a scaled screen gets
+    // the hand drawn with each pixel a square of device pixels, and the hot spot to match.
+    // The other platforms scale a cursor for the screen themselves.
+    const int scale = QGuiApplication::platformName() == QLatin1String("xcb")
+        ? std::max(1, int(std::lround(devicePixelRatio)))
+        : 1;
+    return QCursor(handBitmap(scale, "#"), handBitmap(scale, "#."), hotX * scale, hotY * scale);
+}
+
+} // namespace orbelune

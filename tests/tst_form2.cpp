@@ -1,0 +1,405 @@
+// The about window, the four web links, the texts that name the maker and the hand pointer.
+
+#include "app/clicklabel.h"
+#include "app/form1.h"
+#include "app/form2.h"
+#include "app/handcursor.h"
+#include "app/links.h"
+#include "app/messagebox.h"
+#include "app/paragraphlabel.h"
+#include "app/svgpicture.h"
+#include "app/taggedtimer.h"
+#include "app/texts.h"
+#include "scriptedrandom.h"
+
+#include <QAction>
+#include <QBitmap>
+#include <QPointer>
+#include <QPushButton>
+#include <QStringEncoder>
+#include <QtTest>
+
+#include <functional>
+
+using namespace orbelune;
+
+namespace {
+
+enum class Link { CopyrightLine, VisitHomePage, BrandLabel, Logo };
+
+// What a test saw of the about window while it was open, looked at from inside its modal loop.
+struct AboutSighting
+{
+    QPointer<Form2> window;
+    bool modal = false;
+    QWidget *owner = nullptr;
+    QString caption;
+    QSize size;
+    QString description;
+};
+
+// Runs `look` on the about window once it is the active modal window, then closes it with
+// `close`. A window that never shows is closed all the same after a while, so that a failing
+// test fails instead of waiting for ever.
+void whenAboutOpens(std::function<void(Form2 *)> look, std::function<void(Form2 *)> close)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, look, close] {
+        auto *about = qobject_cast<Form2 *>(QApplication::activeModalWidget());
+        if (!about)
+            return;
+        poll->deleteLater();
+        poll->stop();
+        look(about);
+        close(about);
+    });
+    poll->start();
+    QTimer::singleShot(20000, poll, [poll] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+        poll->deleteLater();
+    });
+}
+
+} // namespace
+
+class TestForm2 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void linkOpensItsAddress_data();
+    void linkOpensItsAddress();
+    void unopenableLinkFailsSilently();
+
+    void aboutIsModalOwnedAndFresh_data();
+    void aboutIsModalOwnedAndFresh();
+    void runGoesOnBehindAbout();
+
+    void layoutInPixels_data();
+    void layoutInPixels();
+    void textsFitTheirPlaces();
+
+    void descriptionHasItsForm();
+    void namingTexts();
+    void textsAreGbk_data();
+    void textsAreGbk();
+
+    void handPointsWithTheFingerTip();
+    void linksShareTheHand();
+
+private:
+    Form1 *m_form = nullptr;
+    QList<QUrl> m_opened;
+};
+
+void TestForm2::init()
+{
+    m_form = new Form1;
+    m_opened.clear();
+    setUrlOpener([this](const QUrl &url) {
+        m_opened.append(url);
+        return true;
+    });
+}
+
+void TestForm2::cleanup()
+{
+    delete m_form;
+    m_form = nullptr;
+    setUrlOpener({});
+    setMessageBoxHandler({});
+}
+
+void TestForm2::linkOpensItsAddress_data()
+{
+    QTest::addColumn<Link>("link");
+    QTest::addColumn<QString>("address");
+    const QString maker = QString::fromLatin1(makerHomePage);
+    QTest::addRow("main window's copyright line") << Link::CopyrightLine << maker;
+    QTest::addRow("menu item 访问主页") << Link::VisitHomePage << maker;
+    QTest::addRow("about window's brand label") << Link::BrandLabel << maker;
+    QTest::addRow("about window's logo") << Link::Logo << QString::fromLatin1(lotteryWebsite);
+}
+
+void TestForm2::linkOpensItsAddress()
+{
+    QFETCH(Link, link);
+    QFETCH(QString, address);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    Form2 about(m_form);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+
+    switch (link) {
+    case Link::CopyrightLine:
+        QTest::mouseClick(m_form->Label2, Qt::LeftButton);
+        break;
+    case Link::VisitHomePage:
+        m_form->webgo->trigger();
+        break;
+    case Link::BrandLabel:
+        QTest::mouseClick(about.Label3, Qt::LeftButton);
+        break;
+    case Link::Logo:
+        QTest::mouseClick(about.Picture1, Qt::LeftButton);
+        break;
+    }
+    QCOMPARE(m_opened, QList<QUrl> { QUrl(address) });
+    QVERIFY(QUrl(address).isValid());
+}
+
+void TestForm2::unopenableLinkFailsSilently()
+{
+    int boxes = 0;
+    setMessageBoxHandler([&boxes](const MessageBoxRequest &) { ++boxes; });
+    int attempts = 0;
+    setUrlOpener([&attempts](const QUrl &) {
+        ++attempts;
+        return false;
+    });
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    const int windows = QApplication::topLevelWidgets().size();
+
+    QTest::mouseClick(m_form->Label2, Qt::LeftButton);
+    m_form->webgo->trigger();
+    QCOMPARE(attempts, 2);
+    QCOMPARE(boxes, 0);
+    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+    QVERIFY(!m_form->isRunActive());
+    QCOMPARE(m_form->Label2->text(), copyrightLine());
+}
+
+void TestForm2::aboutIsModalOwnedAndFresh_data()
+{
+    QTest::addColumn<int>("way");
+    QTest::addRow("closed by 确 认") << 0;
+    QTest::addRow("closed by the close box") << 1;
+    QTest::addRow("closed by Esc") << 2;
+    QTest::addRow("closed by Enter on the default button") << 3;
+}
+
+void TestForm2::aboutIsModalOwnedAndFresh()
+{
+    QFETCH(int, way);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    auto close = [way](Form2 *about) {
+        if (way == 0)
+            about->Command1->click();
+        else if (way == 1)
+            about->close();
+        else
+            QTest::keyClick(about, way == 2 ? Qt::Key_Escape : Qt::Key_Return);
+    };
+
+    // The first showing is spoiled on purpose: the next must not inherit any of it.
+    AboutSighting first;
+    whenAboutOpens(
+        [&first](Form2 *about) {
+            first.window = about;
+            about->Label1->setText(QStringLiteral("spoilt"));
+        },
+        close);
+    m_form->about_Click();
+    QVERIFY(first.window.isNull()); // destroyed on close, by the time about_Click returns
+
+    AboutSighting second;
+    whenAboutOpens(
+        [&second](Form2 *about) {
+            second.window = about;
+            second.modal = about->isModal() && about->isVisible();
+            second.owner = about->parentWidget();
+            second.caption = about->windowTitle();
+            second.size = about->size();
+            second.description = about->Label1->text();
+        },
+        close);
+    m_form->about_Click();
+    QVERIFY(second.window.isNull());
+    QVERIFY(second.modal);
+    QCOMPARE(second.owner, m_form);
+    QCOMPARE(second.caption, QStringLiteral("关于 Orbelune"));
+    QCOMPARE(second.size, QSize(353, 252));
+    QCOMPARE(second.description, productDescription.toString());
+    QVERIFY(m_form->findChildren<Form2 *>().isEmpty());
+}
+
+void TestForm2::runGoesOnBehindAbout()
+{
+    // The real timers run, only faster: what counts is that they tick inside the about
+    // window's modal loop.
+    m_form->TimSa->setInterval(20);
+    m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.5f }));
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    m_form->Command1_Click();
+    QVERIFY(m_form->isRunActive());
+
+    bool openDuringRun = false;
+    bool endedWhileOpen = false;
+    whenAboutOpens([this, &openDuringRun](Form2 *) { openDuringRun = m_form->isRunActive(); },
+                   [this, &endedWhileOpen](Form2 *about) {
+                       // Keep the window open until the run behind it has ended.
+                       auto *wait = new QTimer(about);
+                       wait->setInterval(10);
+                       connect(wait, &QTimer::timeout, about, [this, about, &endedWhileOpen] {
+                           if (m_form->isRunActive())
+                               return;
+                           endedWhileOpen = true;
+                           about->Command1->click();
+                       });
+                       wait->start();
+                   });
+    m_form->about_Click();
+
+    QVERIFY(openDuringRun);
+    QVERIFY(endedWhileOpen);
+    QCOMPARE(m_form->TimSa->tag(), QStringLiteral("0"));
+    QVERIFY(!m_form->TimSa->isActive());
+    QVERIFY(m_form->PicFX->isHidden());
+    for (int p = 0; p < 7; ++p) {
+        const qint16 number = m_form->chosenNumber(p);
+        QVERIFY2(number >= 1 && number <= (p < 6 ? 33 : 16), qPrintable(QString::number(p)));
+        QVERIFY(m_form->CapNum[std::size_t(p)]->isVisible());
+    }
+}
+
+void TestForm2::layoutInPixels_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    // The layout's twips divided by 15, in the about window's client area.
+    QTest::addRow("logo") << "Picture1" << QRect(6, 5, 217, 80);
+    QTest::addRow("application icon") << "Image2" << QRect(243, 8, 32, 32);
+    QTest::addRow("computer") << "Image1" << QRect(260, 12, 64, 64);
+    QTest::addRow("description") << "Label1" << QRect(9, 94, 320, 104);
+    QTest::addRow("button") << "Command1" << QRect(253, 212, 85, 31);
+    QTest::addRow("brand label") << "Label3" << QRect(10, 235, 122, 15);
+}
+
+void TestForm2::layoutInPixels()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    Form2 about(m_form);
+    auto *widget = about.findChild<QWidget *>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->geometry(), geometry);
+}
+
+void TestForm2::textsFitTheirPlaces()
+{
+    Form2 about(m_form);
+    // The dedication line sizes itself to its text from its place, inside the window.
+    QCOMPARE(about.Label2->pos(), QPoint(34, 183));
+    QCOMPARE(about.Label2->size(), about.Label2->sizeHint());
+    QVERIFY(QRect(QPoint(0, 0), about.size()).contains(about.Label2->geometry()));
+    // The description ends above the dedication line, and the brand fits its label.
+    QVERIFY2(about.Label1->y() + about.Label1->textHeight() <= about.Label2->y(),
+             qPrintable(QString::number(about.Label1->textHeight())));
+    QVERIFY(about.Label3->sizeHint().width() <= about.Label3->width());
+
+    // The copyright line: sized to its text at its place, inside the main window.
+    QCOMPARE(m_form->Label2->pos(), QPoint(358, 454));
+    QCOMPARE(m_form->Label2->size(), m_form->Label2->sizeHint());
+    QVERIFY(m_form->Label2->geometry().right() < 662);
+}
+
+void TestForm2::descriptionHasItsForm()
+{
+    const QString text = productDescription.toString();
+    QCOMPARE(text.size(), 156);
+    QVERIFY(text.startsWith(QLatin1String("   ")));
+    QVERIFY(!text.at(3).isSpace());
+    QVERIFY(!text.contains(QLatin1Char('\n')));
+    // It names the program in quotation marks and its maker.
+    QVERIFY(text.contains(QStringLiteral("“Orbelune”")));
+    QVERIFY(text.contains(brandChinese));
+}
+
+void TestForm2::namingTexts()
+{
+    // The dedication: the words, a full-width colon, the users, twelve blanks, the handle.
+    const QString dedication = dedicationLine();
+    QVERIFY(dedication.startsWith(QStringLiteral("软件赠予：所有用户")));
+    QVERIFY(dedication.endsWith(QString(12, QLatin1Char(' ')) + QStringLiteral("By:Quellmark")));
+    QVERIFY(!dedication.contains(QString(13, QLatin1Char(' '))));
+    QCOMPARE(brandLabel(), QStringLiteral("奎尔马克 Quellmark"));
+    // The copyright line shows the host of the address its click opens.
+    const QString line = copyrightLine();
+    QVERIFY(line.startsWith(brandLatin));
+    QVERIFY(line.contains(QStringLiteral(" 2008 %1 ").arg(brandChinese)));
+    QVERIFY(line.endsWith(QUrl(QString::fromLatin1(makerHomePage)).host()));
+}
+
+void TestForm2::textsAreGbk_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addRow("description") << productDescription.toString();
+    QTest::addRow("dedication") << dedicationLine();
+    QTest::addRow("brand label") << brandLabel();
+    QTest::addRow("copyright line") << copyrightLine();
+    QTest::addRow("maker link tool tip") << makerLinkToolTip.toString();
+    QTest::addRow("logo tool tip") << lotteryLinkToolTip.toString();
+}
+
+void TestForm2::textsAreGbk()
+{
+    // Every text of the interface exists in the Chinese code page.
+    QFETCH(QString, text);
+    QStringEncoder encoder("GBK");
+    QVERIFY(encoder.isValid());
+    const QByteArray bytes = encoder.encode(text);
+    QVERIFY(!encoder.hasError());
+    QVERIFY(!bytes.contains('?'));
+}
+
+void TestForm2::handPointsWithTheFingerTip()
+{
+    const QCursor hand = handCursor();
+    QCOMPARE(hand.shape(), Qt::BitmapCursor);
+    QCOMPARE(hand.hotSpot(), QPoint(6, 0));
+    const QImage bitmap = hand.bitmap().toImage().convertToFormat(QImage::Format_Mono);
+    const QImage mask = hand.mask().toImage().convertToFormat(QImage::Format_Mono);
+    QCOMPARE(bitmap.size(), QSize(32, 32));
+    QCOMPARE(mask.size(), QSize(32, 32));
+    // Black and opaque at the hot spot; nothing else in the top row but the finger tip.
+    const auto black = [&bitmap](int x, int y) { return bitmap.pixelIndex(x, y) == 1; };
+    const auto opaque = [&mask](int x, int y) { return mask.pixelIndex(x, y) == 1; };
+    QVERIFY(black(6, 0) && opaque(6, 0));
+    for (int x = 0; x < 32; ++x)
+        QCOMPARE(opaque(x, 0), x == 6 || x == 7);
+    // Every black pixel is part of the shape, and the hand has a white inside.
+    int white = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            QVERIFY(!black(x, y) || opaque(x, y));
+            white += opaque(x, y) && !black(x, y);
+        }
+    }
+    QVERIFY(white > 100);
+}
+
+void TestForm2::linksShareTheHand()
+{
+    Form2 about(m_form);
+    const QImage hand = handCursor().bitmap().toImage();
+    for (QWidget *link :
+         { static_cast<QWidget *>(m_form->Label2), static_cast<QWidget *>(about.Label3),
+           static_cast<QWidget *>(about.Picture1) }) {
+        const QCursor cursor = link->cursor();
+        QCOMPARE(cursor.shape(), Qt::BitmapCursor);
+        QCOMPARE(cursor.hotSpot(), QPoint(6, 0));
+        QCOMPARE(cursor.bitmap().toImage(), hand);
+    }
+}
+
+QTEST_MAIN(TestForm2)
+#include "tst_form2.moc"
