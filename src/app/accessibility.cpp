@@ -1,9 +1,10 @@
 #include "app/accessibility.h"
 
-#include "app/clicklabel.h"
+#include "app/clickable.h"
 #include "app/svgpicture.h"
 
 #include <QAccessibleWidget>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -49,10 +50,8 @@ public:
             QAccessibleWidget::doAction(actionName);
             return;
         }
-        if (auto *label = dynamic_cast<ClickLabel *>(widget()))
-            label->click();
-        else if (auto *picture = dynamic_cast<ClickPicture *>(widget()))
-            picture->click();
+        if (auto *link = dynamic_cast<Clickable *>(widget()))
+            link->click();
     }
 };
 
@@ -62,7 +61,7 @@ QAccessibleInterface *controlFactory(const QString &, QObject *object)
     auto *widget = qobject_cast<QWidget *>(object);
     if (!widget)
         return nullptr;
-    if (dynamic_cast<ClickLabel *>(widget) || dynamic_cast<ClickPicture *>(widget))
+    if (dynamic_cast<Clickable *>(widget))
         return new AccessibleLink(widget);
     if (dynamic_cast<SvgPicture *>(widget))
         return new QAccessibleWidget(widget, QAccessible::Graphic);

@@ -2,8 +2,6 @@
 
 #include "app/accessibility.h"
 
-#include <QMouseEvent>
-
 namespace orbelune {
 
 // A label announces its text as soon as it has one, and that settles its accessible
@@ -23,13 +21,8 @@ ClickLabel::ClickLabel(const QString &text, QWidget *parent)
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
 {
-    // Like a button: the click counts where the press was let go over the label.
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())
-        && m_onClick) {
-        m_onClick();
-        return;
-    }
-    QLabel::mouseReleaseEvent(event);
+    if (!releaseClicks(this, event))
+        QLabel::mouseReleaseEvent(event);
 }
 
 } // namespace orbelune

@@ -2,7 +2,6 @@
 
 #include "app/accessibility.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -28,13 +27,8 @@ void SvgPicture::paintEvent(QPaintEvent *)
 
 void ClickPicture::mouseReleaseEvent(QMouseEvent *event)
 {
-    // Like a button: the click counts where the press was let go over the picture.
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())
-        && m_onClick) {
-        m_onClick();
-        return;
-    }
-    SvgPicture::mouseReleaseEvent(event);
+    if (!releaseClicks(this, event))
+        SvgPicture::mouseReleaseEvent(event);
 }
 
 } // namespace orbelune

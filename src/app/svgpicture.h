@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QWidget>
+#include "app/clickable.h"
 
-#include <functional>
+#include <QWidget>
 
 class QSvgRenderer;
 
@@ -26,25 +26,13 @@ private:
 };
 
 // A picture box that reacts to a click, like the program's link labels.
-class ClickPicture : public SvgPicture
+class ClickPicture : public SvgPicture, public Clickable
 {
 public:
     using SvgPicture::SvgPicture;
 
-    void setOnClick(std::function<void()> onClick) { m_onClick = std::move(onClick); }
-
-    // What a click does, for a keyboard or a screen reader to do the same.
-    void click()
-    {
-        if (m_onClick)
-            m_onClick();
-    }
-
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
-
-private:
-    std::function<void()> m_onClick;
 };
 
 } // namespace orbelune
