@@ -28,10 +28,8 @@ void Form1::Command1_Click()
 
 void Form1::start_Click()
 {
-    if (isRunActive())
-        return;
-    锁定命令();
-    初始化彩票球();
+    // The menu item starts a run exactly as the button does.
+    Command1_Click();
 }
 
 void Form1::锁定命令()
