@@ -2,14 +2,20 @@
 #   make run    install what is missing, build (Release) and start the program
 #   make test   the same set-up, then every test through ctest
 #   make bench  the timings of the sweep and of a whole run, in its own Release build
+#   make fuzz   every fuzz target for FUZZ_SECONDS (60) each, in its own clang build
 
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
+ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+# How long `make test` fuzzes each target.
+FUZZ_TEST_SECONDS ?= 10
 BUILD_TYPE ?= Release
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all setup configure build run test bench format clean
+.PHONY: all setup configure build run test test-asan fuzz bench format clean
 
 all: build
 
@@ -27,6 +33,26 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
+	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_TEST_SECONDS)
+
+# The whole suite again, built with AddressSanitizer (LeakSanitizer on) and UBSan: the first
+# report ends the test that made it, and fails it. Debug keeps Qt's assertions on; -O1 runs
+# the suite in half the time of -O0 and still reports exact lines.
+test-asan: setup
+	@cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+		"-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" \
+		-DENABLE_SANITIZER_ADDRESS=ON -DENABLE_SANITIZER_UNDEFINED_BEHAVIOR=ON >/dev/null
+	@cmake --build $(ASAN_DIR) --parallel $(JOBS)
+	@cd $(ASAN_DIR) && ctest --output-on-failure --parallel $(JOBS)
+
+# libFuzzer needs clang; only the core and the fuzz targets are built with it.
+fuzz: setup
+	@CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_DIR) -G Ninja \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBELUNE_BUILD_FUZZERS=ON \
+		-DORBELUNE_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(FUZZ_DIR) --parallel $(JOBS) --target orbelune_fuzzers
+	@./tools/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 bench: setup
 	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -38,4 +64,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD_DIR) $(BENCH_DIR)
+	@rm -rf $(BUILD_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR)

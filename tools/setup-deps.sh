@@ -14,6 +14,9 @@ libqt6svg6
 fonts-noto-cjk
 xvfb
 xauth
+clang-14
+libclang-rt-14-dev
+llvm-14
 "
 
 missing=""
