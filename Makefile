@@ -1,7 +1,8 @@
 # Orbelune: the two commands of the quick start, and the rest of the developer's tools.
 #   make run    install what is missing, build (Release) and start the program
-#   make test   the same set-up, then every test through ctest
-#   make bench  the timings of the sweep and of a whole run, in its own Release build
+#   make test   the same set-up, then every test through ctest, again under the sanitizers,
+#               and 10 s of each fuzz target
+#   make bench  the speed figures as one table, in its own Release build
 #   make fuzz   every fuzz target for FUZZ_SECONDS (60) each, in its own clang build
 
 BUILD_DIR ?= build
@@ -58,7 +59,7 @@ bench: setup
 	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DORBELUNE_BUILD_BENCHMARKS=ON -DORBELUNE_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(BENCH_DIR) --parallel $(JOBS) --target orbelune_bench
-	@QT_QPA_PLATFORM=offscreen $(BENCH_DIR)/orbelune_bench
+	@QT_QPA_PLATFORM=offscreen $(BENCH_DIR)/orbelune_bench -silent
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
