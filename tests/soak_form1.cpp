@@ -290,17 +290,14 @@ Row SoakForm1::badRow()
 HistoryFile SoakForm1::writeHistoryFile(const QString &name, const QList<Row> &rows, bool utf8)
 {
     // Lines end with CR LF or a lone CR; the last one may have no ending at all.
+    // A file that ends in an empty row needs its ending, or the row is not there.
     QString text;
     for (qsizetype i = 0; i < rows.size(); ++i) {
         text += rows.at(i).text;
         const bool last = i + 1 == rows.size();
-        if (!last || chance(0.5))
+        if (!last || rows.at(i).text.isEmpty() || chance(0.5))
             text += chance(0.8) ? QStringLiteral("\r\n") : QStringLiteral("\r");
     }
-    // A file that ends in an empty row needs its ending, or the row is not there.
-    if (!rows.isEmpty() && rows.last().text.isEmpty() && !text.endsWith(u'\r')
-        && !text.endsWith(u'\n'))
-        text += QStringLiteral("\r\n");
     const QByteArray bytes = utf8 ? QByteArray("\xEF\xBB\xBF") + text.toUtf8() : gbk(text);
     const QString path = m_dir.filePath(name);
     if (!writeAll(path, bytes))
@@ -774,8 +771,10 @@ void SoakForm1::showAbout()
     // stage tick or two that the modal loop keeps delivering.
     const QPointer<Form1> form(m_form);
     QTimer::singleShot(0, m_form, [this, form] {
-        if (!form)
-            return;
+        // Where the about window is not modal, or not there yet, this timer may come much
+        // later, inside some other yield, and must not tick a run on there.
+        if (!form || !QApplication::activeModalWidget())
+            return closeModalWindows();
         for (int i = below(3); i > 0; --i) {
             if (form->TimSa->isActive())
                 form->TimSa_Timer();
