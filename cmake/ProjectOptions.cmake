@@ -6,6 +6,7 @@ add_library(orbelune_warnings INTERFACE)
 option(ENABLE_SANITIZER_ADDRESS "Build with AddressSanitizer (and LeakSanitizer)" OFF)
 option(ENABLE_SANITIZER_UNDEFINED_BEHAVIOR "Build with UndefinedBehaviorSanitizer" OFF)
 option(WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
+option(ORBELUNE_BUILD_FUZZERS "Build the libFuzzer targets (needs clang)" OFF)
 
 if(MSVC)
     target_compile_options(orbelune_warnings INTERFACE /W4 /utf-8)
@@ -34,3 +35,36 @@ else()
         target_link_options(orbelune_options INTERFACE -fsanitize=${_sanitizer_list})
     endif()
 endif()
+
+# The fuzz build: every target it compiles (the core and the fuzz targets) carries the
+# fuzzer's coverage hooks and both sanitizers; the fuzz targets add libFuzzer's main.
+if(ORBELUNE_BUILD_FUZZERS)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "The fuzz targets need clang: configure with CXX=clang++-14")
+    endif()
+    target_compile_options(orbelune_options INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+        -fno-omit-frame-pointer -g)
+    target_link_options(orbelune_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# What the tests of a sanitizer build run with: the first report ends the test and fails it,
+# leaks included, and the report carries a stack trace.
+set(ORBELUNE_SANITIZER_TEST_ENVIRONMENT "")
+if(ENABLE_SANITIZER_ADDRESS)
+    list(APPEND ORBELUNE_SANITIZER_TEST_ENVIRONMENT
+        "ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:strict_init_order=1:check_initialization_order=1")
+endif()
+if(ENABLE_SANITIZER_UNDEFINED_BEHAVIOR)
+    list(APPEND ORBELUNE_SANITIZER_TEST_ENVIRONMENT
+        "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1")
+endif()
+
+# Gives every test defined so far in the calling directory that environment.
+function(orbelune_sanitize_tests)
+    get_property(tests DIRECTORY PROPERTY TESTS)
+    if(tests AND ORBELUNE_SANITIZER_TEST_ENVIRONMENT)
+        set_property(TEST ${tests} APPEND PROPERTY ENVIRONMENT
+            ${ORBELUNE_SANITIZER_TEST_ENVIRONMENT})
+    endif()
+endfunction()

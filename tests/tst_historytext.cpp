@@ -8,6 +8,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
 using namespace orbelune;
 
 namespace {
@@ -25,6 +30,34 @@ QByteArray rowsOf(int count, const QByteArray &row)
         bytes += row + "\r\n";
     return bytes;
 }
+
+#ifdef Q_OS_UNIX
+// A disk that is full after the given number of bytes: writes past it fail with EFBIG
+// instead of killing the process. Limit and signal are restored on leaving the scope.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_old;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
+};
+#endif
 
 } // namespace
 
@@ -51,6 +84,8 @@ private slots:
     void resultText();
     void namesLineGbkCannotHold_data();
     void namesLineGbkCannotHold();
+    void fullDiskKeepsOldFile_data();
+    void fullDiskKeepsOldFile();
 };
 
 void TestHistoryText::splitsLines_data()
@@ -297,6 +332,45 @@ void TestHistoryText::namesLineGbkCannotHold()
     const ResultFileBytes result = encodeResultFile(QStringList(7, "08"), rows);
     QCOMPARE(result.unencodableLine, line);
     QVERIFY(result.bytes.isEmpty());
+}
+
+void TestHistoryText::fullDiskKeepsOldFile_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("room");
+    // A file that fits in the 16 KiB write buffer reaches the disk only when it is committed.
+    QTest::addRow("small file, disk full half-way") << 4400 << 2200;
+    QTest::addRow("small file, room for one byte") << 4400 << 1;
+    QTest::addRow("large file, written straight through") << 20000 << 4096;
+}
+
+void TestHistoryText::fullDiskKeepsOldFile()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(int, size);
+    QFETCH(int, room);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("result.txt");
+    const QByteArray old = "the result of an earlier run\r\n";
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(old), old.size());
+    }
+    QString error;
+    {
+        FileSizeLimit fullDisk { rlim_t(room) };
+        error = writeWholeFile(path, QByteArray(size, 'x'));
+    }
+    QVERIFY2(!error.isEmpty(), "a cut-off file was reported as written");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList { "result.txt" });
+#else
+    QSKIP("the file-size limit is a POSIX feature");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestHistoryText)

@@ -19,6 +19,9 @@ desktop-file-utils
 appstream
 dpkg-dev
 file
+clang-14
+libclang-rt-14-dev
+llvm-14
 "
 
 missing=""

@@ -80,7 +80,10 @@ QString writeWholeFile(const QString &path, const QByteArray &bytes)
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("无法创建文件（%1）。").arg(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    // Flushed here, where a short write is seen: a file small enough to stay in the write
+    // buffer until commit() would otherwise be cut off at the disk's end without an error,
+    // since commit() does not check its last flush.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return QStringLiteral("写入文件时出错（%1）。").arg(reason);
