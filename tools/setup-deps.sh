@@ -24,10 +24,16 @@ libclang-rt-14-dev
 llvm-14
 "
 
+# One dpkg-query for all of them: it prints a line for every package it knows of.
+# shellcheck disable=SC2086
+installed=" $(dpkg-query -W -f='${db:Status-Status} ${Package}\n' $packages 2>/dev/null \
+    | sed -n 's/^installed //p' | tr '\n' ' ')"
 missing=""
 for package in $packages; do
-    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
-    [ "$status" = "installed" ] || missing="$missing $package"
+    case "$installed" in
+        *" $package "*) ;;
+        *) missing="$missing $package" ;;
+    esac
 done
 [ -z "$missing" ] && exit 0
 
