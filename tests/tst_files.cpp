@@ -161,11 +161,11 @@ private slots:
     void saveBeforeAnyRunAndWithEmptyList();
     void saveFailedKeepsOldFile_data();
     void saveFailedKeepsOldFile();
-    void runStartedWhileDialogOpen_data();
-    void runStartedWhileDialogOpen();
+    void windowUsedWhileDialogOpen_data();
+    void windowUsedWhileDialogOpen();
 
-    void realOpenDialog();
-    void realSaveDialog();
+    void realDialog_data();
+    void realDialog();
     void destroyedWindowClosesDialog();
     void closingWindowClosesDialogAndEndsProgram();
 
@@ -390,105 +390,111 @@ void TestFiles::saveFailedKeepsOldFile()
     QCOMPARE(items(m_form->List1), list);
 }
 
-void TestFiles::runStartedWhileDialogOpen_data()
+void TestFiles::windowUsedWhileDialogOpen_data()
 {
     QTest::addColumn<bool>("save");
-    QTest::addRow("import") << false;
-    QTest::addRow("save") << true;
+    QTest::addColumn<bool>("close"); // the window is closed, rather than a run started
+    QTest::addRow("run started behind the import") << false << false;
+    QTest::addRow("run started behind the save") << true << false;
+    QTest::addRow("window closed behind the import") << false << true;
+    QTest::addRow("window closed behind the save") << true << true;
 }
 
-void TestFiles::runStartedWhileDialogOpen()
+void TestFiles::windowUsedWhileDialogOpen()
 {
-    // The dialogs leave the window usable, so a run can start behind one; the command lock
-    // of the run then holds for what the dialog returns.
+    // The dialogs leave the window usable. A run started behind one holds its command lock
+    // for what the dialog returns; a window closed behind one takes nothing from it.
     QFETCH(bool, save);
+    QFETCH(bool, close);
     m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.5f }));
     const QStringList before = items(m_form->List1);
     m_seams->answer = save ? m_dir->filePath("result.txt") : fixture("roundtrip-gbk.txt");
-    m_seams->whileDialogOpen = [this] { m_form->start_Click(); };
+    m_seams->whileDialogOpen = [this, close] {
+        if (close)
+            m_form->close();
+        else
+            m_form->start_Click();
+    };
     if (save)
         m_form->savejg_Click();
     else
         m_form->data_Click();
-    QVERIFY(m_form->isRunActive());
-    m_form->stopfx_Click();
-
-    QCOMPARE(m_seams->messages.size(), 1);
-    QVERIFY2(m_seams->lastMessage().contains("正在分析"), qPrintable(m_seams->lastMessage()));
+    if (close) {
+        QVERIFY(m_seams->messages.isEmpty());
+    } else {
+        QVERIFY(m_form->isRunActive());
+        m_form->stopfx_Click();
+        QCOMPARE(m_seams->messages.size(), 1);
+        QVERIFY2(m_seams->lastMessage().contains("正在分析"), qPrintable(m_seams->lastMessage()));
+    }
     QCOMPARE(items(m_form->List1), before);
     QVERIFY(QDir(m_dir->path()).isEmpty());
 }
 
-void TestFiles::realOpenDialog()
+void TestFiles::realDialog_data()
 {
-    setFileDialogHandler({});
-    m_form->show();
-    QString title;
-    QWidget *parent = m_form;
-    Qt::WindowModality modality = Qt::ApplicationModal;
-    QFileDialog::FileMode mode = QFileDialog::AnyFile;
-    QStringList filters;
-    bool windowUsable = false;
-    int dialogs = 0;
-    QObject context;
-    whenDialogShown(&context, [&](QFileDialog *dialog) {
-        title = dialog->windowTitle();
-        parent = dialog->parentWidget();
-        modality = dialog->windowModality();
-        mode = dialog->fileMode();
-        filters = shownFilters(dialog);
-        windowUsable = m_form->isEnabled() && !QApplication::activeModalWidget();
-        // A second click while the dialog is open brings no second dialog.
-        dialogs = dialogsAfter(&context, [this] { m_form->data_Click(); });
-        typeAndAccept(dialog, fixture("roundtrip-gbk.txt"));
-    });
-    m_form->data_Click();
-
-    QCOMPARE(title, QStringLiteral("请选择要导入的彩票数据文件"));
-    QCOMPARE(parent, nullptr);
-    QCOMPARE(modality, Qt::NonModal);
-    QCOMPARE(mode, QFileDialog::ExistingFile);
-    QCOMPARE(filters, (QStringList { "文本文件(*.txt)", "所有文件(*.*)" }));
-    QVERIFY(windowUsable);
-    QCOMPARE(dialogs, 1);
-    QVERIFY(!isFileDialogOpen());
-    QCOMPARE(m_form->List1->count(), 8);
-    QVERIFY(m_seams->messages.isEmpty());
+    QTest::addColumn<bool>("save");
+    QTest::addRow("open dialog") << false;
+    QTest::addRow("save dialog") << true;
 }
 
-void TestFiles::realSaveDialog()
+void TestFiles::realDialog()
 {
+    // What the user meets in each real dialog: its title and filters, no owner and no
+    // modality (the window stays usable), one file dialog at a time whichever command asks,
+    // and the name typed taken.
+    QFETCH(bool, save);
     setFileDialogHandler({});
     m_form->show();
     QString title;
+    QStringList filters;
     QWidget *parent = m_form;
     QString folder;
-    QStringList filters;
+    bool windowUsable = false;
+    bool mustExist = false;
     bool asksBeforeReplacing = true;
     int dialogs = 0;
     QObject context;
     whenDialogShown(&context, [&](QFileDialog *dialog) {
         title = dialog->windowTitle();
+        filters = shownFilters(dialog);
         parent = dialog->parentWidget();
         folder = dialog->directory().absolutePath();
-        filters = shownFilters(dialog);
+        windowUsable = dialog->windowModality() == Qt::NonModal && m_form->isEnabled()
+            && !QApplication::activeModalWidget();
+        mustExist = dialog->fileMode() == QFileDialog::ExistingFile;
         asksBeforeReplacing = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
-        // One file dialog at a time, whichever command asks.
         dialogs = dialogsAfter(&context, [this] { m_form->data_Click(); });
-        typeAndAccept(dialog, m_dir->filePath("out"));
+        typeAndAccept(dialog, save ? m_dir->filePath("out") : fixture("roundtrip-gbk.txt"));
     });
-    m_form->savejg_Click();
+    if (save)
+        m_form->savejg_Click();
+    else
+        m_form->data_Click();
 
-    QCOMPARE(title, QStringLiteral("保存运算出来的彩球结果"));
+    QCOMPARE(title,
+             save ? QStringLiteral("保存运算出来的彩球结果")
+                  : QStringLiteral("请选择要导入的彩票数据文件"));
+    const QStringList expectedFilters = save ? QStringList { "文本文件 (*.txt)" }
+                                             : QStringList { "文本文件(*.txt)", "所有文件(*.*)" };
+    QCOMPARE(filters, expectedFilters);
     QCOMPARE(parent, nullptr);
-    QCOMPARE(filters, QStringList { "文本文件 (*.txt)" });
-    QVERIFY(!asksBeforeReplacing);
+    QVERIFY(windowUsable);
     QCOMPARE(dialogs, 1);
+    QVERIFY(!isFileDialogOpen());
+    QVERIFY(m_seams->messages.isEmpty());
+    if (save) {
+        // Saving over a file asks nothing; the dialog opens in the documents.
+        QVERIFY(!asksBeforeReplacing);
 #ifndef Q_OS_WIN
-    QCOMPARE(folder, documentsOrHome());
+        QCOMPARE(folder, documentsOrHome());
 #endif
-    QVERIFY(QFileInfo::exists(m_dir->filePath("out.txt")));
-    QCOMPARE(m_form->List1->count(), 877);
+        QVERIFY(QFileInfo::exists(m_dir->filePath("out.txt")));
+        QCOMPARE(m_form->List1->count(), 877);
+    } else {
+        QVERIFY(mustExist);
+        QCOMPARE(m_form->List1->count(), 8);
+    }
 }
 
 void TestFiles::destroyedWindowClosesDialog()
