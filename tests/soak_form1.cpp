@@ -636,16 +636,22 @@ void SoakForm1::openLink()
 
 void SoakForm1::closeWindow()
 {
-    ++m_counts["close"];
+    // The windows take the four ways of closing in turn, so that a walk of a few windows
+    // tries them all. A sweep tick comes only during a run, and the start and the import
+    // only outside one: the user first starts or stops one as the way needs.
+    const int how = m_counts["close"]++ % 4;
+    if ((how == 2) != m_form->isRunActive()) {
+        note(how == 2 ? "start button, to close during the run" : "menu 停止分析, to close idle");
+        if (how == 2)
+            m_form->Command1->click();
+        else
+            m_form->stopfx->trigger();
+    }
     const QPointer<Form1> form(m_form);
     const auto closeInYield = [form] {
         QMetaObject::invokeMethod(
             form, [form] { form->close(); }, Qt::QueuedConnection);
     };
-    // A sweep tick only comes while its timer runs.
-    int how = below(4);
-    if (how == 2 && !m_form->Timer1->isActive())
-        how = 0;
     if (how == 0) {
         note("menu 退出");
         m_form->exit->trigger();
