@@ -7,56 +7,30 @@
 // The walk is replayable: ORBELUNE_SOAK_SEED picks the seed and ORBELUNE_SOAK_EVENTS the
 // number of events; a failure names the seed, the event and the events just before it.
 
-#include "app/clicklabel.h"
-#include "app/form1.h"
-#include "app/links.h"
-#include "app/messagebox.h"
-#include "app/svgpicture.h"
-#include "app/taggedtimer.h"
-#include "draw/randomsource.h"
-#include "history/filedialogs.h"
+#include "testsupport.h"
 
-#include <QAction>
+#include "app/clicklabel.h"
+#include "history/historyrow.h"
+
 #include <QDir>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QPointer>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
-#include <QtTest>
 
-#include <csignal>
 #include <deque>
+#include <optional>
 #include <random>
 #include <set>
-#include <sys/resource.h>
-
-using namespace orbelune;
 
 namespace {
-
-constexpr quint32 defaultSeed = 20080808;
-constexpr int defaultEvents = 20000;
 
 // Long enough never to come round during the walk: the walk gives every tick itself, as the
 // event loop would, whenever the timer is enabled.
 constexpr int neverMs = 24 * 60 * 60 * 1000;
-
-quint32 envNumber(const char *name, quint32 fallback)
-{
-    bool ok = false;
-    const quint32 value = qEnvironmentVariable(name).toUInt(&ok);
-    return ok ? value : fallback;
-}
-
-const QString formatMessageStart = QStringLiteral("错误的数据格式！\r\n"
-                                                  "参考格式：红球,红球,红球,红球,红球 蓝球\r\n"
-                                                  "例如：10,11,12,15,26,29 09\r\n"
-                                                  "\r\n");
 
 // One history row, and whether the sweep must let it pass, decided when the walk made it.
 struct Row
@@ -65,63 +39,50 @@ struct Row
     bool clean = true;
 };
 
-// A file the walk offers to the import.
+// A file the walk offers to the import, with the rows an import brings in.
 struct HistoryFile
 {
     QString path;
-    QList<Row> rows; // what an import brings in
+    QList<Row> rows;
     bool importable = false;
 };
 
+// A message box, and the window at the moment it was asked for.
+struct Message
+{
+    QString text;
+    MessageIcon icon = MessageIcon::None;
+    bool runActive = false;
+    QString selectedRow;
+};
+
+quint32 envNumber(const char *name, quint32 fallback)
+{
+    bool ok = false;
+    const quint32 value = qEnvironmentVariable(name).toUInt(&ok);
+    return ok ? value : fallback;
+}
+
+// The walk's own GBK, independent of the program's; empty for text GBK cannot hold.
 QByteArray gbk(const QString &text)
 {
     QStringEncoder encoder("GBK");
-    return encoder.encode(text);
+    const QByteArray bytes = encoder.encode(text);
+    return QStringDecoder("GBK").decode(bytes) == text ? bytes : QByteArray();
 }
 
-bool fitsGbk(const QString &text)
+QStringList texts(const QList<Row> &rows)
 {
-    QStringDecoder decoder("GBK");
-    return decoder.decode(gbk(text)) == text;
+    QStringList list;
+    for (const Row &row : rows)
+        list << row.text;
+    return list;
 }
 
-QByteArray readAll(const QString &path)
+bool isOtherWindow(const QWidget *window, const Form1 *form)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return window != form && window->isVisible() && !qobject_cast<const QMenu *>(window);
 }
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// A disk that is full after a few bytes: writes past the limit fail with EFBIG instead of
-// killing the process. Both the limit and the signal are restored when it goes.
-class FullDisk
-{
-public:
-    explicit FullDisk(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_old;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FullDisk()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FullDisk(const FullDisk &) = delete;
-    FullDisk &operator=(const FullDisk &) = delete;
-
-private:
-    rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 } // namespace
 
@@ -131,51 +92,41 @@ class SoakForm1 : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
+    void cleanupTestCase()
+    {
+        delete m_form;
+        m_seams.reset();
+    }
     void randomWalk();
 
 private:
-    struct Message
-    {
-        QString text;
-        MessageIcon icon = MessageIcon::None;
-        bool runActive = false;
-        QString selectedRow;
-    };
-
     // The walk's own dice.
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
     bool chance(double p) { return std::bernoulli_distribution(p)(m_rng); }
+    QStringList listTexts() const { return items(m_form->List1); }
 
     Row cleanRow();
     Row badRow();
+    HistoryFile historyFile(const QString &name, const QList<Row> &rows, bool utf8 = false);
     void makeFixtures();
-    HistoryFile writeHistoryFile(const QString &name, const QList<Row> &rows, bool utf8 = false);
-
     void openWindow();
-    void closeWindowForGood();
-    void step();
     void note(const QString &event);
     void fail(const QString &what);
+    void step();
     void check();
-    QString stateViolation() const;
     QString ballRowViolation() const;
     QString messageViolation(const Message &message) const;
-    QStringList listTexts() const;
-    bool listHasBadRow() const;
-    QByteArray expectedResultFile() const;
+    void postEventsForYield();
+    void useWindowWhileDialogOpen(double p);
+    void closeOtherWindows();
 
-    void pressStart(bool button);
+    // The events of the walk.
+    void pressStart();
     void tickStage();
     void tickSweep();
-    void stop();
-    void startWithEventsInYield();
-    void sweepWithEventsInYield();
-    void postRandomEvent();
     void import();
     void save();
     void showAbout();
-    void closeModalWindows();
     void openLink();
     void closeWindow();
 
@@ -185,122 +136,79 @@ private:
     int m_events = 0;
     std::deque<QString> m_recent;
     bool m_failed = false;
+    QMap<QString, int> m_counts; // events by kind, for the report
 
     QTemporaryDir m_dir;
     QList<HistoryFile> m_files;
     QStringList m_savePaths;
+    std::optional<Seams> m_seams;
 
     Form1 *m_form = nullptr;
     int m_windows = 0;
-    int m_closeAt = -1; // the event that closes this window, or -1
+    int m_closeAt = 0; // the event that closes this window
     QList<Row> m_list; // what List1 must hold
     QList<Message> m_messages;
     bool m_warningsExpected = false;
-    int m_urlsOpened = 0;
-    bool m_runActiveWhenDialogReturned = false;
-    QString m_dialogAnswer;
-    std::function<void()> m_whileDialogOpen;
-    QMap<QString, int> m_counts; // events by kind, for the report
 };
 
 void SoakForm1::initTestCase()
 {
-    m_seed = envNumber("ORBELUNE_SOAK_SEED", defaultSeed);
-    m_eventsWanted = int(envNumber("ORBELUNE_SOAK_EVENTS", defaultEvents));
+    m_seed = envNumber("ORBELUNE_SOAK_SEED", 20080808);
+    m_eventsWanted = int(envNumber("ORBELUNE_SOAK_EVENTS", 20000));
     m_rng.seed(m_seed);
     qInfo("soak: seed %u, %d events (ORBELUNE_SOAK_SEED, ORBELUNE_SOAK_EVENTS)", m_seed,
           m_eventsWanted);
     QVERIFY(m_dir.isValid());
     makeFixtures();
-
-    setMessageBoxHandler([this](const MessageBoxRequest &request) {
-        Message message { request.text, request.icon, false, QString() };
-        if (m_form) {
-            message.runActive = m_form->isRunActive();
-            if (QListWidgetItem *item = m_form->List1->currentItem())
-                message.selectedRow = item->text();
-        }
-        m_messages.append(message);
-    });
-    setFileDialogHandler([this](const FileDialogRequest &) {
-        // The dialogs have no owner: while one is open the user may still use the window.
-        if (m_whileDialogOpen) {
-            const auto whileOpen = std::move(m_whileDialogOpen);
-            m_whileDialogOpen = nullptr;
-            whileOpen();
-        }
-        m_runActiveWhenDialogReturned = m_form && m_form->isRunActive();
-        return m_dialogAnswer;
-    });
-    setUrlOpener([this](const QUrl &url) {
-        if (url != QUrl(QString::fromLatin1(makerHomePage)))
-            fail(QStringLiteral("a link opened %1").arg(url.toString()));
-        ++m_urlsOpened;
-        return true;
-    });
-}
-
-void SoakForm1::cleanupTestCase()
-{
-    delete m_form;
-    m_form = nullptr;
-    setMessageBoxHandler({});
-    setFileDialogHandler({});
-    setUrlOpener({});
+    m_seams.emplace();
+    m_seams->onMessage = [this](const MessageBoxRequest &request) {
+        const QListWidgetItem *selected = m_form ? m_form->List1->currentItem() : nullptr;
+        m_messages.append({ request.text, request.icon, m_form && m_form->isRunActive(),
+                            selected ? selected->text() : QString() });
+    };
 }
 
 Row SoakForm1::cleanRow()
 {
     // Mostly the usual shape; now and then one of the other shapes the sweep lets pass.
-    switch (below(12)) {
-    case 0:
-        return { QString(), true };
-    case 1:
-        return { QStringLiteral("   "), true };
-    case 2:
-        return { QStringLiteral("1,2,3,4,5,6 7"), true };
-    case 3:
-        return { QStringLiteral("中文,01,02,03,04,05 06"), true };
-    case 4:
-        return { QStringLiteral("01,02,03,04,05,06 0\n7"), true };
-    default: {
-        QStringList reds;
-        for (int i = 0; i < 6; ++i)
-            reds << QStringLiteral("%1").arg(1 + below(33), 2, 10, QLatin1Char('0'));
-        return { reds.join(u',')
-                     + QStringLiteral(" %1").arg(1 + below(16), 2, 10, QLatin1Char('0')),
-                 true };
-    }
-    }
+    static const QStringList odd { "", "   ", "1,2,3,4,5,6 7", "中文,01,02,03,04,05 06",
+                                   "01,02,03,04,05,06 0\n7" };
+    if (const int shape = below(12); shape < odd.size())
+        return { odd.at(shape) };
+    QString row;
+    for (int p = 0; p < 7; ++p)
+        row += QString(p == 0      ? "%1"
+                           : p < 6 ? ",%1"
+                                   : " %1")
+                   .arg(1 + below(p < 6 ? 33 : 16), 2, 10, QChar('0'));
+    return { row };
 }
 
 Row SoakForm1::badRow()
 {
-    static const QStringList bad { QStringLiteral("34,01,02,03,04,05 06"),
-                                   QStringLiteral("01,02,03,04,05,06 17"),
-                                   QStringLiteral("01,02,03,04,05,06"),
-                                   QStringLiteral("01,02,03,04"),
-                                   QStringLiteral("01,02,03,04,40"),
-                                   QStringLiteral("&H22,01,02,03,04,05 06"),
-                                   QStringLiteral("\t"),
-                                   QStringLiteral("往期数据") };
+    static const QStringList bad { "34,01,02,03,04,05 06",
+                                   "01,02,03,04,05,06 17",
+                                   "01,02,03,04,05,06",
+                                   "01,02,03,04",
+                                   "01,02,03,04,40",
+                                   "&H22,01,02,03,04,05 06",
+                                   "\t",
+                                   "往期数据" };
     return { bad.at(below(int(bad.size()))), false };
 }
 
-HistoryFile SoakForm1::writeHistoryFile(const QString &name, const QList<Row> &rows, bool utf8)
+HistoryFile SoakForm1::historyFile(const QString &name, const QList<Row> &rows, bool utf8)
 {
-    // Lines end with CR LF or a lone CR; the last one may have no ending at all.
-    // A file that ends in an empty row needs its ending, or the row is not there.
+    // Lines end with CR LF or a lone CR; the last one may have no ending at all. A file that
+    // ends in an empty row needs its ending, or the row is not there.
     QString text;
     for (qsizetype i = 0; i < rows.size(); ++i) {
         text += rows.at(i).text;
-        const bool last = i + 1 == rows.size();
-        if (!last || rows.at(i).text.isEmpty() || chance(0.5))
-            text += chance(0.8) ? QStringLiteral("\r\n") : QStringLiteral("\r");
+        if (i + 1 < rows.size() || rows.at(i).text.isEmpty() || chance(0.5))
+            text += chance(0.8) ? "\r\n" : "\r";
     }
-    const QByteArray bytes = utf8 ? QByteArray("\xEF\xBB\xBF") + text.toUtf8() : gbk(text);
     const QString path = m_dir.filePath(name);
-    if (!writeAll(path, bytes))
+    if (!writeFile(path, utf8 ? "\xEF\xBB\xBF" + text.toUtf8() : gbk(text)))
         qFatal("soak: cannot write %s", qPrintable(path));
     return { path, rows, true };
 }
@@ -316,43 +224,37 @@ void SoakForm1::makeFixtures()
         return rows;
     };
     // Good files, the empty one among them, and files with malformed rows.
-    m_files << writeHistoryFile(QStringLiteral("empty.txt"), {});
+    m_files << historyFile("empty.txt", {});
     for (int n : { 1, 25, 300, 2000 })
-        m_files << writeHistoryFile(QStringLiteral("good-%1.txt").arg(n), rowsOf(n, 0));
+        m_files << historyFile(QString("good-%1.txt").arg(n), rowsOf(n, 0));
     for (int bad : { 1, 3 })
-        m_files << writeHistoryFile(QStringLiteral("malformed-%1.txt").arg(bad), rowsOf(200, bad));
+        m_files << historyFile(QString("malformed-%1.txt").arg(bad), rowsOf(200, bad));
     // Rows read from Unicode that GBK cannot hold: the import takes them, a save refuses.
-    m_files << writeHistoryFile(QStringLiteral("unicode.txt"),
-                                { { QStringLiteral("😀,01,02,03,04,05 06"), true },
-                                  { QStringLiteral("01,02,03,04,05,06 07"), true } },
-                                true);
+    m_files << historyFile("unicode.txt", { { "😀,01,02,03,04,05 06" }, { "01,02,03,04,05,06 07" } },
+                           true);
 
-    // Files the import must refuse, leaving the list alone.
-    auto refused = [this](const QString &name, const QByteArray &bytes) {
-        const QString path = m_dir.filePath(name);
-        if (!bytes.isNull() && !writeAll(path, bytes))
-            qFatal("soak: cannot write %s", qPrintable(path));
-        m_files << HistoryFile { path, {}, false };
+    // Files the import must refuse, leaving the list alone: one row more than the list holds,
+    // more bytes than a history file has, binary, not GBK, missing, and a folder.
+    const QList<QPair<QString, QByteArray>> refused {
+        { "huge.txt", QByteArray("01,02,03,04,05,06 07\r\n").repeated(32768) },
+        { "too-large.txt", QByteArray(4 * 1024 * 1024 + 1, 'x') },
+        { "binary.txt", QByteArray("01,02\0\x01\x02\r\n", 10) },
+        { "bad-gbk.txt", QByteArray("01,02,03\x81\r\n") },
+        { "missing.txt", QByteArray() },
+        { "folder.txt", QByteArray() },
     };
-    QByteArray huge;
-    for (int i = 0; i < 32768; ++i)
-        huge += "01,02,03,04,05,06 07\r\n";
-    refused(QStringLiteral("huge.txt"), huge); // one row more than the list holds
-    refused(QStringLiteral("too-large.txt"), QByteArray(4 * 1024 * 1024 + 1, 'x'));
-    refused(QStringLiteral("binary.txt"), QByteArray("01,02\0\x01\x02\r\n", 10));
-    refused(QStringLiteral("bad-gbk.txt"), QByteArray("01,02,03\x81\r\n"));
-    refused(QStringLiteral("missing.txt"), QByteArray());
-    QDir(m_dir.path()).mkdir(QStringLiteral("folder.txt"));
-    m_files << HistoryFile { m_dir.filePath(QStringLiteral("folder.txt")), {}, false };
+    for (const auto &[name, bytes] : refused) {
+        if (!bytes.isNull() && !writeFile(m_dir.filePath(name), bytes))
+            qFatal("soak: cannot write %s", qPrintable(name));
+        m_files << HistoryFile { m_dir.filePath(name), {}, false };
+    }
+    QDir(m_dir.path()).mkdir("folder.txt");
 
     // Where saves go: good names (two of them without the ending the dialog adds), a folder
     // that does not exist, and a folder where a file should be.
-    m_savePaths << m_dir.filePath(QStringLiteral("result-1.txt"))
-                << m_dir.filePath(QStringLiteral("result-2.TXT"))
-                << m_dir.filePath(QStringLiteral("result-3"))
-                << m_dir.filePath(QStringLiteral("result-4.doc"))
-                << m_dir.filePath(QStringLiteral("no-such-folder/result.txt"))
-                << m_dir.filePath(QStringLiteral("folder.txt"));
+    for (const char *name : { "result-1.txt", "result-2.TXT", "result-3", "result-4.doc",
+                              "no-such-folder/result.txt", "folder.txt" })
+        m_savePaths << m_dir.filePath(name);
 }
 
 void SoakForm1::openWindow()
@@ -368,47 +270,37 @@ void SoakForm1::openWindow()
     // is painted now and then (see randomWalk), not after every event.
     m_form->setUpdatesEnabled(false);
     m_list.clear();
-    for (int i = 0; i < m_form->List1->count(); ++i)
-        m_list << Row { m_form->List1->item(i)->text(), true };
-    // Most windows are closed by the user at some moment; the others live to the end.
-    m_closeAt = chance(0.7) ? m_events + 50 + below(2500) : -1;
-    note(QStringLiteral("window %1 opened").arg(m_windows));
-}
-
-void SoakForm1::closeWindowForGood()
-{
-    // What is left on the window's stack has returned; nothing may run on after the close.
-    if (m_form->isVisible())
-        fail(QStringLiteral("the window did not close"));
-    if (m_form->TimSa->isActive() || m_form->Timer1->isActive())
-        fail(QStringLiteral("a timer runs after the close"));
-    delete m_form;
-    m_form = nullptr;
+    for (const QString &text : listTexts())
+        m_list << Row { text };
+    // Every window is closed by the user at some moment, most after a short while, some after
+    // a long life; the last one lives to the end of the walk.
+    m_closeAt = m_events + 50 + below(chance(0.7) ? 2500 : 10000);
+    note(QString("window %1 opened").arg(m_windows));
 }
 
 void SoakForm1::note(const QString &event)
 {
-    m_recent.push_back(QStringLiteral("#%1 %2").arg(m_events).arg(event));
+    m_recent.push_back(QString("#%1 %2").arg(m_events).arg(event));
     if (m_recent.size() > 25)
         m_recent.pop_front();
 }
 
 void SoakForm1::fail(const QString &what)
 {
-    if (m_failed)
+    if (std::exchange(m_failed, true))
         return;
-    m_failed = true;
-    QStringList report { QStringLiteral("soak failed at event %1 of window %2: %3")
-                             .arg(m_events)
-                             .arg(m_windows)
-                             .arg(what),
-                         QStringLiteral("replay with ORBELUNE_SOAK_SEED=%1 ORBELUNE_SOAK_EVENTS=%2")
-                             .arg(m_seed)
-                             .arg(m_events + 1),
-                         QStringLiteral("events before it:") };
+    // What went wrong comes last: it may quote a row, and so hold a "%".
+    QString report = QString("soak failed at event %1 of window %2: %5\n"
+                             "replay with ORBELUNE_SOAK_SEED=%3 ORBELUNE_SOAK_EVENTS=%4\n"
+                             "events before it:")
+                         .arg(m_events)
+                         .arg(m_windows)
+                         .arg(m_seed)
+                         .arg(m_events + 1)
+                         .arg(what);
     for (const QString &event : m_recent)
-        report << QStringLiteral("  ") + event;
-    qCritical("%s", qPrintable(report.join(u'\n')));
+        report += "\n  " + event;
+    qCritical("%s", qPrintable(report));
 }
 
 void SoakForm1::randomWalk()
@@ -417,6 +309,8 @@ void SoakForm1::randomWalk()
         if (!m_form)
             openWindow();
         m_messages.clear();
+        m_seams->messages.clear();
+        m_seams->opened.clear();
         m_warningsExpected = false;
         if (m_events == m_closeAt)
             closeWindow();
@@ -430,198 +324,185 @@ void SoakForm1::randomWalk()
         QCoreApplication::processEvents();
         if (paint && m_form)
             m_form->setUpdatesEnabled(false);
+        for (const QUrl &url : std::as_const(m_seams->opened))
+            if (url != QUrl(makerHomePage))
+                fail("a link opened " + url.toString());
         ++m_events;
-        if (m_failed)
-            break;
         if (m_form && !m_form->isVisible()) {
-            closeWindowForGood();
-            continue;
+            // What was left on the window's stack has returned; nothing may run on after the
+            // close.
+            if (m_form->TimSa->isActive() || m_form->Timer1->isActive())
+                fail("a timer runs after the close");
+            delete std::exchange(m_form, nullptr);
+        } else if (!m_failed) {
+            check();
         }
-        check();
     }
     QStringList counts;
     for (auto it = m_counts.cbegin(); it != m_counts.cend(); ++it)
-        counts << QStringLiteral("%1 %2").arg(it.key()).arg(it.value());
-    qInfo("soak: %d events over %d windows, every check held: %s", m_events, m_windows,
-          qPrintable(counts.join(QStringLiteral(", "))));
+        counts << QString("%1 %2").arg(it.key()).arg(it.value());
+    qInfo("soak: %d events over %d windows, %s: %s", m_events, m_windows,
+          m_failed ? "a check failed" : "every check held", qPrintable(counts.join(", ")));
     QVERIFY2(!m_failed, "see the report above");
     QCOMPARE(m_events, m_eventsWanted);
 }
 
 void SoakForm1::step()
 {
-    const bool running = m_form->TimSa->isActive();
     // While a run lasts its ticks come thick and fast; the rest is what a user may do.
-    struct Choice
+    struct Event
     {
-        int weight;
-        void (SoakForm1::*action)();
+        const char *name;
+        int idleWeight;
+        int runningWeight;
+        std::function<void()> happen;
     };
-    const Choice choices[] = {
-        { running ? 30 : 0, &SoakForm1::tickStage },
-        { running ? 30 : 0, &SoakForm1::tickSweep },
-        { 8, &SoakForm1::stop },
-        { 6, &SoakForm1::startWithEventsInYield },
-        { running ? 4 : 0, &SoakForm1::sweepWithEventsInYield },
-        { 6, &SoakForm1::import },
-        { 6, &SoakForm1::save },
-        { 2, &SoakForm1::showAbout },
-        { 2, &SoakForm1::openLink },
-        { 10, nullptr }, // a press of a start command, by button, menu or Enter
+    const Event events[] = {
+        { "stage tick", 0, 30, [this] { tickStage(); } },
+        { "sweep tick", 0, 30, [this] { tickSweep(); } },
+        { "stop", 8, 8,
+          [this] {
+              note("menu 停止分析");
+              m_form->stopfx->trigger();
+              if (m_form->isRunActive())
+                  fail("the run goes on after a stop");
+          } },
+        { "start with events in its yield", 6, 6,
+          [this] {
+              postEventsForYield();
+              note("start button, with events for its yield");
+              m_form->Command1->click();
+          } },
+        { "sweep with events in its yield", 0, 4,
+          [this] {
+              postEventsForYield();
+              note("Timer1 tick, with events for its yield");
+              m_form->Timer1_Timer();
+          } },
+        { "import", 6, 6, [this] { import(); } },
+        { "save", 6, 6, [this] { save(); } },
+        { "about", 2, 2, [this] { showAbout(); } },
+        { "link", 2, 2, [this] { openLink(); } },
+        { "start", 10, 10, [this] { pressStart(); } },
     };
+    const bool running = m_form->TimSa->isActive();
+    const auto weight
+        = [running](const Event &e) { return running ? e.runningWeight : e.idleWeight; };
     int total = 0;
-    for (const Choice &c : choices)
-        total += c.weight;
+    for (const Event &event : events)
+        total += weight(event);
     int roll = below(total);
-    for (const Choice &c : choices) {
-        if (roll < c.weight) {
-            if (c.action)
-                (this->*c.action)();
-            else
-                pressStart(chance(0.5));
-            return;
+    for (const Event &event : events) {
+        if (roll < weight(event)) {
+            ++m_counts[event.name];
+            return event.happen();
         }
-        roll -= c.weight;
+        roll -= weight(event);
     }
 }
 
-void SoakForm1::pressStart(bool button)
+void SoakForm1::pressStart()
 {
     const bool wasRunning = m_form->isRunActive();
     const QString tag = m_form->TimSa->tag();
-    if (button) {
-        note(QStringLiteral("start button"));
-        ++m_counts["start"];
-        if (chance(0.2)) {
-            // Enter is the window's default button.
-            QTest::keyClick(m_form, Qt::Key_Return);
-        } else {
-            m_form->Command1->click();
-        }
+    if (const int way = below(10); way == 0) {
+        note("Enter, the window's default button");
+        QTest::keyClick(m_form, Qt::Key_Return);
+    } else if (way < 5) {
+        note("start button");
+        m_form->Command1->click();
     } else {
-        note(QStringLiteral("menu 开始分析"));
-        ++m_counts["start"];
+        note("menu 开始分析");
         m_form->start->trigger();
     }
     // A start during a run is not possible: the run goes on as it was.
     if (wasRunning && (!m_form->isRunActive() || m_form->TimSa->tag() != tag))
-        fail(QStringLiteral("a start during a run changed the run"));
+        fail("a start during a run changed the run");
 }
 
 void SoakForm1::tickStage()
 {
     const int stage = m_form->TimSa->tag().toInt();
-    note(QStringLiteral("TimSa tick, stage %1").arg(stage));
-    ++m_counts["stage tick"];
+    note(QString("TimSa tick, stage %1").arg(stage));
     m_form->TimSa_Timer();
-    const int shown = std::min(stage, 6);
-    if (m_form->CapNum[std::size_t(shown)]->isHidden())
-        fail(QStringLiteral("stage %1 showed no ball").arg(stage));
+    if (m_form->CapNum[std::size_t(std::min(stage, 6))]->isHidden())
+        fail(QString("stage %1 showed no ball").arg(stage));
     if (stage == 9 ? m_form->isRunActive() : m_form->TimSa->tag() != QString::number(stage + 1))
-        fail(QStringLiteral("stage %1 left the tag at %2").arg(stage).arg(m_form->TimSa->tag()));
+        fail(QString("stage %1 left the tag at %2").arg(stage).arg(m_form->TimSa->tag()));
 }
 
 void SoakForm1::tickSweep()
 {
-    note(QStringLiteral("Timer1 tick"));
-    ++m_counts["sweep tick"];
-    const bool bad = listHasBadRow();
+    note("Timer1 tick");
+    const bool bad
+        = std::any_of(m_list.cbegin(), m_list.cend(), [](const Row &r) { return !r.clean; });
     m_form->Timer1_Timer();
     if (bad && (m_form->isRunActive() || m_messages.isEmpty()))
-        fail(QStringLiteral("a sweep over a malformed row did not stop the run"));
-    if (!bad && !m_messages.isEmpty())
-        fail(QStringLiteral("a sweep over good rows complained"));
-    if (!bad && !m_form->isRunActive())
-        fail(QStringLiteral("a sweep over good rows ended the run"));
+        fail("a sweep over a malformed row did not stop the run");
+    if (!bad && (!m_messages.isEmpty() || !m_form->isRunActive()))
+        fail("a sweep over good rows complained or ended the run");
     if (!bad && m_form->List1->count() > 0
         && m_form->List1->currentRow() != m_form->List1->count() - 1)
-        fail(QStringLiteral("after a sweep the last row is not selected"));
+        fail("after a sweep the last row is not selected");
 }
 
-void SoakForm1::stop()
+void SoakForm1::postEventsForYield()
 {
-    note(QStringLiteral("menu 停止分析"));
-    ++m_counts["stop"];
-    m_form->stopfx->trigger();
-    if (m_form->isRunActive())
-        fail(QStringLiteral("the run goes on after a stop"));
-}
-
-void SoakForm1::postRandomEvent()
-{
-    // Queued now, handled inside the next yield.
+    // Queued now, handled inside the next yield. The import is cancelled: locked during a
+    // run, possible again after a stop.
     const QPointer<Form1> form(m_form);
-    std::function<void()> event;
-    QString name;
-    switch (below(8)) {
-    case 0:
-    case 1:
-        name = QStringLiteral("stop");
-        event = [form] { form->stopfx->trigger(); };
-        break;
-    case 2:
-        name = QStringLiteral("Timer1 tick");
-        event = [form] {
-            if (form->Timer1->isActive())
-                form->Timer1_Timer();
-        };
-        break;
-    case 3:
-        name = QStringLiteral("TimSa tick");
-        event = [form] {
-            if (form->TimSa->isActive())
-                form->TimSa_Timer();
-        };
-        break;
-    case 4:
-        name = QStringLiteral("start button");
-        event = [form] { form->Command1->click(); };
-        break;
-    case 5:
-        // Opened and cancelled: locked during the run, possible again after a stop.
-        name = QStringLiteral("menu 导入数据, cancelled");
-        event = [this, form] {
-            m_dialogAnswer.clear();
-            form->data->trigger();
-        };
-        break;
-    case 6:
-        name = QStringLiteral("about");
-        event = [this] { showAbout(); };
-        break;
-    default:
-        name = QStringLiteral("link");
-        event = [form] { form->webgo->trigger(); };
-        break;
+    const std::pair<const char *, std::function<void()>> events[] = {
+        { "stop", [form] { form->stopfx->trigger(); } },
+        { "stop", [form] { form->stopfx->trigger(); } },
+        { "Timer1 tick",
+          [form] {
+              if (form->Timer1->isActive())
+                  form->Timer1_Timer();
+          } },
+        { "TimSa tick",
+          [form] {
+              if (form->TimSa->isActive())
+                  form->TimSa_Timer();
+          } },
+        { "start button", [form] { form->Command1->click(); } },
+        { "menu 导入数据, cancelled",
+          [this, form] {
+              m_seams->answer.clear();
+              form->data->trigger();
+          } },
+        { "about", [this] { showAbout(); } },
+        { "link", [form] { form->webgo->trigger(); } },
+    };
+    for (int posted = 1 + below(3); posted > 0; --posted) {
+        const auto &[name, event] = events[below(8)];
+        note(QString("  posted: ") + name);
+        QMetaObject::invokeMethod(
+            m_form,
+            [form, event = event] {
+                if (form && form->isVisible())
+                    event();
+            },
+            Qt::QueuedConnection);
     }
-    note(QStringLiteral("  posted: %1").arg(name));
-    QMetaObject::invokeMethod(
-        m_form,
-        [form, event] {
-            if (form && form->isVisible())
-                event();
-        },
-        Qt::QueuedConnection);
 }
 
-void SoakForm1::startWithEventsInYield()
+void SoakForm1::useWindowWhileDialogOpen(double p)
 {
-    const int posted = 1 + below(3);
-    for (int i = 0; i < posted; ++i)
-        postRandomEvent();
-    note(QStringLiteral("start button, with events for its yield"));
-    ++m_counts["start with events in its yield"];
-    m_form->Command1->click();
-}
-
-void SoakForm1::sweepWithEventsInYield()
-{
-    const int posted = 1 + below(3);
-    for (int i = 0; i < posted; ++i)
-        postRandomEvent();
-    note(QStringLiteral("Timer1 tick, with events for its yield"));
-    ++m_counts["sweep with events in its yield"];
-    m_form->Timer1_Timer();
+    // The dialogs have no owner: now and then the user turns to the window while one is open,
+    // starts, stops, or a stage tick comes.
+    if (!chance(p))
+        return;
+    note("  the window is used while the dialog is open");
+    m_seams->whileDialogOpen = [this] {
+        for (int i = 1 + below(3); i > 0; --i) {
+            if (const int what = below(3); what == 0)
+                m_form->Command1->click();
+            else if (what == 1)
+                m_form->stopfx->trigger();
+            else if (m_form->TimSa->isActive())
+                m_form->TimSa_Timer();
+        }
+    };
 }
 
 void SoakForm1::import()
@@ -629,226 +510,171 @@ void SoakForm1::import()
     const int which = below(int(m_files.size()) + 1);
     const bool cancel = which == int(m_files.size());
     const HistoryFile file = cancel ? HistoryFile {} : m_files.at(which);
-    m_dialogAnswer = file.path;
-    // Now and then the user turns to the window while the dialog is open.
-    const int busy = chance(0.15) ? 1 + below(3) : 0;
-    if (busy > 0) {
-        m_whileDialogOpen = [this, busy] {
-            for (int i = 0; i < busy; ++i) {
-                switch (below(3)) {
-                case 0:
-                    m_form->Command1->click();
-                    break;
-                case 1:
-                    m_form->stopfx->trigger();
-                    break;
-                default:
-                    if (m_form->TimSa->isActive())
-                        m_form->TimSa_Timer();
-                }
-            }
-        };
-    }
-    note(QStringLiteral("menu 导入数据: %1%2")
-             .arg(cancel ? QStringLiteral("cancel") : QFileInfo(file.path).fileName(),
-                  busy ? QStringLiteral(", window used while the dialog is open") : QString()));
-    ++m_counts["import"];
+    m_seams->answer = file.path;
+    note("menu 导入数据: " + (cancel ? QString("cancel") : QFileInfo(file.path).fileName()));
+    useWindowWhileDialogOpen(0.15);
 
-    const bool enabled = m_form->data->isEnabled();
+    const bool asked = m_form->data->isEnabled() && !cancel;
     const QStringList before = listTexts();
-    m_runActiveWhenDialogReturned = false;
     m_warningsExpected = true;
     m_form->data->trigger();
-    m_whileDialogOpen = nullptr;
+    m_seams->whileDialogOpen = nullptr;
 
-    const bool imported = enabled && !cancel && file.importable && !m_runActiveWhenDialogReturned;
-    const int warnings
-        = int(std::count_if(m_messages.cbegin(), m_messages.cend(),
-                            [](const Message &m) { return m.icon == MessageIcon::Warning; }));
-    const bool refused = enabled && !cancel && (!file.importable || m_runActiveWhenDialogReturned);
-    if (warnings != (refused ? 1 : 0))
-        fail(QStringLiteral("an import gave %1 warnings").arg(warnings));
-    if (imported) {
+    // A run started while the dialog was open still runs: the list must not change under it.
+    const bool taken = asked && file.importable && !m_form->isRunActive();
+    const auto warnings
+        = std::count_if(m_messages.cbegin(), m_messages.cend(),
+                        [](const Message &m) { return m.icon == MessageIcon::Warning; });
+    if (warnings != (asked && !taken ? 1 : 0))
+        fail(QString("an import gave %1 warnings").arg(warnings));
+    if (taken) {
         m_list = file.rows;
-        if (listTexts() != [&] {
-                QStringList texts;
-                for (const Row &row : file.rows)
-                    texts << row.text;
-                return texts;
-            }())
-            fail(QStringLiteral("the import did not bring the file's rows"));
+        if (listTexts() != texts(file.rows))
+            fail("the import did not bring the file's rows");
         if (!m_form->List1->selectedItems().isEmpty())
-            fail(QStringLiteral("a row is selected after the import"));
+            fail("a row is selected after the import");
         ++m_counts["import, rows taken"];
     } else if (listTexts() != before) {
-        fail(QStringLiteral("an import that did not happen changed the list"));
+        fail("an import that did not happen changed the list");
     }
-}
-
-QByteArray SoakForm1::expectedResultFile() const
-{
-    QString text = QStringLiteral("Orbelune运算获得中奖机率最大的一组球号是：");
-    for (int p = 0; p < 7; ++p)
-        text += (p == 0      ? QString()
-                     : p < 6 ? QStringLiteral(",")
-                             : QStringLiteral(" "))
-            + m_form->CapNum[std::size_t(p)]->text();
-    text += QStringLiteral("\r\n");
-    for (const Row &row : m_list)
-        text += row.text + QStringLiteral("\r\n");
-    return fitsGbk(text) ? gbk(text) : QByteArray();
 }
 
 void SoakForm1::save()
 {
     const int which = below(int(m_savePaths.size()) + 1);
     const bool cancel = which == int(m_savePaths.size());
-    m_dialogAnswer = cancel ? QString() : m_savePaths.at(which);
-    QString path = m_dialogAnswer;
-    if (!cancel && path.right(3).toLower() != QLatin1String("txt"))
-        path += QStringLiteral(".txt");
+    m_seams->answer = cancel ? QString() : m_savePaths.at(which);
+    const QString path
+        = m_seams->answer + (cancel || m_seams->answer.right(3).toLower() == "txt" ? "" : ".txt");
     const bool fullDisk = !cancel && chance(0.25);
-    const bool busy = chance(0.1);
-    if (busy) {
-        m_whileDialogOpen = [this] {
-            if (m_form->isRunActive())
-                m_form->stopfx->trigger();
-            else
-                m_form->Command1->click();
-        };
-    }
-    note(QStringLiteral("menu 保存结果: %1%2%3")
-             .arg(cancel ? QStringLiteral("cancel") : QFileInfo(path).fileName(),
-                  fullDisk ? QStringLiteral(", disk full") : QString(),
-                  busy ? QStringLiteral(", window used while the dialog is open") : QString()));
-    ++m_counts["save"];
+    note("menu 保存结果: " + (cancel ? QString("cancel") : QFileInfo(path).fileName())
+         + (fullDisk ? ", disk full" : ""));
+    useWindowWhileDialogOpen(0.1);
 
-    const bool enabled = m_form->savejg->isEnabled();
+    // The file is the heading with the ball row as the captions show it, then the list.
+    const auto expected = [this] {
+        QStringList balls;
+        for (const QLabel *caption : m_form->CapNum)
+            balls << caption->text();
+        QString text = "Orbelune运算获得中奖机率最大的一组球号是：" + balls.mid(0, 6).join(',')
+            + ' ' + balls.at(6) + "\r\n";
+        for (const Row &row : std::as_const(m_list))
+            text += row.text + "\r\n";
+        return gbk(text);
+    };
+    const bool asked = m_form->savejg->isEnabled() && !cancel;
     const QStringList before = listTexts();
     const QStringList filesBefore = QDir(m_dir.path()).entryList(QDir::Files);
     const bool existed = QFileInfo(path).isFile();
-    const QByteArray old = existed ? readAll(path) : QByteArray();
-    QByteArray expected = expectedResultFile();
-    m_runActiveWhenDialogReturned = false;
+    const QByteArray old = existed ? contents(path) : QByteArray();
     m_warningsExpected = true;
     {
         // A disk that fills up before the whole file is written.
-        std::unique_ptr<FullDisk> full;
+        std::optional<FileSizeLimit> full;
         if (fullDisk)
-            full = std::make_unique<FullDisk>(rlim_t(expected.size() / 2));
+            full.emplace(rlim_t(expected().size() / 2));
         m_form->savejg->trigger();
     }
-    m_whileDialogOpen = nullptr;
-    // The captions are read when the file is written, after the dialog.
-    expected = expectedResultFile();
+    m_seams->whileDialogOpen = nullptr;
 
-    const bool attempted = enabled && !cancel && !m_runActiveWhenDialogReturned;
-    const bool writable = attempted && !fullDisk && !expected.isEmpty()
+    // The captions are read when the file is written, after the dialog; a run started while
+    // the dialog was open refuses the save.
+    const QByteArray bytes = expected();
+    const bool writable = asked && !m_form->isRunActive() && !fullDisk && !bytes.isEmpty()
         && QFileInfo(QFileInfo(path).absolutePath()).isDir() && !QFileInfo(path).isDir();
-    const int warnings = int(m_messages.size());
-    if (warnings != ((enabled && !cancel && !writable) ? 1 : 0))
-        fail(QStringLiteral("a save gave %1 messages").arg(warnings));
-    if (writable) {
-        if (readAll(path) != expected)
-            fail(QStringLiteral("the saved file is not the ticket and the list"));
-        ++m_counts["save, file written"];
-    } else {
-        if (QFileInfo(path).isFile() != existed || (existed && readAll(path) != old))
-            fail(QStringLiteral("a save that failed changed the file"));
-        // No temporary file left behind either.
-        if (QDir(m_dir.path()).entryList(QDir::Files) != filesBefore)
-            fail(QStringLiteral("a save that failed left files behind"));
-    }
+    if (m_messages.size() != (asked && !writable ? 1 : 0))
+        fail(QString("a save gave %1 messages").arg(m_messages.size()));
+    if (writable && contents(path) != bytes)
+        fail("the saved file is not the ticket and the list");
+    else if (!writable
+             && (QFileInfo(path).isFile() != existed || (existed && contents(path) != old)))
+        fail("a save that failed changed the file");
+    else if (!writable && QDir(m_dir.path()).entryList(QDir::Files) != filesBefore)
+        fail("a save that failed left files behind");
     if (listTexts() != before)
-        fail(QStringLiteral("a save changed the list"));
+        fail("a save changed the list");
+    m_counts["save, file written"] += writable;
 }
 
 void SoakForm1::showAbout()
 {
-    note(QStringLiteral("menu 关于"));
-    ++m_counts["about"];
+    note("menu 关于");
     // If the about window opens modally, this closes it from inside its own loop, after a
-    // stage tick or two that the modal loop keeps delivering.
+    // stage tick or two that the modal loop keeps delivering. Where the about window is not
+    // modal, or not there yet, this timer may come much later, inside some other yield, and
+    // must not tick a run on there.
     const QPointer<Form1> form(m_form);
     QTimer::singleShot(0, m_form, [this, form] {
-        // Where the about window is not modal, or not there yet, this timer may come much
-        // later, inside some other yield, and must not tick a run on there.
-        if (!form || !QApplication::activeModalWidget())
-            return closeModalWindows();
-        for (int i = below(3); i > 0; --i) {
+        for (int i = below(3); i > 0 && form && QApplication::activeModalWidget(); --i)
             if (form->TimSa->isActive())
                 form->TimSa_Timer();
-        }
-        closeModalWindows();
+        closeOtherWindows();
     });
     m_form->about->trigger();
-    closeModalWindows();
+    closeOtherWindows();
 }
 
-void SoakForm1::closeModalWindows()
+void SoakForm1::closeOtherWindows()
 {
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window != m_form && window->isVisible() && !qobject_cast<QMenu *>(window))
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (isOtherWindow(window, m_form))
             window->close();
-    }
 }
 
 void SoakForm1::openLink()
 {
-    const int before = m_urlsOpened;
     if (chance(0.5)) {
-        note(QStringLiteral("menu 访问主页"));
+        note("menu 访问主页");
         m_form->webgo->trigger();
     } else {
-        note(QStringLiteral("click on the copyright line"));
+        note("click on the copyright line");
         QTest::mouseClick(m_form->Label2, Qt::LeftButton);
     }
-    ++m_counts["link"];
-    if (m_urlsOpened != before + 1)
-        fail(QStringLiteral("a link opened %1 addresses").arg(m_urlsOpened - before));
+    if (m_seams->opened.size() != 1)
+        fail(QString("a link opened %1 addresses").arg(m_seams->opened.size()));
 }
 
 void SoakForm1::closeWindow()
 {
-    ++m_counts["close"];
+    // The windows take the four ways of closing in turn, so that a walk of a few windows
+    // tries them all. A sweep tick comes only during a run, and the start and the import
+    // only outside one: the user first starts or stops one as the way needs.
+    const int how = m_counts["close"]++ % 4;
+    if ((how == 2) != m_form->isRunActive()) {
+        note(how == 2 ? "start button, to close during the run" : "menu 停止分析, to close idle");
+        if (how == 2)
+            m_form->Command1->click();
+        else
+            m_form->stopfx->trigger();
+    }
     const QPointer<Form1> form(m_form);
-    // A sweep tick only comes while its timer runs.
-    int how = below(4);
-    if (how == 2 && !m_form->Timer1->isActive())
-        how = 0;
-    switch (how) {
-    case 0:
-        note(QStringLiteral("menu 退出"));
+    const auto closeInYield = [form] {
+        QMetaObject::invokeMethod(
+            form, [form] { form->close(); }, Qt::QueuedConnection);
+    };
+    if (how == 0) {
+        note("menu 退出");
         m_form->exit->trigger();
-        break;
-    case 1:
-        // Closed while the start waits in its yield.
-        note(QStringLiteral("start button, closed in its yield"));
-        QMetaObject::invokeMethod(
-            m_form, [form] { form->close(); }, Qt::QueuedConnection);
+    } else if (how == 1) {
+        note("start button, closed in its yield");
+        closeInYield();
         m_form->Command1->click();
-        break;
-    case 2:
-        // Closed while a sweep waits in its yield; if the list has a malformed row, no
-        // message may follow.
-        note(QStringLiteral("Timer1 tick, closed in its yield"));
-        QMetaObject::invokeMethod(
-            m_form, [form] { form->close(); }, Qt::QueuedConnection);
+    } else if (how == 2) {
+        // If the list has a malformed row, no message may follow the close.
+        note("Timer1 tick, closed in its yield");
+        closeInYield();
         m_form->Timer1_Timer();
         if (!m_messages.isEmpty())
-            fail(QStringLiteral("a sweep went on after the close"));
-        break;
-    default:
-        // Closed while a file dialog is open.
-        note(QStringLiteral("menu 导入数据, window closed while the dialog is open"));
-        m_dialogAnswer = m_files.at(1).path;
-        m_whileDialogOpen = [form] { form->close(); };
+            fail("a sweep went on after the close");
+    } else {
+        note("menu 导入数据, window closed while the dialog is open");
+        m_seams->answer = m_files.at(1).path;
+        m_seams->whileDialogOpen = [form] { form->close(); };
         const QStringList before = listTexts();
         m_form->data->trigger();
-        m_whileDialogOpen = nullptr;
+        m_seams->whileDialogOpen = nullptr;
         if (listTexts() != before)
-            fail(QStringLiteral("an import went on after the close"));
-        break;
+            fail("an import went on after the close");
     }
     // A close asked for inside a yield that was not reached (a locked command does not
     // start) is handled by the event loop; a close that never came is made now.
@@ -858,158 +684,95 @@ void SoakForm1::closeWindow()
         form->close();
 }
 
-QStringList SoakForm1::listTexts() const
-{
-    QStringList texts;
-    texts.reserve(m_form->List1->count());
-    for (int i = 0; i < m_form->List1->count(); ++i)
-        texts << m_form->List1->item(i)->text();
-    return texts;
-}
-
-bool SoakForm1::listHasBadRow() const
-{
-    return std::any_of(m_list.cbegin(), m_list.cend(), [](const Row &row) { return !row.clean; });
-}
-
 void SoakForm1::check()
-{
-    if (const QString state = stateViolation(); !state.isEmpty())
-        return fail(state);
-    if (const QString balls = ballRowViolation(); !balls.isEmpty())
-        return fail(balls);
-    for (const Message &message : std::as_const(m_messages)) {
-        if (const QString wrong = messageViolation(message); !wrong.isEmpty())
-            return fail(wrong);
-    }
-    if (m_form->List1->count() != m_list.size()
-        || (m_events % 64 == 0 && listTexts().size() != m_list.size()))
-        return fail(QStringLiteral("the list has %1 rows, %2 expected")
-                        .arg(m_form->List1->count())
-                        .arg(m_list.size()));
-    if (m_events % 64 == 0) {
-        for (qsizetype i = 0; i < m_list.size(); ++i) {
-            if (m_form->List1->item(int(i))->text() != m_list.at(i).text)
-                return fail(QStringLiteral("row %1 of the list changed").arg(i));
-        }
-    }
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window != m_form && window->isVisible() && !qobject_cast<QMenu *>(window))
-            return fail(QStringLiteral("a window was left open: %1").arg(window->objectName()));
-    }
-}
-
-QString SoakForm1::stateViolation() const
 {
     // The two rows of the state table: idle, or stage s with everything that goes with it.
     const bool running = m_form->TimSa->isActive();
-    QStringList wrong;
-    if (m_form->Timer1->isActive() != running)
-        wrong << QStringLiteral("Timer1");
-    if (m_form->isRunActive() != running)
-        wrong << QStringLiteral("isRunActive");
-    if (m_form->Command1->isEnabled() == running)
-        wrong << QStringLiteral("Command1");
-    for (const QAction *locked : { m_form->start, m_form->data, m_form->savejg }) {
-        if (locked->isEnabled() == running)
-            wrong << locked->objectName();
-    }
-    for (const QAction *free : { m_form->stopfx, m_form->exit, m_form->about, m_form->webgo }) {
-        if (!free->isEnabled())
-            wrong << free->objectName();
-    }
-    if (m_form->PicFX->isHidden() == running)
-        wrong << QStringLiteral("PicFX");
-    const bool hourglass
-        = m_form->testAttribute(Qt::WA_SetCursor) && m_form->cursor().shape() == Qt::WaitCursor;
-    if (hourglass != running)
-        wrong << QStringLiteral("pointer");
-    bool tagOk = false;
-    const int tag = m_form->TimSa->tag().toInt(&tagOk);
-    if (!tagOk || (running ? tag < 0 || tag > 9 : tag != 0))
-        wrong << QStringLiteral("tag ") + m_form->TimSa->tag();
-    if (wrong.isEmpty())
-        return QString();
-    return QStringLiteral("%1, but %2 differ").arg(running ? "running" : "idle", wrong.join(", "));
+    if (const QString state = runStateMismatch(m_form, running); !state.isEmpty())
+        return fail(QString("%1, but %2 differ").arg(running ? "running" : "idle", state));
+    if (const QString balls = ballRowViolation(); !balls.isEmpty())
+        return fail(balls);
+    for (const Message &message : std::as_const(m_messages))
+        if (const QString wrong = messageViolation(message); !wrong.isEmpty())
+            return fail(wrong);
+    if (m_form->List1->count() != m_list.size())
+        return fail(QString("the list has %1 rows, %2 expected")
+                        .arg(m_form->List1->count())
+                        .arg(m_list.size()));
+    if (m_events % 64 == 0 && listTexts() != texts(m_list))
+        return fail("a row of the list changed");
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (isOtherWindow(window, m_form))
+            return fail("a window was left open: " + window->objectName());
 }
 
 QString SoakForm1::ballRowViolation() const
 {
-    static const QRegularExpression twoDigits(QStringLiteral("^[0-9][0-9]$"));
+    static const QRegularExpression twoDigits("^[0-9][0-9]$");
     const bool running = m_form->TimSa->isActive();
     const int stage = m_form->TimSa->tag().toInt();
     std::set<qint16> reds;
-    int shownReds = 0;
+    int drawnReds = 0;
     bool initial = true;
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
         const qint16 chosen = m_form->chosenNumber(p);
-        const QLabel *caption = m_form->CapNum[i];
-        const bool shown = !caption->isHidden();
+        const QString caption = m_form->CapNum[i]->text();
+        const bool shown = !m_form->CapNum[i]->isHidden();
         const QListWidget *pool = m_form->ListNumB[i];
-        const QString where = QStringLiteral("ball %1").arg(p);
+        const QString where = QString("ball %1: ").arg(p);
         if (shown == m_form->ImaRed[i]->isHidden())
-            return where + QStringLiteral(": caption and picture disagree");
+            return where + "caption and picture disagree";
         initial = initial && chosen == 0;
-        if (chosen == 0) {
-            // Before the first run: every ball shows 08 over an empty pool.
-            if (!shown || caption->text() != QLatin1String("08") || pool->count() != 0)
-                return where + QStringLiteral(": not as before the first run");
+        // Before the first run every ball shows 08 over an empty pool; not drawn yet in this
+        // run, a ball is hidden over an empty pool.
+        if (chosen == 0 && (!shown || caption != "08" || pool->count() != 0))
+            return where + "not as before the first run";
+        if (chosen == 999 && (shown || pool->count() != 0))
+            return where + "not drawn, yet shown or with candidates";
+        if (chosen == 0 || chosen == 999)
             continue;
-        }
-        if (chosen == 999) {
-            if (shown || pool->count() != 0)
-                return where + QStringLiteral(": not drawn, yet shown or with candidates");
-            continue;
-        }
-        const int highest = p < 6 ? 33 : 16;
-        if (chosen < 1 || chosen > highest)
-            return where + QStringLiteral(": number %1").arg(chosen);
+        if (chosen < 1 || chosen > (p < 6 ? 33 : 16))
+            return where + QString("number %1").arg(chosen);
         if (!shown)
-            return where + QStringLiteral(": drawn but hidden");
-        if (!caption->text().contains(twoDigits) || caption->text().toInt() != chosen)
-            return where + QStringLiteral(": caption '%1' for %2").arg(caption->text()).arg(chosen);
+            return where + "drawn but hidden";
+        if (!caption.contains(twoDigits) || caption.toInt() != chosen)
+            return where + QString("caption '%1' for %2").arg(caption).arg(chosen);
         if (pool->count() != 1 || pool->item(0)->text().toInt() != chosen)
-            return where + QStringLiteral(": the pool does not hold the survivor alone");
+            return where + "the pool does not hold the survivor alone";
         if (p < 6) {
             reds.insert(chosen);
-            ++shownReds;
+            ++drawnReds;
         }
         // During a run only the positions of the stages already done are drawn: red p at
         // stage p, the blue one from stage 6 on.
-        const bool due = p < 6 ? p < stage : stage > 6;
-        if (running && !due)
-            return where + QStringLiteral(": drawn before its stage %1").arg(stage);
+        if (running && !(p < 6 ? p < stage : stage > 6))
+            return where + QString("drawn before its stage %1").arg(stage);
     }
-    if (!initial && int(reds.size()) != shownReds)
-        return QStringLiteral("the shown ticket repeats a red number");
-    if (running) {
-        // Everything due before this stage is drawn.
-        for (int p = 0; p < std::min(stage, 7); ++p) {
-            if (m_form->chosenNumber(p) == 999 || m_form->chosenNumber(p) == 0)
-                return QStringLiteral("ball %1 not drawn at stage %2").arg(p).arg(stage);
-        }
-    }
+    if (!initial && int(reds.size()) != drawnReds)
+        return "the shown ticket repeats a red number";
+    // During a run everything due before this stage is drawn.
+    for (int p = 0; running && p < std::min(stage, 7); ++p)
+        if (m_form->chosenNumber(p) == 999 || m_form->chosenNumber(p) == 0)
+            return QString("ball %1 not drawn at stage %2").arg(p).arg(stage);
     return QString();
 }
 
 QString SoakForm1::messageViolation(const Message &message) const
 {
     if (message.icon == MessageIcon::Warning)
-        return m_warningsExpected ? QString() : QStringLiteral("a warning out of the blue");
-    // The format message: the run stopped first, and the row quoted is a malformed one, the
-    // one selected.
+        return m_warningsExpected ? QString() : "a warning out of the blue";
+    // The format message: the run stopped first, and the row quoted is the one selected, a
+    // malformed one.
     if (message.runActive)
-        return QStringLiteral("the format message came while the run still went on");
-    if (!message.text.startsWith(formatMessageStart))
-        return QStringLiteral("a message that is not the format message: ") + message.text;
-    const QString row = message.text.mid(formatMessageStart.size());
-    if (row != message.selectedRow)
-        return QStringLiteral("the message quotes '%1', the list shows '%2'")
-            .arg(row, message.selectedRow);
-    const bool bad = std::any_of(m_list.cbegin(), m_list.cend(),
-                                 [&row](const Row &r) { return !r.clean && r.text == row; });
-    return bad ? QString() : QStringLiteral("a good row was called malformed: ") + row;
+        return "the format message came while the run still went on";
+    if (message.text != rowFormatMessage(message.selectedRow))
+        return QString("the message '%1' does not quote the row selected, '%2'")
+            .arg(message.text, message.selectedRow);
+    const bool bad = std::any_of(m_list.cbegin(), m_list.cend(), [&message](const Row &r) {
+        return !r.clean && r.text == message.selectedRow;
+    });
+    return bad ? QString() : "a good row was called malformed: " + message.selectedRow;
 }
 
 QTEST_MAIN(SoakForm1)

@@ -1,4 +1,5 @@
 // Reading history files, the save dialog's name rule and the result text: the pure logic.
+// Writing the file on a full disk is tested through the window, in tst_files.
 
 #include "history/dialogrules.h"
 #include "history/historytext.h"
@@ -7,11 +8,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
 using namespace orbelune;
 
@@ -31,34 +27,6 @@ QByteArray rowsOf(int count, const QByteArray &row)
     return bytes;
 }
 
-#ifdef Q_OS_UNIX
-// A disk that is full after the given number of bytes: writes past it fail with EFBIG
-// instead of killing the process. Limit and signal are restored on leaving the scope.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_old;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
-};
-#endif
-
 } // namespace
 
 class TestHistoryText : public QObject
@@ -77,15 +45,12 @@ private slots:
     void decodesByMark();
     void refusesWhatIsNoHistoryText_data();
     void refusesWhatIsNoHistoryText();
-    void acceptsFullList();
     void readRefusesHugeFileAtOnce();
 
     void resultText_data();
     void resultText();
     void namesLineGbkCannotHold_data();
     void namesLineGbkCannotHold();
-    void fullDiskKeepsOldFile_data();
-    void fullDiskKeepsOldFile();
 };
 
 void TestHistoryText::splitsLines_data()
@@ -119,28 +84,21 @@ void TestHistoryText::savedNameEndsInTxt_data()
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("saved");
 
-    QTest::addRow("no extension") << "C:\\a\\result"
-                                  << "C:\\a\\result.txt";
-    QTest::addRow("upper-case TXT unchanged") << "C:\\a\\RESULT.TXT"
-                                              << "C:\\a\\RESULT.TXT";
-    QTest::addRow("mixed-case Txt unchanged") << "/home/u/result.Txt"
-                                              << "/home/u/result.Txt";
-    QTest::addRow("txt without a dot unchanged") << "C:\\a\\resulttxt"
-                                                 << "C:\\a\\resulttxt";
-    QTest::addRow("other extension kept, .txt appended") << "C:\\a\\result.doc"
-                                                         << "C:\\a\\result.doc.txt";
-    QTest::addRow("trailing dot") << "result."
-                                  << "result..txt";
-    QTest::addRow("name of three characters: txt") << "txt"
-                                                   << "txt";
-    QTest::addRow("name of two characters") << "tx"
-                                            << "tx.txt";
-    QTest::addRow("name of one character") << "t"
-                                           << "t.txt";
-    QTest::addRow("Chinese name") << "/home/u/结果"
-                                  << "/home/u/结果.txt";
-    QTest::addRow("empty stays empty") << ""
-                                       << "";
+    QTest::addRow("no extension") << QString("C:\\a\\result") << "C:\\a\\result.txt";
+    QTest::addRow("upper-case TXT unchanged")
+        << QString("C:\\a\\RESULT.TXT") << "C:\\a\\RESULT.TXT";
+    QTest::addRow("mixed-case Txt unchanged")
+        << QString("/home/u/result.Txt") << "/home/u/result.Txt";
+    QTest::addRow("txt without a dot unchanged")
+        << QString("C:\\a\\resulttxt") << "C:\\a\\resulttxt";
+    QTest::addRow("other extension kept, .txt appended")
+        << QString("C:\\a\\result.doc") << "C:\\a\\result.doc.txt";
+    QTest::addRow("trailing dot") << QString("result.") << "result..txt";
+    QTest::addRow("name of three characters: txt") << QString("txt") << "txt";
+    QTest::addRow("name of two characters") << QString("tx") << "tx.txt";
+    QTest::addRow("name of one character") << QString("t") << "t.txt";
+    QTest::addRow("Chinese name") << QString("/home/u/结果") << "/home/u/结果.txt";
+    QTest::addRow("empty stays empty") << QString("") << "";
 }
 
 void TestHistoryText::savedNameEndsInTxt()
@@ -255,13 +213,6 @@ void TestHistoryText::refusesWhatIsNoHistoryText()
     QVERIFY(file.rows.isEmpty());
 }
 
-void TestHistoryText::acceptsFullList()
-{
-    const HistoryFileText file = decodeHistoryFile(rowsOf(maxHistoryRows, "01,02,03,04,05,06 07"));
-    QVERIFY2(file.ok(), qPrintable(file.error));
-    QCOMPARE(file.rows.size(), maxHistoryRows);
-}
-
 void TestHistoryText::readRefusesHugeFileAtOnce()
 {
     // A sparse file of 3 GiB costs no disk space; reading it would cost 3 GiB of memory.
@@ -332,45 +283,6 @@ void TestHistoryText::namesLineGbkCannotHold()
     const ResultFileBytes result = encodeResultFile(QStringList(7, "08"), rows);
     QCOMPARE(result.unencodableLine, line);
     QVERIFY(result.bytes.isEmpty());
-}
-
-void TestHistoryText::fullDiskKeepsOldFile_data()
-{
-    QTest::addColumn<int>("size");
-    QTest::addColumn<int>("room");
-    // A file that fits in the 16 KiB write buffer reaches the disk only when it is committed.
-    QTest::addRow("small file, disk full half-way") << 4400 << 2200;
-    QTest::addRow("small file, room for one byte") << 4400 << 1;
-    QTest::addRow("large file, written straight through") << 20000 << 4096;
-}
-
-void TestHistoryText::fullDiskKeepsOldFile()
-{
-#ifdef Q_OS_UNIX
-    QFETCH(int, size);
-    QFETCH(int, room);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("result.txt");
-    const QByteArray old = "the result of an earlier run\r\n";
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(old), old.size());
-    }
-    QString error;
-    {
-        FileSizeLimit fullDisk { rlim_t(room) };
-        error = writeWholeFile(path, QByteArray(size, 'x'));
-    }
-    QVERIFY2(!error.isEmpty(), "a cut-off file was reported as written");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             QStringList { "result.txt" });
-#else
-    QSKIP("the file-size limit is a POSIX feature");
-#endif
 }
 
 QTEST_GUILESS_MAIN(TestHistoryText)

@@ -1,66 +1,31 @@
 // The analysis run: the start, the stage ticks, the stop and the end, on the main window.
 
-#include "app/form1.h"
-#include "app/messagebox.h"
-#include "app/svgpicture.h"
-#include "app/taggedtimer.h"
-#include "draw/randomsource.h"
-#include "scriptedrandom.h"
+#include "testsupport.h"
 
-#include <QAction>
 #include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QtTest>
 
+#include <optional>
 #include <set>
-
-using namespace orbelune;
-
-namespace {
-
-// The first difference between the window and one row of the state table, or empty text.
-QString stateMismatch(const Form1 *form, bool running, const QString &tag)
-{
-    QStringList wrong;
-    if (form->TimSa->tag() != tag)
-        wrong << "tag " + form->TimSa->tag();
-    if (form->TimSa->isActive() != running)
-        wrong << "TimSa";
-    if (form->Timer1->isActive() != running)
-        wrong << "Timer1";
-    if (form->PicFX->isHidden() == running)
-        wrong << "PicFX";
-    const bool hourglass
-        = form->testAttribute(Qt::WA_SetCursor) && form->cursor().shape() == Qt::WaitCursor;
-    if (hourglass != running)
-        wrong << "pointer";
-    if (form->Command1->isEnabled() == running)
-        wrong << "Command1";
-    for (const QAction *locked : { form->start, form->data, form->savejg })
-        if (locked->isEnabled() == running)
-            wrong << locked->objectName();
-    for (const QAction *free : { form->stopfx, form->exit, form->about, form->webgo })
-        if (!free->isEnabled())
-            wrong << free->objectName();
-    if (form->isRunActive() != running)
-        wrong << "isRunActive";
-    return wrong.join(", ");
-}
-
-} // namespace
 
 class TestRun : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_form = new Form1;
+        m_seams.emplace();
+    }
+    void cleanup()
+    {
+        m_seams.reset();
+        delete m_form;
+    }
 
     void fullRunFollowsStateTable();
-    void endTriggeredByTickReadingNine_data();
-    void endTriggeredByTickReadingNine();
+    void transitions_data();
+    void transitions();
     void fullRunResult();
     void stopAfterThreeTicks();
     void stopWhileIdle();
@@ -71,31 +36,9 @@ private slots:
     void realTimersRunToTheEnd();
 
 private:
-    void tick(int times);
-
     Form1 *m_form = nullptr;
-    int m_messages = 0;
+    std::optional<Seams> m_seams;
 };
-
-void TestRun::init()
-{
-    m_form = new Form1;
-    m_messages = 0;
-    setMessageBoxHandler([this](const MessageBoxRequest &) { ++m_messages; });
-}
-
-void TestRun::cleanup()
-{
-    setMessageBoxHandler({});
-    delete m_form;
-    m_form = nullptr;
-}
-
-void TestRun::tick(int times)
-{
-    for (int i = 0; i < times; ++i)
-        m_form->TimSa_Timer();
-}
 
 void TestRun::fullRunFollowsStateTable()
 {
@@ -103,50 +46,53 @@ void TestRun::fullRunFollowsStateTable()
     int stage = 0;
     bool firstValue = true;
     QList<int> poolSizes;
-    auto watched = std::make_unique<ScriptedRandom>(QList<float> { 0.42f }, [&] {
-        if (firstValue)
+    m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.42f }, [&] {
+        if (std::exchange(firstValue, false))
             poolSizes << m_form->ListNumB[std::size_t(std::min(stage, 6))]->count();
-        firstValue = false;
-    });
-    m_form->setRandomSource(std::move(watched));
+    }));
 
-    QVERIFY2(stateMismatch(m_form, false, "0").isEmpty(), "idle at start");
+    VERIFY_RUN_STATE(m_form, false, "0");
     m_form->Command1_Click();
     for (stage = 0; stage <= 9; ++stage) {
-        const QString state = stateMismatch(m_form, true, QString::number(stage));
-        QVERIFY2(state.isEmpty(), qPrintable(QStringLiteral("stage %1: %2").arg(stage).arg(state)));
+        VERIFY_RUN_STATE(m_form, true, QString::number(stage));
         firstValue = true;
         m_form->TimSa_Timer();
-        const int shown = std::min(stage, 6);
-        QVERIFY(!m_form->CapNum[std::size_t(shown)]->isHidden());
-        QVERIFY(!m_form->ImaRed[std::size_t(shown)]->isHidden());
+        const auto shown = std::size_t(std::min(stage, 6));
+        QVERIFY(!m_form->CapNum[shown]->isHidden());
+        QVERIFY(!m_form->ImaRed[shown]->isHidden());
     }
     QCOMPARE(poolSizes, (QList<int> { 33, 32, 31, 30, 29, 28, 16, 16, 16, 16 }));
-    QVERIFY2(stateMismatch(m_form, false, "0").isEmpty(),
-             qPrintable(stateMismatch(m_form, false, "0")));
-    QCOMPARE(m_messages, 0);
+    VERIFY_RUN_STATE(m_form, false, "0");
+    QVERIFY(m_seams->messages.isEmpty());
 }
 
-void TestRun::endTriggeredByTickReadingNine_data()
+void TestRun::transitions_data()
 {
     QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("event");
     QTest::addColumn<bool>("running");
     QTest::addColumn<QString>("after");
-    QTest::addRow("tick reading 8 goes on") << "8" << true << "9";
-    QTest::addRow("tick reading 9 ends the run") << "9" << false << "0";
+    QTest::addRow("tick reading 0 goes on") << QString("0") << "tick" << true << "1";
+    QTest::addRow("tick reading 8 goes on") << QString("8") << "tick" << true << "9";
+    QTest::addRow("tick reading 9 ends the run") << QString("9") << "tick" << false << "0";
+    QTest::addRow("stop at stage 5") << QString("5") << "stop" << false << "0";
 }
 
-void TestRun::endTriggeredByTickReadingNine()
+void TestRun::transitions()
 {
     QFETCH(QString, before);
+    QFETCH(QString, event);
     QFETCH(bool, running);
     QFETCH(QString, after);
     m_form->start_Click();
     m_form->TimSa->setTag(before);
-    m_form->TimSa_Timer();
-    QVERIFY2(stateMismatch(m_form, running, after).isEmpty(),
-             qPrintable(stateMismatch(m_form, running, after)));
-    QCOMPARE(m_form->ListNumB[6]->count(), 1);
+    if (event == "tick") {
+        m_form->TimSa_Timer();
+        QCOMPARE(m_form->ListNumB[std::size_t(std::min(before.toInt(), 6))]->count(), 1);
+    } else {
+        m_form->stopfx->trigger();
+    }
+    VERIFY_RUN_STATE(m_form, running, after);
 }
 
 void TestRun::fullRunResult()
@@ -154,15 +100,13 @@ void TestRun::fullRunResult()
     // Always throwing out the first candidate leaves the highest number that is still free:
     // the reds come out in drawing order, 33 down to 28, not sorted.
     m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.0f }));
-    m_form->Command1_Click();
-    tick(10);
+    runToEnd(m_form);
     const QList<qint16> expected { 33, 32, 31, 30, 29, 28, 16 };
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
         QCOMPARE(m_form->chosenNumber(p), expected[p]);
         QCOMPARE(m_form->CapNum[i]->text(), QString::number(expected[p]));
-        QCOMPARE(m_form->ListNumB[i]->count(), 1);
-        QCOMPARE(m_form->ListNumB[i]->item(0)->text(), QString::number(expected[p]));
+        QCOMPARE(items(m_form->ListNumB[i]), QStringList { QString::number(expected[p]) });
         QVERIFY(m_form->ListNumB[i]->item(0)->isSelected());
         QVERIFY(!m_form->CapNum[i]->isHidden());
         QVERIFY(!m_form->ImaRed[i]->isHidden());
@@ -171,8 +115,7 @@ void TestRun::fullRunResult()
     // With the program's own generator: six distinct reds and a blue in range, run after run.
     m_form->setRandomSource(std::make_unique<EngineRandomSource>(2008u));
     for (int run = 0; run < 20; ++run) {
-        m_form->Command1_Click();
-        tick(10);
+        runToEnd(m_form);
         std::set<qint16> reds;
         for (int p = 0; p < 6; ++p) {
             const qint16 red = m_form->chosenNumber(p);
@@ -188,10 +131,9 @@ void TestRun::fullRunResult()
 void TestRun::stopAfterThreeTicks()
 {
     m_form->Command1_Click();
-    tick(3);
+    tick(m_form, 3);
     m_form->stopfx->trigger();
-    QVERIFY2(stateMismatch(m_form, false, "0").isEmpty(),
-             qPrintable(stateMismatch(m_form, false, "0")));
+    VERIFY_RUN_STATE(m_form, false, "0");
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
         const bool drawn = p < 3;
@@ -203,7 +145,7 @@ void TestRun::stopAfterThreeTicks()
 
     // A new start begins again at stage 0 with every position reset.
     m_form->Command1->click();
-    QVERIFY(stateMismatch(m_form, true, "0").isEmpty());
+    VERIFY_RUN_STATE(m_form, true, "0");
     for (int p = 0; p < 7; ++p)
         QCOMPARE(m_form->chosenNumber(p), qint16(999));
     m_form->TimSa_Timer();
@@ -216,7 +158,7 @@ void TestRun::stopWhileIdle()
 {
     m_form->stopfx_Click();
     m_form->stopfx_Click();
-    QVERIFY(stateMismatch(m_form, false, "0").isEmpty());
+    VERIFY_RUN_STATE(m_form, false, "0");
     for (int p = 0; p < 7; ++p) {
         QCOMPARE(m_form->CapNum[std::size_t(p)]->text(), QStringLiteral("08"));
         QVERIFY(!m_form->CapNum[std::size_t(p)]->isHidden());
@@ -226,8 +168,7 @@ void TestRun::stopWhileIdle()
 
 void TestRun::startAfterFullRunResetsBallRow()
 {
-    m_form->Command1_Click();
-    tick(10);
+    runToEnd(m_form);
     QStringList captions;
     for (QLabel *caption : m_form->CapNum)
         captions << caption->text();
@@ -241,13 +182,13 @@ void TestRun::startAfterFullRunResetsBallRow()
         QCOMPARE(m_form->chosenNumber(p), qint16(999));
         QCOMPARE(m_form->CapNum[i]->text(), captions[p]);
     }
-    QVERIFY(stateMismatch(m_form, true, "0").isEmpty());
+    VERIFY_RUN_STATE(m_form, true, "0");
 }
 
 void TestRun::secondStartRefusedDuringRun()
 {
     m_form->Command1_Click();
-    tick(3);
+    tick(m_form, 3);
     const QList<qint16> drawn { m_form->chosenNumber(0), m_form->chosenNumber(1),
                                 m_form->chosenNumber(2) };
 
@@ -256,15 +197,14 @@ void TestRun::secondStartRefusedDuringRun()
     m_form->start->trigger();
     m_form->Command1_Click();
     m_form->start_Click();
-    QVERIFY(stateMismatch(m_form, true, "3").isEmpty());
+    VERIFY_RUN_STATE(m_form, true, "3");
     for (int p = 0; p < 3; ++p) {
         QCOMPARE(m_form->chosenNumber(p), drawn[p]);
         QVERIFY(!m_form->CapNum[std::size_t(p)]->isHidden());
     }
     QCOMPARE(m_form->chosenNumber(3), qint16(999));
-
-    tick(7);
-    QVERIFY(stateMismatch(m_form, false, "0").isEmpty());
+    tick(m_form, 7);
+    VERIFY_RUN_STATE(m_form, false, "0");
 }
 
 void TestRun::eventsDuringStartYield_data()
@@ -292,7 +232,7 @@ void TestRun::eventsDuringStartYield()
                     m_form->stopfx->trigger();
                 else if (event == "start")
                     m_form->start->trigger();
-                else if (event == "close")
+                else
                     m_form->close();
             }
         },
@@ -306,8 +246,7 @@ void TestRun::eventsDuringStartYield()
         QVERIFY(m_form->PicFX->isHidden());
         return;
     }
-    QVERIFY2(stateMismatch(m_form, running, "0").isEmpty(),
-             qPrintable(stateMismatch(m_form, running, "0")));
+    VERIFY_RUN_STATE(m_form, running, "0");
     // A cancelled start leaves the ball row as it was; a start that goes on resets it.
     QCOMPARE(m_form->CapNum[0]->isHidden(), running);
     QCOMPARE(m_form->chosenNumber(0), qint16(running ? 999 : 0));
@@ -325,13 +264,13 @@ void TestRun::realTimersRunToTheEnd()
 
     QVERIFY(clock.elapsed() >= 4900);
     QCOMPARE(stageTicks, 10);
-    QVERIFY(stateMismatch(m_form, false, "0").isEmpty());
+    VERIFY_RUN_STATE(m_form, false, "0");
     for (int p = 0; p < 7; ++p) {
         QCOMPARE(m_form->ListNumB[std::size_t(p)]->count(), 1);
         QVERIFY(!m_form->CapNum[std::size_t(p)]->isHidden());
     }
     // The sweeps ran over the shipped rows without a complaint, ending on the last row.
-    QCOMPARE(m_messages, 0);
+    QVERIFY(m_seams->messages.isEmpty());
     QCOMPARE(m_form->List1->currentRow(), m_form->List1->count() - 1);
 }
 
