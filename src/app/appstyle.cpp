@@ -20,11 +20,16 @@ QFont songFont(int pixelSize, bool bold)
     return font;
 }
 
-void makeWhite(QWidget *widget)
+void setPaletteColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(role, color);
     widget->setPalette(palette);
+}
+
+void makeWhite(QWidget *widget)
+{
+    setPaletteColor(widget, QPalette::Window, Qt::white);
     widget->setAutoFillBackground(true);
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QPalette>
+
+class QColor;
 class QFont;
 class QWidget;
 
@@ -14,6 +17,9 @@ QFont songFont(int pixelSize, bool bold = false);
 constexpr int defaultFontPx = 12; // 9 pt
 constexpr int greetingFontPx = 16; // 12 pt
 constexpr int ballFontPx = 32; // 24 pt
+
+// Gives one colour role of a widget's palette a colour, leaving the rest as inherited.
+void setPaletteColor(QWidget *widget, QPalette::ColorRole role, const QColor &color);
 
 // Paints a widget white, the background of both windows and their group boxes.
 void makeWhite(QWidget *widget);

@@ -176,9 +176,7 @@ void Form1::buildFrames(QWidget *client)
     Command1 = new QPushButton(QStringLiteral("开 始 分 析"), Frame3);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(twRect(2565, 1530, 1575, 615));
-    QPalette buttonPalette = Command1->palette();
-    buttonPalette.setColor(QPalette::Button, Qt::white);
-    Command1->setPalette(buttonPalette);
+    setPaletteColor(Command1, QPalette::Button, Qt::white);
     Command1->setDefault(true);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     // The default button of the window: Enter starts an analysis wherever the focus is.
@@ -208,9 +206,7 @@ void Form1::buildFrames(QWidget *client)
     Label2 = new ClickLabel(client);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setText(copyrightLine());
-    QPalette linkPalette = Label2->palette();
-    linkPalette.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x40));
-    Label2->setPalette(linkPalette);
+    setPaletteColor(Label2, QPalette::WindowText, QColor(0x00, 0x00, 0x40));
     Label2->setCursor(handCursor(devicePixelRatioF()));
     Label2->setToolTip(makerLinkToolTip.toString());
     Label2->move(tw(5370), tw(6810));
@@ -247,9 +243,8 @@ void Form1::buildBallRow()
         caption->setFont(songFont(ballFontPx, true));
         caption->setAlignment(Qt::AlignCenter);
         caption->setAttribute(Qt::WA_TranslucentBackground);
-        QPalette palette = caption->palette();
-        palette.setColor(QPalette::WindowText, p < 6 ? QColor(Qt::white) : QColor(0xFF, 0xFF, 0x00));
-        caption->setPalette(palette);
+        setPaletteColor(caption, QPalette::WindowText,
+                        p < 6 ? QColor(Qt::white) : QColor(0xFF, 0xFF, 0x00));
         CapNum[std::size_t(p)] = caption;
         setBallCaption(p, QStringLiteral("08"));
     }
@@ -257,9 +252,7 @@ void Form1::buildBallRow()
     Label1 = new QLabel(QStringLiteral("祝您中奖！"), Frame2);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(songFont(greetingFontPx, true));
-    QPalette greeting = Label1->palette();
-    greeting.setColor(QPalette::WindowText, QColor(0xFF, 0x00, 0x00));
-    Label1->setPalette(greeting);
+    setPaletteColor(Label1, QPalette::WindowText, QColor(0xFF, 0x00, 0x00));
     Label1->move(tw(8070), tw(630));
     Label1->adjustSize();
 

@@ -66,9 +66,7 @@ Form2::Form2(QWidget *owner)
     Command1 = new QPushButton(QStringLiteral("确 认"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(twRect(3795, 3180, 1275, 465));
-    QPalette buttonPalette = Command1->palette();
-    buttonPalette.setColor(QPalette::Button, Qt::white);
-    Command1->setPalette(buttonPalette);
+    setPaletteColor(Command1, QPalette::Button, Qt::white);
     // The default button: Enter closes the window, as Esc and the close box do.
     Command1->setDefault(true);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
@@ -76,9 +74,7 @@ Form2::Form2(QWidget *owner)
     Label3 = new ClickLabel(brandLabel(), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setGeometry(twRect(150, 3525, 1830, 225));
-    QPalette brandPalette = Label3->palette();
-    brandPalette.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0xC0));
-    Label3->setPalette(brandPalette);
+    setPaletteColor(Label3, QPalette::WindowText, QColor(0x00, 0x00, 0xC0));
     Label3->setCursor(hand);
     Label3->setOnClick([this] { Label3_Click(); });
 

@@ -48,10 +48,10 @@ std::optional<RowVerdict> checkTwoDigitRow(QStringView row)
             return std::nullopt;
     }
     for (std::size_t i = 0; i < 6; ++i) {
-        if (values[i] >= 34)
+        if (values[i] >= redLimit)
             return RowVerdict::Malformed;
     }
-    return values[6] >= 17 ? RowVerdict::Malformed : RowVerdict::Passes;
+    return values[6] >= blueLimit ? RowVerdict::Malformed : RowVerdict::Passes;
 }
 
 RowVerdict checkHistoryRowGeneral(QStringView row)
