@@ -4,9 +4,9 @@
 
 #include "app/form1.h"
 #include "app/messagebox.h"
-#include "app/taggedtimer.h"
 #include "history/filedialogs.h"
 #include "history/historytext.h"
+#include "widgets/taggedtimer.h"
 
 #include <QListWidget>
 #include <QProcess>

@@ -4,7 +4,7 @@
 // mode per test.
 
 #include "app/form1.h"
-#include "app/taggedtimer.h"
+#include "widgets/taggedtimer.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -9,8 +9,8 @@
 
 #include "testsupport.h"
 
-#include "app/clicklabel.h"
 #include "history/historyrow.h"
+#include "widgets/clicklabel.h"
 
 #include <QDir>
 #include <QLabel>

@@ -6,10 +6,10 @@
 #include "app/form1.h"
 #include "app/links.h"
 #include "app/messagebox.h"
-#include "app/svgpicture.h"
-#include "app/taggedtimer.h"
 #include "draw/randomsource.h"
 #include "history/filedialogs.h"
+#include "widgets/svgpicture.h"
+#include "widgets/taggedtimer.h"
 
 #include <QAction>
 #include <QFile>

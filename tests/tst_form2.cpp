@@ -2,11 +2,11 @@
 
 #include "testsupport.h"
 
-#include "app/clicklabel.h"
 #include "app/form2.h"
-#include "app/handcursor.h"
-#include "app/paragraphlabel.h"
 #include "app/texts.h"
+#include "widgets/clicklabel.h"
+#include "widgets/handcursor.h"
+#include "widgets/paragraphlabel.h"
 
 #include <QAccessible>
 #include <QBitmap>

@@ -1,17 +1,17 @@
 #include "app/form1.h"
 
-#include "app/accessibility.h"
-#include "app/appstyle.h"
-#include "app/clicklabel.h"
-#include "app/groupframe.h"
-#include "app/handcursor.h"
 #include "app/links.h"
-#include "app/svgpicture.h"
-#include "app/taggedtimer.h"
 #include "app/texts.h"
-#include "app/twips.h"
 #include "draw/randomsource.h"
 #include "history/historytext.h"
+#include "widgets/accessibility.h"
+#include "widgets/appstyle.h"
+#include "widgets/clicklabel.h"
+#include "widgets/groupframe.h"
+#include "widgets/handcursor.h"
+#include "widgets/svgpicture.h"
+#include "widgets/taggedtimer.h"
+#include "widgets/twips.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -109,13 +109,13 @@ Form1::~Form1() = default;
 
 void Form1::buildMenus()
 {
-    auto addItem = [this](QMenu *menu, const char *name, const QString &caption,
-                          void (Form1::*handler)()) {
-        QAction *action = menu->addAction(caption);
-        action->setObjectName(QLatin1String(name));
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
+    auto addItem
+        = [this](QMenu *menu, const char *name, const QString &caption, void (Form1::*handler)()) {
+              QAction *action = menu->addAction(caption);
+              action->setObjectName(QLatin1String(name));
+              connect(action, &QAction::triggered, this, handler);
+              return action;
+          };
     auto addSeparator = [](QMenu *menu, const char *name) {
         QAction *separator = menu->addSeparator();
         separator->setObjectName(QLatin1String(name));
@@ -152,13 +152,13 @@ void Form1::buildFrames(QWidget *client)
         frame->setGeometry(geometry);
         return frame;
     };
-    auto makePicture = [](QWidget *parent, const char *name, const QString &resource,
-                          QPoint topLeft) {
-        auto *picture = new SvgPicture(resource, parent);
-        picture->setObjectName(QLatin1String(name));
-        picture->move(topLeft);
-        return picture;
-    };
+    auto makePicture
+        = [](QWidget *parent, const char *name, const QString &resource, QPoint topLeft) {
+              auto *picture = new SvgPicture(resource, parent);
+              picture->setObjectName(QLatin1String(name));
+              picture->move(topLeft);
+              return picture;
+          };
 
     // The history list.
     Frame1 = makeFrame("Frame1", QStringLiteral("     往期数据运算参考列表"),
@@ -167,12 +167,12 @@ void Form1::buildFrames(QWidget *client)
     List1->setObjectName(QStringLiteral("List1"));
 
     // The start of an analysis. The lined paper lies under the button.
-    Frame3 = makeFrame("Frame3", QStringLiteral("     开始分析与计算"),
-                       twRect(5505, 150, 4350, 2580));
-    Image1 = makePicture(Frame3, "Image1", QStringLiteral(":/lined-paper.svg"),
-                         { tw(45), tw(330) });
-    Image2 = makePicture(Frame3, "Image2", QStringLiteral(":/magnifier.svg"),
-                         { tw(3075), tw(975) });
+    Frame3
+        = makeFrame("Frame3", QStringLiteral("     开始分析与计算"), twRect(5505, 150, 4350, 2580));
+    Image1
+        = makePicture(Frame3, "Image1", QStringLiteral(":/lined-paper.svg"), { tw(45), tw(330) });
+    Image2
+        = makePicture(Frame3, "Image2", QStringLiteral(":/magnifier.svg"), { tw(3075), tw(975) });
     Command1 = new QPushButton(QStringLiteral("开 始 分 析"), Frame3);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(twRect(2565, 1530, 1575, 615));
@@ -199,8 +199,8 @@ void Form1::buildFrames(QWidget *client)
     }
 
     // The result.
-    Frame2 = makeFrame("Frame2", QStringLiteral("     数据分析结果"),
-                       twRect(135, 5295, 9735, 1455));
+    Frame2
+        = makeFrame("Frame2", QStringLiteral("     数据分析结果"), twRect(135, 5295, 9735, 1455));
 
     // The copyright line at the foot of the window.
     Label2 = new ClickLabel(client);
@@ -217,8 +217,8 @@ void Form1::buildFrames(QWidget *client)
     // leading blanks leave.
     Picture4 = makePicture(client, "Picture4", QStringLiteral(":/corner-exchange.svg"),
                            { tw(225), tw(0) });
-    Picture2 = makePicture(client, "Picture2", QStringLiteral(":/corner-dots.svg"),
-                           { tw(5610), tw(0) });
+    Picture2
+        = makePicture(client, "Picture2", QStringLiteral(":/corner-dots.svg"), { tw(5610), tw(0) });
     Picture3 = makePicture(client, "Picture3", QStringLiteral(":/corner-run.svg"),
                            { tw(5610), tw(2715) });
     Picture1 = makePicture(client, "Picture1", QStringLiteral(":/corner-tick.svg"),
@@ -230,9 +230,8 @@ void Form1::buildFrames(QWidget *client)
 void Form1::buildBallRow()
 {
     for (int p = 0; p < 7; ++p) {
-        auto *ball = new SvgPicture(p < 6 ? QStringLiteral(":/ball-red.svg")
-                                          : QStringLiteral(":/ball-blue.svg"),
-                                    Frame2);
+        auto *ball = new SvgPicture(
+            p < 6 ? QStringLiteral(":/ball-red.svg") : QStringLiteral(":/ball-blue.svg"), Frame2);
         ball->setObjectName(QStringLiteral("ImaRed%1").arg(p));
         ball->setGeometry(twRect(ballLeft[std::size_t(p)], ballTop, ballSize, ballSize));
         ImaRed[std::size_t(p)] = ball;
@@ -268,8 +267,8 @@ void Form1::setBallCaption(int p, const QString &caption)
 {
     QLabel *label = CapNum.at(std::size_t(p));
     label->setText(caption);
-    centreLabel(label, twRect(captionLeft[std::size_t(p)], captionTop, captionWidth,
-                              captionHeight));
+    centreLabel(label,
+                twRect(captionLeft[std::size_t(p)], captionTop, captionWidth, captionHeight));
     // On Linux an accessible name replaces a label's text, so the name carries the number.
     label->setAccessibleName(QStringLiteral("%1：%2").arg(ballName(p), caption));
 }
@@ -308,8 +307,7 @@ void Form1::describeForAccessibility()
     describe(Image2, QStringLiteral("放大镜"), QStringLiteral("图片 (Image2)"));
     describe(Picture1, QStringLiteral("数据分析结果图标"), QStringLiteral("图标 (Picture1)"));
     describe(Picture2, QStringLiteral("开始分析与计算图标"), QStringLiteral("图标 (Picture2)"));
-    describe(Picture3, QStringLiteral("彩球数据运行缓冲区图标"),
-             QStringLiteral("图标 (Picture3)"));
+    describe(Picture3, QStringLiteral("彩球数据运行缓冲区图标"), QStringLiteral("图标 (Picture3)"));
     describe(Picture4, QStringLiteral("往期数据运算参考列表图标"),
              QStringLiteral("图标 (Picture4)"));
     for (QGroupBox *frame : { Frame1, Frame2, Frame3, Frame4 })

@@ -2,15 +2,15 @@
 
 #include "app/form2.h"
 
-#include "app/appstyle.h"
-#include "app/clicklabel.h"
 #include "app/form1.h"
-#include "app/handcursor.h"
 #include "app/links.h"
-#include "app/paragraphlabel.h"
-#include "app/svgpicture.h"
 #include "app/texts.h"
-#include "app/twips.h"
+#include "widgets/appstyle.h"
+#include "widgets/clicklabel.h"
+#include "widgets/handcursor.h"
+#include "widgets/paragraphlabel.h"
+#include "widgets/svgpicture.h"
+#include "widgets/twips.h"
 
 #include <QPushButton>
 

@@ -1,5 +1,5 @@
-#include "app/appstyle.h"
 #include "app/form1.h"
+#include "widgets/appstyle.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -21,8 +21,7 @@ int main(int argc, char *argv[])
     // translations are installed.
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
     orbelune::Form1 window;

@@ -2,10 +2,10 @@
 
 #include "app/form1.h"
 
-#include "app/svgpicture.h"
 #include "draw/caption.h"
 #include "draw/elimination.h"
 #include "draw/randomsource.h"
+#include "widgets/svgpicture.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -2,8 +2,8 @@
 
 #include "app/form1.h"
 
-#include "app/svgpicture.h"
-#include "app/taggedtimer.h"
+#include "widgets/svgpicture.h"
+#include "widgets/taggedtimer.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "app/clicklabel.h"
+#include "widgets/clicklabel.h"
 
-#include "app/accessibility.h"
+#include "widgets/accessibility.h"
 
 namespace orbelune {
 

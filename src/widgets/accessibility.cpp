@@ -1,7 +1,7 @@
-#include "app/accessibility.h"
+#include "widgets/accessibility.h"
 
-#include "app/clickable.h"
-#include "app/svgpicture.h"
+#include "widgets/clickable.h"
+#include "widgets/svgpicture.h"
 
 #include <QAccessibleWidget>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "app/paragraphlabel.h"
+#include "widgets/paragraphlabel.h"
 
 #include <QPainter>
 #include <QTextLayout>

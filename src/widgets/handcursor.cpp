@@ -1,4 +1,4 @@
-#include "app/handcursor.h"
+#include "widgets/handcursor.h"
 
 #include <QBitmap>
 #include <QCursor>

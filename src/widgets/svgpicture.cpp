@@ -1,6 +1,6 @@
-#include "app/svgpicture.h"
+#include "widgets/svgpicture.h"
 
-#include "app/accessibility.h"
+#include "widgets/accessibility.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/clickable.h"
+#include "widgets/clickable.h"
 
 #include <QWidget>
 

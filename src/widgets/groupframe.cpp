@@ -1,6 +1,6 @@
-#include "app/groupframe.h"
+#include "widgets/groupframe.h"
 
-#include "app/appstyle.h"
+#include "widgets/appstyle.h"
 
 #include <QPainter>
 
