@@ -10,6 +10,7 @@
 #include "testsupport.h"
 
 #include "history/historyrow.h"
+#include "history/historytext.h"
 #include "widgets/clicklabel.h"
 
 #include <QDir>
@@ -63,10 +64,13 @@ quint32 envNumber(const char *name, quint32 fallback)
     return ok ? value : fallback;
 }
 
-// The walk's own GBK, independent of the program's; empty for text GBK cannot hold.
+// The walk's own GBK, independent of the program's; empty for text GBK cannot hold. Qt for
+// Windows has no GBK converter of its own: there the program's stands in.
 QByteArray gbk(const QString &text)
 {
     QStringEncoder encoder("GBK");
+    if (!encoder.isValid())
+        return fitsGbk(text) ? encodeGbk(text) : QByteArray();
     const QByteArray bytes = encoder.encode(text);
     return QStringDecoder("GBK").decode(bytes) == text ? bytes : QByteArray();
 }

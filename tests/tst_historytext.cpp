@@ -1,10 +1,12 @@
 // Reading history files, the save dialog's name rule and the result text: the pure logic.
 // Writing the file on a full disk is tested through the window, in tst_files.
 
+#include "history/codepage936.h"
 #include "history/dialogrules.h"
 #include "history/historytext.h"
 #include "history/resultfile.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,6 +18,60 @@ namespace {
 QByteArray gbk(const char16_t *text)
 {
     return encodeGbk(QString::fromUtf16(text));
+}
+
+// The converters of code page 936 this build has: on Linux Qt's ICU one and iconv, on Windows
+// Windows' own. Every test runs once with each, and they must agree.
+QList<std::pair<QByteArray, const CodePage936 *>> converters()
+{
+    QList<std::pair<QByteArray, const CodePage936 *>> all;
+    for (const auto &[name, converter] :
+         { std::pair { "Windows", windowsCodePage936() }, std::pair { "ICU", icuCodePage936() },
+           std::pair { "iconv", iconvCodePage936() } }) {
+        if (converter)
+            all.append({ name, converter });
+    }
+    return all;
+}
+
+const CodePage936 &converter()
+{
+    QFETCH_GLOBAL(QByteArray, converterName);
+    for (const auto &[name, converter] : converters()) {
+        if (name == converterName)
+            return *converter;
+    }
+    qFatal("no converter %s", converterName.constData());
+}
+
+// What a converter makes of every character of code page 936 and of every UTF-16 unit, one
+// line each: every single byte and every lead byte with every second byte, decoded, then
+// every character of the Basic Multilingual Plane outside the surrogates, encoded.
+QList<QByteArray> wholeCodePage(const CodePage936 &gbk)
+{
+    QList<QByteArray> lines;
+    lines.reserve(256 + 126 * 256 + 0x10000);
+    const auto decoded = [&](const QByteArray &bytes) {
+        const std::optional<QString> text = gbk.decode(bytes);
+        lines.append(
+            bytes.toHex() + ' '
+            + (text ? QByteArray(reinterpret_cast<const char *>(text->utf16()), 2 * text->size())
+                          .toHex()
+                    : QByteArray("-")));
+    };
+    for (int byte = 0; byte <= 0xFF; ++byte)
+        decoded(QByteArray(1, char(byte)));
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+        for (int trail = 0; trail <= 0xFF; ++trail)
+            decoded(QByteArray { char(lead), char(trail) });
+    }
+    for (char16_t unit = 0; unit < 0xFFFF; ++unit) {
+        if (QChar::isSurrogate(unit))
+            continue;
+        const std::optional<QByteArray> bytes = gbk.encode(QStringView(&unit, 1));
+        lines.append(QByteArray::number(unit, 16) + ' ' + (bytes ? bytes->toHex() : "-"));
+    }
+    return lines;
 }
 
 QByteArray rowsOf(int count, const QByteArray &row)
@@ -34,6 +90,9 @@ class TestHistoryText : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase_data();
+    void convertersAgreeOverWholeCodePage();
+
     void splitsLines_data();
     void splitsLines();
     void savedNameEndsInTxt_data();
@@ -52,6 +111,43 @@ private slots:
     void namesLineGbkCannotHold_data();
     void namesLineGbkCannotHold();
 };
+
+void TestHistoryText::initTestCase_data()
+{
+    QTest::addColumn<QByteArray>("converterName");
+    for (const auto &[name, converter] : converters())
+        QTest::newRow(name.constData()) << name;
+}
+
+void TestHistoryText::convertersAgreeOverWholeCodePage()
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QList<QByteArray> lines = wholeCodePage(converter());
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed()) + " ms"));
+
+    // Compared line by line with every other converter this build has, naming the first
+    // differences...
+    QFETCH_GLOBAL(QByteArray, converterName);
+    for (const auto &[name, other] : converters()) {
+        if (name == converterName)
+            continue;
+        const QList<QByteArray> others = wholeCodePage(*other);
+        QStringList differences;
+        for (qsizetype i = 0; i < lines.size() && differences.size() < 5; ++i) {
+            if (lines.at(i) != others.at(i))
+                differences.append(QString::fromLatin1(lines.at(i) + " / " + others.at(i)));
+        }
+        QVERIFY2(differences.isEmpty(),
+                 qPrintable(converterName + " / " + name + ": " + differences.join("; ")));
+    }
+    // ...and with the table that all of them gave, so that a converter on a platform where
+    // it is the only one is held to the same.
+    const QByteArray digest
+        = QCryptographicHash::hash(lines.join('\n'), QCryptographicHash::Sha256).toHex();
+    QCOMPARE(digest,
+             QByteArray("a7924f74dc7ffff76869307f8879363595b75a21ad6971ba0b0015091fc628f3"));
+}
 
 void TestHistoryText::splitsLines_data()
 {
@@ -163,6 +259,12 @@ void TestHistoryText::decodesByMark_data()
     QTest::addRow("empty file") << QByteArray() << QStringList {};
     QTest::addRow("UTF-8 without a mark, not GBK")
         << QString("04,11,12,14,20,30 13\r\n往期 中文").toUtf8() << chinese;
+    // Where GBK, GB18030 and Windows' code page 936 part ways, the file reads as Windows
+    // wrote it.
+    QTest::addRow("euro sign, one byte in code page 936")
+        << QByteArray("\x80\r\n") << QStringList { QString::fromUtf16(u"\u20AC") };
+    QTest::addRow("middle dot and em dash")
+        << QByteArray("\xA1\xA4\xA1\xAA") << QStringList { QString::fromUtf16(u"\u00B7\u2014") };
     // Plain digits are the same bytes in both: such a file stays GBK.
     QTest::addRow("digits only, valid in both")
         << QByteArray("01,02\r\n") << QStringList { "01,02" };
@@ -172,7 +274,7 @@ void TestHistoryText::decodesByMark()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, rows);
-    const HistoryFileText file = decodeHistoryFile(bytes);
+    const HistoryFileText file = decodeHistoryFile(bytes, converter());
     QVERIFY2(file.ok(), qPrintable(file.error));
     QCOMPARE(file.rows, rows);
 }
@@ -194,6 +296,11 @@ void TestHistoryText::refusesWhatIsNoHistoryText_data()
         << QByteArray("04,11\r\n\x81") << "第 2 行";
     QTest::addRow("a lone first byte of a GBK character before CR")
         << QByteArray("04,11\x81\r\n10,11") << "第 1 行";
+    // Converters disagree on user-defined characters and on 0xFF: no platform takes them.
+    QTest::addRow("a user-defined character") << QByteArray("04,11\r\n\xAA\xA1\r\n") << "第 2 行";
+    QTest::addRow("a character GBK 1.0 left in the private-use area")
+        << QByteArray("\xFE\x51") << "第 1 行";
+    QTest::addRow("byte 0xFF") << QByteArray("04,11\xFF") << "第 1 行";
     QTest::addRow("UTF-8 mark, then no UTF-8") << QByteArray("\xEF\xBB\xBF"
                                                              "04,\xC0\xAF")
                                                << "UTF-8";
@@ -207,7 +314,7 @@ void TestHistoryText::refusesWhatIsNoHistoryText()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, reason);
-    const HistoryFileText file = decodeHistoryFile(bytes);
+    const HistoryFileText file = decodeHistoryFile(bytes, converter());
     QVERIFY(!file.ok());
     QVERIFY2(file.error.contains(reason), qPrintable(file.error));
     QVERIFY(file.rows.isEmpty());
@@ -246,6 +353,9 @@ void TestHistoryText::resultText_data()
         << QStringList { "", "  01,02 ", "a\nb", "中文" }
         << QByteArray(heading + "10,11,12,15,26,29 09\r\n\r\n  01,02 \r\na\nb\r\n" + gbk(u"中文")
                       + "\r\n");
+    QTest::addRow("euro sign as one byte")
+        << eights << QStringList { QString::fromUtf16(u"\u20AC") }
+        << QByteArray(heading + "08,08,08,08,08,08 08\r\n\x80\r\n");
     QTest::addRow("captions as they stand")
         << QStringList { "1", "", "333", "08", "08", "08", "x" } << QStringList { "r" }
         << QByteArray(heading + "1,,333,08,08,08 x\r\nr\r\n");
@@ -256,7 +366,7 @@ void TestHistoryText::resultText()
     QFETCH(QStringList, captions);
     QFETCH(QStringList, rows);
     QFETCH(QByteArray, bytes);
-    const ResultFileBytes result = encodeResultFile(captions, rows);
+    const ResultFileBytes result = encodeResultFile(captions, rows, converter());
     QCOMPARE(result.unencodableLine, 0);
     QCOMPARE(result.bytes, bytes);
 }
@@ -272,6 +382,10 @@ void TestHistoryText::namesLineGbkCannotHold_data()
     // GBK writes U+30FB as the middle dot, which reads back as U+00B7.
     QTest::addRow("a character GBK maps one way only")
         << QStringList { QString::fromUtf16(u"\u30FB") } << qsizetype(2);
+    QTest::addRow("a private-use character")
+        << QStringList { QString::fromUtf16(u"\uE000") } << qsizetype(2);
+    QTest::addRow("U+F8F5, which Windows alone writes as 0xFF")
+        << QStringList { "01", QString::fromUtf16(u"\uF8F5") } << qsizetype(3);
     QTest::addRow("U+FFFD") << QStringList { "a", "b", QString::fromUtf16(u"\uFFFD") }
                             << qsizetype(4);
 }
@@ -280,7 +394,7 @@ void TestHistoryText::namesLineGbkCannotHold()
 {
     QFETCH(QStringList, rows);
     QFETCH(qsizetype, line);
-    const ResultFileBytes result = encodeResultFile(QStringList(7, "08"), rows);
+    const ResultFileBytes result = encodeResultFile(QStringList(7, "08"), rows, converter());
     QCOMPARE(result.unencodableLine, line);
     QVERIFY(result.bytes.isEmpty());
 }

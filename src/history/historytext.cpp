@@ -1,42 +1,40 @@
 #include "history/historytext.h"
 
+#include "history/codepage936.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <optional>
+
 namespace orbelune {
 
 namespace {
 
-// The encodings a history file may come in: GBK unless a byte-order mark says otherwise.
-struct FileEncoding
+// A file that starts with a byte-order mark is in that Unicode encoding.
+struct UnicodeEncoding
 {
     const char *name; // as the user knows it
     qsizetype markLength;
-    QStringDecoder decoder;
-    QStringEncoder encoder;
+    QStringConverter::Encoding encoding;
 };
 
-FileEncoding detectEncoding(const QByteArray &bytes)
+std::optional<UnicodeEncoding> unicodeByMark(const QByteArray &bytes)
 {
-    // Only the one mark is removed: a second one right after it is part of the first row.
-    constexpr auto keepMark = QStringConverter::Flag::ConvertInitialBom;
-    auto unicode = [](const char *name, qsizetype markLength, QStringConverter::Encoding e) {
-        return FileEncoding { name, markLength, QStringDecoder(e, keepMark), QStringEncoder(e) };
-    };
     if (bytes.startsWith("\xEF\xBB\xBF"))
-        return unicode("UTF-8", 3, QStringConverter::Utf8);
+        return UnicodeEncoding { "UTF-8", 3, QStringConverter::Utf8 };
     if (bytes.startsWith("\xFF\xFE"))
-        return unicode("UTF-16", 2, QStringConverter::Utf16LE);
+        return UnicodeEncoding { "UTF-16", 2, QStringConverter::Utf16LE };
     if (bytes.startsWith("\xFE\xFF"))
-        return unicode("UTF-16", 2, QStringConverter::Utf16BE);
-    return FileEncoding { "GBK", 0, QStringDecoder("GBK"), QStringEncoder("GBK") };
+        return UnicodeEncoding { "UTF-16", 2, QStringConverter::Utf16BE };
+    return std::nullopt;
 }
 
 // The 1-based line of the first GBK bytes that do not decode, or 0. A CR byte is never part
 // of a two-byte GBK character, so every line can be checked on its own.
-qsizetype firstUndecodableGbkLine(const QByteArray &bytes)
+qsizetype firstUndecodableGbkLine(const QByteArray &bytes, const CodePage936 &gbk)
 {
     qsizetype line = 1;
     qsizetype start = 0;
@@ -44,8 +42,7 @@ qsizetype firstUndecodableGbkLine(const QByteArray &bytes)
         qsizetype end = bytes.indexOf('\r', start);
         if (end < 0)
             end = bytes.size();
-        const QByteArray piece = bytes.sliced(start, end - start);
-        if (encodeGbk(decodeGbk(piece)) != piece)
+        if (!gbk.decode(QByteArrayView(bytes).sliced(start, end - start)))
             return line;
         ++line;
         start = end + 1;
@@ -69,6 +66,29 @@ HistoryFileText decodeHistoryText(QString text)
     return HistoryFileText { std::move(rows), {} };
 }
 
+HistoryFileText nulRefusal()
+{
+    return refusal(QStringLiteral("文件中含有空字符 (NUL)，不是文本文件。"));
+}
+
+// A file with a byte-order mark: the mark is removed, and every row must be what the file
+// holds, so that a save writes the same bytes back: a file whose bytes do not survive
+// decoding and encoding again is not text in its encoding.
+HistoryFileText decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding &unicode)
+{
+    // Only the one mark is removed: a second one right after it is part of the first row.
+    const QByteArrayView body = QByteArrayView(bytes).sliced(unicode.markLength);
+    QStringDecoder decoder(unicode.encoding, QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(body);
+    if (text.contains(QChar(u'\0')))
+        return nulRefusal();
+    // (The decoder also swallows an incomplete character at the end silently.)
+    if (QByteArray(QStringEncoder(unicode.encoding).encode(text)) != body)
+        return refusal(QStringLiteral("文件以 %1 字节顺序标记开头，但内容不是有效的 %1 文本。")
+                           .arg(QLatin1String(unicode.name)));
+    return decodeHistoryText(std::move(text));
+}
+
 } // namespace
 
 QStringList splitHistoryLines(QStringView text)
@@ -89,60 +109,84 @@ QStringList splitHistoryLines(QStringView text)
     return rows;
 }
 
-QString decodeGbk(const QByteArray &bytes)
+QString decodeGbk(const QByteArray &bytes, const CodePage936 &gbk)
 {
-    QStringDecoder decoder("GBK");
-    return decoder.decode(bytes);
-}
+    if (std::optional<QString> text = gbk.decode(bytes))
+        return *std::move(text);
 
-QByteArray encodeGbk(QStringView text)
-{
-    QStringEncoder encoder("GBK");
-    return encoder.encode(text);
-}
-
-bool fitsGbk(QStringView text)
-{
-    // The encoder's own error flag misses characters that GBK maps one way only (U+30FB is
-    // written as the middle dot A1A4, which reads back as U+00B7): compare the round trip.
-    return decodeGbk(encodeGbk(text)) == text;
-}
-
-HistoryFileText decodeHistoryFile(const QByteArray &bytes)
-{
-    FileEncoding encoding = detectEncoding(bytes);
-    const QByteArray body = bytes.sliced(encoding.markLength);
-    QString text = encoding.decoder.decode(body);
-
-    if (text.contains(QChar(u'\0')))
-        return refusal(QStringLiteral("文件中含有空字符 (NUL)，不是文本文件。"));
-
-    // Every row must be what the file holds, so that a save writes the same bytes back: a
-    // file whose bytes do not survive decoding and encoding again is not text in its
-    // encoding. (The decoders also swallow an incomplete character at the end silently.)
-    if (encoding.encoder.encode(text) != body) {
-        // Many editors now write UTF-8 without a mark. Such a file is almost never valid
-        // GBK once it holds Chinese text, so it is read as UTF-8 only where GBK fails and
-        // UTF-8 takes every byte; a file that is valid GBK always stays GBK.
-        if (encoding.markLength == 0) {
-            QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-            QString asUtf8 = utf8.decode(body);
-            if (!utf8.hasError() && QStringEncoder(QStringConverter::Utf8).encode(asUtf8) == body)
-                return decodeHistoryText(std::move(asUtf8));
-
-            const qsizetype line = firstUndecodableGbkLine(body);
-            if (line > 0)
-                return refusal(QStringLiteral("第 %1 行含有不能按 GBK 编码读取的字节；"
-                                              "这个文件既不是 GBK 也不是 UTF-8 文本。")
-                                   .arg(line));
-            return refusal(QStringLiteral("文件含有不能按 GBK 编码读取的字节；"
-                                          "这个文件既不是 GBK 也不是 UTF-8 文本。"));
+    // A character of code page 936 is one byte or two.
+    const QByteArrayView view(bytes);
+    QString text;
+    text.reserve(bytes.size());
+    for (qsizetype i = 0; i < view.size();) {
+        if (const std::optional<QString> one = gbk.decode(view.sliced(i, 1))) {
+            text += *one;
+            i += 1;
+        } else if (i + 1 == view.size()) {
+            break; // the first byte of a character the file ends before
+        } else if (const std::optional<QString> two = gbk.decode(view.sliced(i, 2))) {
+            text += *two;
+            i += 2;
+        } else {
+            text += QChar::ReplacementCharacter;
+            i += 1;
         }
-        return refusal(QStringLiteral("文件以 %1 字节顺序标记开头，但内容不是有效的 %1 文本。")
-                           .arg(QLatin1String(encoding.name)));
     }
+    return text;
+}
 
-    return decodeHistoryText(std::move(text));
+QByteArray encodeGbk(QStringView text, const CodePage936 &gbk)
+{
+    if (std::optional<QByteArray> bytes = gbk.encode(text))
+        return *std::move(bytes);
+
+    QByteArray bytes;
+    bytes.reserve(2 * text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        // A surrogate pair is one character.
+        const qsizetype length
+            = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
+                                                                                               : 1;
+        const std::optional<QByteArray> character = gbk.encode(text.sliced(i, length));
+        bytes += character ? *character : QByteArray("?");
+        i += length;
+    }
+    return bytes;
+}
+
+bool fitsGbk(QStringView text, const CodePage936 &gbk)
+{
+    return gbk.encode(text).has_value();
+}
+
+HistoryFileText decodeHistoryFile(const QByteArray &bytes, const CodePage936 &gbk)
+{
+    const std::optional<UnicodeEncoding> unicode = unicodeByMark(bytes);
+    if (unicode)
+        return decodeMarkedFile(bytes, *unicode);
+
+    // A NUL byte is NUL in GBK and in UTF-8 alike, wherever it stands.
+    if (bytes.contains('\0'))
+        return nulRefusal();
+
+    if (std::optional<QString> text = gbk.decode(bytes))
+        return decodeHistoryText(*std::move(text));
+
+    // Many editors now write UTF-8 without a mark. Such a file is almost never valid GBK once
+    // it holds Chinese text, so it is read as UTF-8 only where GBK fails and UTF-8 takes every
+    // byte; a file that is valid GBK always stays GBK.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    QString asUtf8 = utf8.decode(bytes);
+    if (!utf8.hasError() && QStringEncoder(QStringConverter::Utf8).encode(asUtf8) == bytes)
+        return decodeHistoryText(std::move(asUtf8));
+
+    const qsizetype line = firstUndecodableGbkLine(bytes, gbk);
+    if (line > 0)
+        return refusal(QStringLiteral("第 %1 行含有不能按 GBK 编码读取的字节；"
+                                      "这个文件既不是 GBK 也不是 UTF-8 文本。")
+                           .arg(line));
+    return refusal(QStringLiteral("文件含有不能按 GBK 编码读取的字节；"
+                                  "这个文件既不是 GBK 也不是 UTF-8 文本。"));
 }
 
 HistoryFileText readHistoryFile(const QString &path)

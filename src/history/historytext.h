@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/codepage936.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -18,16 +20,18 @@ inline constexpr qint64 maxHistoryFileBytes = 4 * 1024 * 1024;
 // end adds no empty row, and nothing is trimmed.
 QStringList splitHistoryLines(QStringView text);
 
-// Decodes the bytes of a text file in the Chinese ANSI code page (GBK, code page 936).
-// Undecodable bytes become U+FFFD; an incomplete character at the very end is dropped.
-QString decodeGbk(const QByteArray &bytes);
+// Decodes the bytes of a text file in the Chinese ANSI code page (GBK, code page 936; see
+// codepage936.h for what it refuses). Bytes that do not decode become U+FFFD, each on its
+// own; an incomplete character at the very end is dropped.
+QString decodeGbk(const QByteArray &bytes, const CodePage936 &gbk = codePage936());
 
 // Encodes text in GBK. A character that GBK cannot hold becomes "?"; use fitsGbk() first
 // where that would lose data.
-QByteArray encodeGbk(QStringView text);
+QByteArray encodeGbk(QStringView text, const CodePage936 &gbk = codePage936());
 
-// True when text survives encoding in GBK and decoding again unchanged.
-bool fitsGbk(QStringView text);
+// True when text survives encoding in GBK and decoding again unchanged, the same on every
+// platform.
+bool fitsGbk(QStringView text, const CodePage936 &gbk = codePage936());
 
 // The outcome of reading a history file: the rows on success, otherwise a reason for the
 // user, in words, and no rows.
@@ -43,7 +47,7 @@ struct HistoryFileText
 // or UTF-8 when its bytes are not GBK but are UTF-8 throughout.
 // Refuses, with a reason, text holding NUL characters, bytes that do not decode (GBK bytes
 // are accepted only when they encode back to themselves) and more than maxHistoryRows rows.
-HistoryFileText decodeHistoryFile(const QByteArray &bytes);
+HistoryFileText decodeHistoryFile(const QByteArray &bytes, const CodePage936 &gbk = codePage936());
 
 // Reads the history file at path whole, reading at most maxHistoryFileBytes, and decodes
 // it with decodeHistoryFile(). Refuses, with a reason, anything that is not an existing

@@ -47,18 +47,18 @@ QString resultFileText(const QStringList &captions, const QStringList &rows)
     return text;
 }
 
-ResultFileBytes encodeResultFile(const QStringList &captions, const QStringList &rows)
+ResultFileBytes encodeResultFile(const QStringList &captions, const QStringList &rows,
+                                 const CodePage936 &gbk)
 {
     const QString text = resultFileText(captions, rows);
-    QByteArray bytes = encodeGbk(text);
-    if (decodeGbk(bytes) == text)
-        return ResultFileBytes { std::move(bytes), 0 };
+    if (std::optional<QByteArray> bytes = gbk.encode(text))
+        return ResultFileBytes { *std::move(bytes), 0 };
 
     // Only a list read from a Unicode file can get here; find the line to name.
-    if (!fitsGbk(headingLine(captions)))
+    if (!fitsGbk(headingLine(captions), gbk))
         return ResultFileBytes { {}, 1 };
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (!fitsGbk(rows.at(i)))
+        if (!fitsGbk(rows.at(i), gbk))
             return ResultFileBytes { {}, i + 2 };
     }
     return ResultFileBytes { {}, 1 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/codepage936.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -25,7 +27,8 @@ struct ResultFileBytes
     QByteArray bytes;
     qsizetype unencodableLine = 0;
 };
-ResultFileBytes encodeResultFile(const QStringList &captions, const QStringList &rows);
+ResultFileBytes encodeResultFile(const QStringList &captions, const QStringList &rows,
+                                 const CodePage936 &gbk = codePage936());
 
 // Replaces the file at path with bytes, or creates it, through a temporary file that takes
 // its place only once everything is written: a failed write leaves path as it was. Returns
