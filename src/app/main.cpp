@@ -18,10 +18,17 @@ int main(int argc, char *argv[])
 
     // The program speaks Simplified Chinese whatever the desktop's language; Qt's own
     // dialogs (the file dialogs, the message boxes' buttons) should too, where Qt's
-    // translations are installed.
+    // translations are installed. On Windows the program comes as a folder to unzip
+    // anywhere, with Qt's translations in it.
+#ifdef Q_OS_WIN
+    const QString translations
+        = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
+#else
+    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#endif
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+                          QStringLiteral("_"), translations))
         QApplication::installTranslator(&qtTranslator);
 
     orbelune::Form1 window;
