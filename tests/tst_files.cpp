@@ -18,9 +18,12 @@
 
 namespace {
 
+// Absolute with its drive on Windows, where the file dialog takes a path without one on the
+// drive of the folder it shows.
 QString fixture(const char *name)
 {
-    return QStringLiteral(ORBELUNE_TEST_DATA "/") + QLatin1String(name);
+    return QFileInfo(QStringLiteral(ORBELUNE_TEST_DATA "/") + QLatin1String(name))
+        .absoluteFilePath();
 }
 
 QByteArray heading(const QByteArray &balls = "08,08,08,08,08,08 08")
@@ -55,11 +58,13 @@ QByteArray asSaved(const QByteArray &file)
     return saved;
 }
 
+#ifndef Q_OS_WIN
 QString documentsOrHome()
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QDir(QFileInfo(documents).isDir() ? documents : QDir::homePath()).absolutePath();
 }
+#endif
 
 int visibleFileDialogs(QFileDialog **last = nullptr)
 {

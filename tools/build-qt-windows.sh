@@ -18,7 +18,6 @@ if [ ! -d "$shared" ]; then
 fi
 qtsvg_tarball=${QTSVG_TARBALL:-$shared/vendor/qtsvg-everywhere-src-6.4.2.tar.xz}
 qtsvg_sha256=522dad4b3cf6d01d0c00e414b0df9691e0a96b78d019d4e8a092f1892721a271
-toolchain=$here/cmake/mingw-w64-x86_64.cmake
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 
 # The stamp is written last, so a build that was stopped halfway is started again.
@@ -66,7 +65,11 @@ fi
 build=$cache/build
 echo "qt-windows: building qtbase (about 25 minutes of two cores)"
 rm -rf "$build/qtbase" "$prefix"
-mkdir -p "$build/qtbase"
+mkdir -p "$build/qtbase" "$prefix"
+# Qt's qt-cmake loads the toolchain file it was built with: a copy kept with Qt, so that the
+# cache serves any clone of the repository.
+toolchain=$prefix/mingw-w64-x86_64.cmake
+cp "$here/cmake/mingw-w64-x86_64.cmake" "$toolchain"
 cmake -S "$qtbase_dir" -B "$build/qtbase" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release \

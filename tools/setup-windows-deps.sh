@@ -23,6 +23,8 @@ xvfb
 xauth
 openbox
 xdotool
+wmctrl
+x11-utils
 imagemagick
 fonts-noto-cjk
 "

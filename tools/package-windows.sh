@@ -1,0 +1,98 @@
+#!/bin/sh
+# Gathers the Windows program into the zip a user downloads:
+#   tools/package-windows.sh <cross build folder> <Qt for Windows prefix> <version>
+# writes <cross build folder>/../orbelune-<version>-windows-x64.zip holding orbelune.exe, every
+# DLL it loads (found by following the import tables from the exe and the plugins), the
+# platform plugin, Qt's Simplified Chinese translations and the licence texts.
+set -eu
+
+build=$(cd "$1" && pwd)
+qt=$2
+version=$3
+here=$(cd "$(dirname "$0")/.." && pwd)
+cache=${ORBELUNE_CACHE:-$HOME/.cache/orbelune}
+triplet=x86_64-w64-mingw32
+gcc_runtime=$(dirname "$($triplet-gcc-posix -print-libgcc-file-name)")
+mingw_runtime=/usr/$triplet/lib
+
+out=$(dirname "$build")
+name=orbelune-$version-windows-x64
+stage=$out/$name
+zip=$out/$name.zip
+rm -rf "$stage" "$zip"
+mkdir -p "$stage/platforms" "$stage/translations" "$stage/licenses"
+
+cp "$build/orbelune.exe" "$stage/"
+# The platform plugin is loaded by name at start, so no import table names it. Fusion, the
+# style the program sets, is built into Qt6Widgets: no style plugin is needed.
+cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
+
+# Follow the import tables: every DLL named there that Qt or the MinGW runtime provides is
+# copied beside the exe; the rest must be Windows' own.
+dll_of() {
+    for folder in "$qt/bin" "$gcc_runtime" "$mingw_runtime"; do
+        found=$(find "$folder" -maxdepth 1 -iname "$1" | head -n 1)
+        [ -n "$found" ] && { echo "$found"; return 0; }
+    done
+    return 1
+}
+# Windows' own DLLs, which every Windows 10 and 11 has.
+system_dlls=" $(echo advapi32.dll authz.dll comdlg32.dll d3d9.dll d3d11.dll d3d12.dll \
+    dwmapi.dll dwrite.dll dxgi.dll gdi32.dll imm32.dll kernel32.dll msvcrt.dll netapi32.dll \
+    ole32.dll oleaut32.dll setupapi.dll shcore.dll shell32.dll shlwapi.dll user32.dll userenv.dll \
+    uxtheme.dll version.dll winmm.dll ws2_32.dll wtsapi32.dll mpr.dll opengl32.dll) "
+queue="$stage/orbelune.exe $stage/platforms/qwindows.dll"
+while [ -n "$queue" ]; do
+    set -- $queue
+    binary=$1
+    shift
+    queue="$*"
+    for dll in $(x86_64-w64-mingw32-objdump -p "$binary" | sed -n 's/^\s*DLL Name: //p'); do
+        lower=$(echo "$dll" | tr 'A-Z' 'a-z')
+        [ -e "$stage/$dll" ] && continue
+        case "$lower" in api-ms-win-*) continue ;; esac
+        if source=$(dll_of "$dll"); then
+            cp "$source" "$stage/$dll"
+            queue="$queue $stage/$dll"
+        else
+            case "$system_dlls" in
+                *" $lower "*) ;;
+                *) echo "package-windows: $binary needs $dll, found nowhere" >&2; exit 1 ;;
+            esac
+        fi
+    done
+done
+x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll "$stage"/platforms/*.dll
+
+# The program loads Qt's own translations of its dialogs from translations/ beside it.
+cp /usr/share/qt6/translations/qtbase_zh_CN.qm "$stage/translations/"
+
+# Licences: Qt is used under the LGPL 3 (which builds on the GPL 3); the third-party code
+# compiled into Qt's DLLs brings its own notices; the MinGW runtime DLLs are covered by
+# Debian's copyright files of the packages they come from.
+qtbase_src=$(find "$cache/src" -maxdepth 1 -type d -name 'qt6-base-6.4.2*' | head -n 1)
+qtsvg_src=$cache/src/qtsvg-everywhere-src-6.4.2
+licenses=$stage/licenses
+mkdir -p "$licenses/Qt" "$licenses/Qt/3rdparty" "$licenses/MinGW"
+cp "$qtbase_src/LICENSES/LGPL-3.0-only.txt" "$qtbase_src/LICENSES/GPL-3.0-only.txt" \
+    "$licenses/Qt/"
+cp "$qtbase_src/debian/copyright" "$licenses/Qt/debian-qt6-base-copyright.txt"
+# The bundled libraries compiled into Qt6Core, Qt6Gui and qwindows.dll for this configuration.
+for library in blake2 double-conversion easing freetype harfbuzz-ng icc libjpeg libpng md4 md4c \
+    md5 pcre2 rfc6234 sha1 sha3 tinycbor zlib; do
+    folder=$qtbase_src/src/3rdparty/$library
+    [ -d "$folder" ] || continue
+    for license in $(sed -n 's/.*"LicenseFiles\{0,1\}": *\[\{0,1\}\(.*\)/\1/p' \
+        "$folder/qt_attribution.json" | tr -d '"],' ); do
+        [ -f "$folder/$license" ] && cp "$folder/$license" "$licenses/Qt/3rdparty/$library-$(echo "$license" | tr / _)"
+    done
+done
+cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright \
+    "$licenses/MinGW/gcc-runtime-copyright.txt"
+cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$licenses/MinGW/winpthreads-copyright.txt"
+sed "s/@VERSION@/$version/" "$here/dist/windows/licenses-README.txt" >"$licenses/README.txt"
+# Windows users open these with Notepad: CR LF line ends.
+find "$licenses" -type f -exec sed -i 's/\r*$/\r/' {} +
+
+(cd "$out" && zip -qr9 "$name.zip" "$name")
+echo "package-windows: $zip"
