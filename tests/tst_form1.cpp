@@ -115,8 +115,9 @@ void TestForm1::focusOrder()
     QList<QWidget *> expected { m_form->List1 };
     for (QListWidget *pool : m_form->ListNumB)
         expected.append(pool);
-    // Past the button, Tab comes round to the history list again.
-    expected << m_form->Command1 << m_form->List1;
+    // Past the button the picture boxes (the badge is hidden), then the history list again.
+    expected << m_form->Command1 << m_form->Picture4 << m_form->Picture2 << m_form->Picture3
+             << m_form->Picture1 << m_form->List1;
     QVERIFY(showActive(m_form));
     m_form->List1->setFocus();
     for (QWidget *widget : expected) {

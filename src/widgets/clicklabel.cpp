@@ -7,13 +7,13 @@ namespace orbelune {
 // A label announces its text as soon as it has one, and that settles its accessible
 // interface: the program's own interfaces must be known by then.
 ClickLabel::ClickLabel(QWidget *parent)
-    : QLabel(parent)
+    : LineLabel(parent)
 {
     installAccessibleControls();
 }
 
 ClickLabel::ClickLabel(const QString &text, QWidget *parent)
-    : QLabel(parent)
+    : LineLabel(parent)
 {
     installAccessibleControls();
     setText(text);
@@ -22,7 +22,7 @@ ClickLabel::ClickLabel(const QString &text, QWidget *parent)
 void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     if (!releaseClicks(this, event))
-        QLabel::mouseReleaseEvent(event);
+        LineLabel::mouseReleaseEvent(event);
 }
 
 } // namespace orbelune
