@@ -4,14 +4,18 @@
 
 #include "app/form2.h"
 #include "app/texts.h"
+#include "widgets/appstyle.h"
 #include "widgets/clicklabel.h"
 #include "widgets/handcursor.h"
 #include "widgets/paragraphlabel.h"
 
 #include <QAccessible>
 #include <QBitmap>
+#include <QMenu>
 #include <QPointer>
 #include <QStringEncoder>
+#include <QStyleFactory>
+#include <QToolTip>
 
 #include <optional>
 
@@ -49,6 +53,8 @@ class TestForm2 : public QObject
     Q_OBJECT
 
 private slots:
+    // What the program does before it builds a window.
+    void initTestCase() { installProgramLook(); }
     void init()
     {
         m_form = new Form1;
@@ -75,6 +81,8 @@ private slots:
     void textsAreGbk();
     void copyrightLineShowsItsAddress();
     void handPointsWithTheFingerTip();
+    void sameLookOnAnyDesktop_data();
+    void sameLookOnAnyDesktop();
 
 private:
     Form1 *m_form = nullptr;
@@ -336,6 +344,64 @@ void TestForm2::handPointsWithTheFingerTip()
         }
     }
     QVERIFY(white > 100);
+}
+
+void TestForm2::sameLookOnAnyDesktop_data()
+{
+    // What a desktop hands the application before the program's first line runs: a platform
+    // theme's palette for the whole application or for single classes, a style of its own.
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<bool>("perClass");
+    QTest::addRow("dark palette, Windows style") << "Windows" << false;
+    QTest::addRow("dark palettes for menus, lists, buttons and labels") << "Fusion" << true;
+}
+
+void TestForm2::sameLookOnAnyDesktop()
+{
+    QFETCH(QString, style);
+    QFETCH(bool, perClass);
+    // Grabs of both windows, their three menus and the tool tip's colours, in windows built
+    // after the program's look was installed over whatever the desktop had set.
+    auto grabAll = [] {
+        installProgramLook();
+        Form1 main;
+        main.show();
+        Form2 about(&main);
+        about.show();
+        QList<QImage> grabs { main.grab().toImage(), about.grab().toImage() };
+        for (QMenu *menu : { main.Fifle, main.caozou, main.help }) {
+            menu->adjustSize();
+            grabs << menu->grab().toImage();
+        }
+        const QPalette tip = QToolTip::palette();
+        QImage tipColours(2, 1, QImage::Format_ARGB32);
+        tipColours.setPixel(0, 0, tip.color(QPalette::ToolTipBase).rgba());
+        tipColours.setPixel(1, 0, tip.color(QPalette::ToolTipText).rgba());
+        return grabs << tipColours;
+    };
+    const QList<QImage> plain = grabAll();
+
+    QPalette dark(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(0x3d, 0x3d, 0x3d));
+    dark.setColor(QPalette::ToolTipBase, QColor(0x3f, 0x3f, 0x36));
+    dark.setColor(QPalette::ToolTipText, Qt::white);
+    QApplication::setStyle(QStyleFactory::create(style));
+    QApplication::setPalette(dark);
+    QToolTip::setPalette(dark);
+    if (perClass) {
+        for (const char *name :
+             { "QMenu", "QMenuBar", "QAbstractItemView", "QAbstractButton", "QLabel", "QGroupBox" })
+            QApplication::setPalette(dark, name);
+    }
+    const QList<QImage> themed = grabAll();
+
+    const char *what[] = { "main window", "about window", "菜单", "操作", "帮助", "tool tip" };
+    QCOMPARE(themed.size(), plain.size());
+    for (qsizetype i = 0; i < plain.size(); ++i)
+        QVERIFY2(themed.at(i) == plain.at(i), what[i]);
 }
 
 QTEST_MAIN(TestForm2)
