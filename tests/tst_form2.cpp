@@ -12,6 +12,7 @@
 #include <QAccessible>
 #include <QBitmap>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QStringEncoder>
 #include <QStyleFactory>
@@ -348,22 +349,52 @@ void TestForm2::handPointsWithTheFingerTip()
 
 void TestForm2::sameLookOnAnyDesktop_data()
 {
-    // What a desktop hands the application before the program's first line runs: a platform
-    // theme's palette for the whole application or for single classes, a style of its own.
+    // What a desktop hands the application: a platform theme's palette for the whole
+    // application or for single classes and a style of its own, before the program's first
+    // line runs; qt6ct sets its font and may set a palette once the program runs.
     QTest::addColumn<QString>("style");
     QTest::addColumn<bool>("perClass");
-    QTest::addRow("dark palette, Windows style") << "Windows" << false;
-    QTest::addRow("dark palettes for menus, lists, buttons and labels") << "Fusion" << true;
+    QTest::addColumn<bool>("afterStart");
+    QTest::addRow("dark palette, Windows style") << "Windows" << false << false;
+    QTest::addRow("dark palettes for menus, lists, buttons and labels")
+        << "Fusion" << true << false;
+    QTest::addRow("dark palette and a font once the program runs") << "Fusion" << false << true;
 }
 
 void TestForm2::sameLookOnAnyDesktop()
 {
     QFETCH(QString, style);
     QFETCH(bool, perClass);
-    // Grabs of both windows, their three menus and the tool tip's colours, in windows built
-    // after the program's look was installed over whatever the desktop had set.
-    auto grabAll = [] {
+    QFETCH(bool, afterStart);
+    QPalette dark(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(0x3d, 0x3d, 0x3d));
+    dark.setColor(QPalette::ToolTipBase, QColor(0x3f, 0x3f, 0x36));
+    dark.setColor(QPalette::ToolTipText, Qt::white);
+    auto darken = [&] {
+        QApplication::setPalette(dark);
+        QToolTip::setPalette(dark);
+        if (perClass) {
+            for (const char *name : { "QMenu", "QMenuBar", "QAbstractItemView", "QAbstractButton",
+                                      "QLabel", "QGroupBox" })
+                QApplication::setPalette(dark, name);
+        }
+        if (afterStart)
+            QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+    };
+
+    // Grabs of both windows, their three menus and the tool tip's colours and font, in windows
+    // built after the program's look was installed.
+    auto grabAll = [&](bool themed) {
+        if (themed && !afterStart) {
+            QApplication::setStyle(QStyleFactory::create(style));
+            darken();
+        }
         installProgramLook();
+        if (themed && afterStart)
+            darken();
         Form1 main;
         main.show();
         Form2 about(&main);
@@ -373,30 +404,17 @@ void TestForm2::sameLookOnAnyDesktop()
             menu->adjustSize();
             grabs << menu->grab().toImage();
         }
-        const QPalette tip = QToolTip::palette();
-        QImage tipColours(2, 1, QImage::Format_ARGB32);
-        tipColours.setPixel(0, 0, tip.color(QPalette::ToolTipBase).rgba());
-        tipColours.setPixel(1, 0, tip.color(QPalette::ToolTipText).rgba());
-        return grabs << tipColours;
+        QImage tip(200, 20, QImage::Format_ARGB32);
+        tip.fill(QToolTip::palette().color(QPalette::ToolTipBase));
+        QPainter painter(&tip);
+        painter.setFont(QToolTip::font());
+        painter.setPen(QToolTip::palette().color(QPalette::ToolTipText));
+        painter.drawText(tip.rect(), makerLinkToolTip.toString());
+        painter.end();
+        return grabs << tip;
     };
-    const QList<QImage> plain = grabAll();
-
-    QPalette dark(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20));
-    dark.setColor(QPalette::WindowText, Qt::white);
-    dark.setColor(QPalette::Text, Qt::white);
-    dark.setColor(QPalette::ButtonText, Qt::white);
-    dark.setColor(QPalette::Base, QColor(0x3d, 0x3d, 0x3d));
-    dark.setColor(QPalette::ToolTipBase, QColor(0x3f, 0x3f, 0x36));
-    dark.setColor(QPalette::ToolTipText, Qt::white);
-    QApplication::setStyle(QStyleFactory::create(style));
-    QApplication::setPalette(dark);
-    QToolTip::setPalette(dark);
-    if (perClass) {
-        for (const char *name :
-             { "QMenu", "QMenuBar", "QAbstractItemView", "QAbstractButton", "QLabel", "QGroupBox" })
-            QApplication::setPalette(dark, name);
-    }
-    const QList<QImage> themed = grabAll();
+    const QList<QImage> plain = grabAll(false);
+    const QList<QImage> themed = grabAll(true);
 
     const char *what[] = { "main window", "about window", "菜单", "操作", "帮助", "tool tip" };
     QCOMPARE(themed.size(), plain.size());

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPalette>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QStringList>
 #include <QStyleFactory>
@@ -169,18 +170,58 @@ QPalette programPalette()
     return palette;
 }
 
+namespace {
+
+// Puts the program's palette and font back whenever someone sets the application's own: qt6ct
+// sets its font once the event loop runs, and a desktop may hand out a new palette when its
+// colour scheme changes. Setting what is already set does nothing, so this never loops.
+void keepPaletteAndFont()
+{
+    const QPalette palette = programPalette();
+    if (QApplication::palette() != palette)
+        QApplication::setPalette(palette);
+    QToolTip::setPalette(palette);
+    const QFont font = songFont(defaultFontPx);
+    if (QApplication::font() != font)
+        QApplication::setFont(font);
+    if (QToolTip::font() != font)
+        QToolTip::setFont(font);
+}
+
+class LookKeeper : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == qApp
+            && (event->type() == QEvent::ApplicationPaletteChange
+                || event->type() == QEvent::ApplicationFontChange))
+            keepPaletteAndFont();
+        return false;
+    }
+};
+
+} // namespace
+
 void installProgramLook()
 {
     // The style first: setting a style hands the application its standard palette, which the
     // program's own then replaces. Setting the application's palette and font also drops those
-    // a platform theme gave single classes (menus, item views, buttons, labels).
+    // a platform theme gave single classes (menus, item views, buttons, labels), but setting
+    // the palette the application already has does nothing at all: a different one first.
     QApplication::setStyle(new ProgramStyle);
-    const QPalette palette = programPalette();
-    QApplication::setPalette(palette);
-    QToolTip::setPalette(palette);
-    const QFont font = songFont(defaultFontPx);
-    QApplication::setFont(font);
-    QToolTip::setFont(font);
+    QApplication::setPalette(QPalette(Qt::black));
+    QApplication::setPalette(programPalette());
+    QApplication::setFont(songFont(defaultFontPx));
+    keepPaletteAndFont();
+    static QPointer<LookKeeper> keeper;
+    if (!keeper) {
+        keeper = new LookKeeper(qApp);
+        qApp->installEventFilter(keeper);
+    }
     // The icons of Qt's own file dialog come from the style, drawn for a light palette, rather
     // than from a desktop icon theme that may be drawn for a dark one.
     QIcon::setThemeName(QString());
