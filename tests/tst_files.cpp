@@ -327,6 +327,11 @@ void TestFiles::importRefusedKeepsList_data()
     QTest::addRow("binary file") << fixture("binary.bin") << "空字符";
     QTest::addRow("UTF-16 without its mark") << fixture("utf16le-without-bom.txt") << "空字符";
     QTest::addRow("bytes that are not GBK") << fixture("invalid-gbk.txt") << "第 3 行";
+    QTest::addRow("one stray byte before three good rows")
+        << fixture("one-stray-byte.txt") << "第 1 行第 6 个字符是一个既不是 GBK 也不是 UTF-8";
+#ifdef Q_OS_UNIX
+    QTest::addRow("a FIFO") << QString("@fifo") << "这不是普通文件";
+#endif
 }
 
 void TestFiles::importRefusedKeepsList()
@@ -344,6 +349,11 @@ void TestFiles::importRefusedKeepsList()
     } else if (file == "@large") {
         file = m_dir->filePath("large.txt");
         QVERIFY(writeFile(file, row.repeated(maxHistoryFileBytes / row.size() + 1)));
+    } else if (file == "@fifo") {
+#ifdef Q_OS_UNIX
+        file = m_dir->filePath("fifo.txt");
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0644), 0);
+#endif
     }
     m_form->List1->setCurrentRow(7);
     const QStringList before = items(m_form->List1);
