@@ -5,7 +5,9 @@
 #include "app/messagebox.h"
 #include "history/filedialogs.h"
 #include "history/historytext.h"
+#include "history/messagequote.h"
 #include "history/resultfile.h"
+#include "history/savefile.h"
 
 #include <QDir>
 #include <QEvent>
@@ -70,35 +72,36 @@ QString resultFolder()
     return QDir::homePath();
 }
 
-// A row quoted in a message: a row can be as long as a whole file.
-QString quotedRow(const QString &row)
-{
-    constexpr qsizetype shown = 60;
-    return row.size() <= shown ? row : row.left(shown) + QStringLiteral("…");
-}
-
 } // namespace
+
+QString Form1::askForPath(const std::function<QString()> &dialog, const QStringList &busyMessage)
+{
+    QString path;
+    const bool stillOpen = yieldToEvents([this, &dialog, &path] {
+        CloseDialogWithWindow closeWithWindow(this);
+        path = dialog();
+    });
+    if (!stillOpen || path.isEmpty())
+        return QString();
+    // While the dialog was open a run may have started; the run locks both commands, and the
+    // list must not change under it.
+    if (isRunActive()) {
+        warn(this, busyMessage);
+        return QString();
+    }
+    return path;
+}
 
 void Form1::data_Click()
 {
-    const QPointer<Form1> window(this);
-    QString path;
-    {
-        CloseDialogWithWindow closeWithWindow(this);
-        path = ShowOpenDialog(nullptr, QStringLiteral("请选择要导入的彩票数据文件"),
-                              QStringLiteral("*.txt"), 0, 255);
-    }
-    // While the dialog was open the window may have been closed, or a run started; the run
-    // locks the command, and the list must not change under it.
-    if (!window || m_closing || path.isEmpty())
-        return;
-    if (isRunActive()) {
-        warn(this,
-             { QStringLiteral("正在分析，不能导入数据。"),
-               QStringLiteral("请在分析结束后再导入。") });
-        return;
-    }
-    导入数据(path);
+    const QString path = askForPath(
+        [] {
+            return ShowOpenDialog(nullptr, QStringLiteral("请选择要导入的彩票数据文件"),
+                                  QStringLiteral("*.txt"), 0, 255);
+        },
+        { QStringLiteral("正在分析，不能导入数据。"), QStringLiteral("请在分析结束后再导入。") });
+    if (!path.isEmpty())
+        导入数据(path);
 }
 
 void Form1::导入数据(const QString &path)
@@ -120,23 +123,16 @@ void Form1::导入数据(const QString &path)
 
 void Form1::savejg_Click()
 {
-    const QPointer<Form1> window(this);
-    QString path;
-    {
-        CloseDialogWithWindow closeWithWindow(this);
-        const QChar nul(u'\0');
-        path = ShowSaveDialog(nullptr, QStringLiteral("保存运算出来的彩球结果"),
-                              QStringLiteral("文本文件 (*.txt)") + nul + QStringLiteral("*.txt"),
-                              resultFolder());
-    }
-    if (!window || m_closing || path.isEmpty())
+    const QString path = askForPath(
+        [] {
+            const QChar nul(u'\0');
+            return ShowSaveDialog(
+                nullptr, QStringLiteral("保存运算出来的彩球结果"),
+                QStringLiteral("文本文件 (*.txt)") + nul + QStringLiteral("*.txt"), resultFolder());
+        },
+        { QStringLiteral("正在分析，不能保存结果。"), QStringLiteral("请在分析结束后再保存。") });
+    if (path.isEmpty())
         return;
-    if (isRunActive()) {
-        warn(this,
-             { QStringLiteral("正在分析，不能保存结果。"),
-               QStringLiteral("请在分析结束后再保存。") });
-        return;
-    }
 
     QStringList captions;
     for (const QLabel *caption : CapNum)
@@ -164,13 +160,22 @@ void Form1::savejg_Click()
                                                          : rows.at(result.unencodableLine - 2);
         warn(this,
              { QStringLiteral("无法保存结果文件："), shownPath,
-               QStringLiteral("结果文件使用 GBK 编码，") + where, quotedRow(line), untouched });
+               QStringLiteral("结果文件使用 GBK 编码，") + where, quotedForMessage(line),
+               untouched });
         return;
     }
 
-    const QString error = writeWholeFile(path, result.bytes);
-    if (!error.isEmpty())
-        warn(this, { QStringLiteral("无法保存结果文件："), shownPath, error, untouched });
+    const SaveOutcome saved = writeWholeFile(path, result.bytes);
+    if (saved.ok())
+        return;
+    // Only a file written over in place can be lost, and only after its first bytes were
+    // overwritten: the user must know that the old content is gone.
+    const QString left = saved.oldContentLost
+        ? QStringLiteral("这个文件所在的文件夹不允许新建文件，只能在原处直接改写；"
+                         "改写到一半时出错，原有的内容已经丢失，文件中只有部分结果。"
+                         "请换一个位置重新保存。")
+        : untouched;
+    warn(this, { QStringLiteral("无法保存结果文件："), shownPath, saved.error, left });
 }
 
 } // namespace orbelune

@@ -1,13 +1,15 @@
 #include "widgets/accessibility.h"
 
-#include "widgets/clickable.h"
+#include "widgets/clicklabel.h"
 #include "widgets/svgpicture.h"
 
 #include <QAccessibleWidget>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QShortcut>
 
 namespace orbelune {
@@ -50,21 +52,20 @@ public:
             QAccessibleWidget::doAction(actionName);
             return;
         }
-        if (auto *link = dynamic_cast<Clickable *>(widget()))
-            link->click();
+        // Pressed as the mouse presses it: the left button let go over its middle.
+        const QPointF middle = QRectF(widget()->rect()).center();
+        QMouseEvent release(QEvent::MouseButtonRelease, middle, widget()->mapToGlobal(middle),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget(), &release);
     }
 };
 
 QAccessibleInterface *controlFactory(const QString &, QObject *object)
 {
-    // The controls declare no meta-object of their own, so they are told apart by type.
-    auto *widget = qobject_cast<QWidget *>(object);
-    if (!widget)
-        return nullptr;
-    if (dynamic_cast<Clickable *>(widget))
-        return new AccessibleLink(widget);
-    if (dynamic_cast<SvgPicture *>(widget))
-        return new QAccessibleWidget(widget, QAccessible::Graphic);
+    if (qobject_cast<ClickLabel *>(object) || qobject_cast<ClickPicture *>(object))
+        return new AccessibleLink(static_cast<QWidget *>(object));
+    if (auto *picture = qobject_cast<SvgPicture *>(object))
+        return new QAccessibleWidget(picture, QAccessible::Graphic);
     return nullptr;
 }
 

@@ -1,19 +1,20 @@
 #include "widgets/clicklabel.h"
 
 #include "widgets/accessibility.h"
+#include "widgets/clickable.h"
 
 namespace orbelune {
 
 // A label announces its text as soon as it has one, and that settles its accessible
 // interface: the program's own interfaces must be known by then.
 ClickLabel::ClickLabel(QWidget *parent)
-    : QLabel(parent)
+    : LineLabel(parent)
 {
     installAccessibleControls();
 }
 
 ClickLabel::ClickLabel(const QString &text, QWidget *parent)
-    : QLabel(parent)
+    : LineLabel(parent)
 {
     installAccessibleControls();
     setText(text);
@@ -21,8 +22,10 @@ ClickLabel::ClickLabel(const QString &text, QWidget *parent)
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (!releaseClicks(this, event))
-        QLabel::mouseReleaseEvent(event);
+    if (isClickRelease(this, event))
+        emit clicked();
+    else
+        LineLabel::mouseReleaseEvent(event);
 }
 
 } // namespace orbelune

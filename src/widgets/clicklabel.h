@@ -1,18 +1,21 @@
 #pragma once
 
-#include "widgets/clickable.h"
-
-#include <QLabel>
+#include "widgets/linelabel.h"
 
 namespace orbelune {
 
-// A label that reacts to a click, for the program's link texts; to assistive technology it is
-// a link that can be pressed.
-class ClickLabel : public QLabel, public Clickable
+// A label that reacts to a click, for the program's link texts (each one line); to assistive
+// technology it is a link that can be pressed.
+class ClickLabel : public LineLabel
 {
+    Q_OBJECT
+
 public:
     explicit ClickLabel(QWidget *parent = nullptr);
     explicit ClickLabel(const QString &text, QWidget *parent = nullptr);
+
+signals:
+    void clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
