@@ -653,7 +653,12 @@ void TestFiles::replacedFileKeepsModeAndOwner()
     const QString path = folder + "/result.txt";
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(writeFile(path, QByteArray(30000, 'o')));
-#ifdef Q_OS_UNIX
+#ifndef Q_OS_UNIX
+    // Modes and owners are POSIX's: elsewhere only the replacement itself is checked.
+    Q_UNUSED(mode);
+    Q_UNUSED(otherOwner);
+    Q_UNUSED(lockedFolder);
+#else
     const QByteArray native = QFile::encodeName(path);
     if (lockedFolder && isRoot()) {
         QByteArray output;

@@ -15,6 +15,8 @@
 #include <unistd.h>
 #else
 #include <QSaveFile>
+
+#include <cerrno>
 #endif
 
 namespace orbelune {
@@ -283,6 +285,10 @@ SaveOutcome writeThroughTemporary(const QString &path, const QByteArray &bytes)
         return failure(QStringLiteral("这不是普通文件。"));
     if (!info.absoluteDir().exists())
         return failure(folderMissing(info.absolutePath()));
+    // Too long a name is a failure to create the file, whatever error the temporary file's
+    // own name would give: NTFS and FAT take at most 255 UTF-16 units a name.
+    if (!info.exists() && info.fileName().size() > 255)
+        return failure(QStringLiteral("无法创建文件（%1）。").arg(systemErrorText(ENAMETOOLONG)));
 
     QSaveFile file(targetPath);
     file.setDirectWriteFallback(false);
