@@ -49,8 +49,8 @@ fail() {
     echo "smoke-windows: $*" >&2
     exit 1
 }
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Orbelune Ver' | head -n 1) \
-    || fail "no window appeared within 60 s"
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Orbelune Ver' | head -n 1)
+[ -n "$window" ] || fail "no window appeared within 60 s"
 title=$(xdotool getwindowname "$window")
 [ "$title" = "Orbelune Ver1.2" ] || fail "window title is \"$title\""
 
@@ -65,13 +65,13 @@ dark=$(convert "$work/window.png" -crop 290x220+35+80 +repage -colorspace Gray \
 if [ -n "$pictures" ]; then
     xdotool windowactivate --sync "$window"
     xdotool key --window "$window" Return
-    sleep 7
+    sleep 10
     import -frame -window "$window" "$pictures/windows-main-window.png"
     # The about window, from the keyboard: Alt, over to 帮助, down to 关于.
     xdotool key alt
     xdotool key Right Right Down Return
-    about=$(timeout 20 xdotool search --sync --onlyvisible --name '^关于 Orbelune' | head -n 1) \
-        || fail "the about window did not open"
+    about=$(timeout 20 xdotool search --sync --onlyvisible --name '^关于 Orbelune' | head -n 1)
+    [ -n "$about" ] || { import -window root /tmp/smoke-failed.png; fail "the about window did not open"; }
     sleep 2
     import -frame -window "$about" "$pictures/windows-about.png"
     xdotool key Escape
