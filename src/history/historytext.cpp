@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace orbelune {
 
 namespace {
@@ -91,6 +93,10 @@ QStringList splitHistoryLines(QStringView text)
 
 QString decodeGbk(const QByteArray &bytes)
 {
+    // GBK keeps the bytes below 0x80 for ASCII, and text of those alone (the shipped history)
+    // needs no converter: its tables cost a megabyte of memory the first time they are read.
+    if (std::all_of(bytes.cbegin(), bytes.cend(), [](char byte) { return uchar(byte) < 0x80; }))
+        return QString::fromLatin1(bytes);
     QStringDecoder decoder("GBK");
     return decoder.decode(bytes);
 }
