@@ -2,9 +2,14 @@
 
 #include "testsupport.h"
 
+#include "widgets/appstyle.h"
+
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
+#include <QSvgRenderer>
 
 #include <cmath>
 
@@ -20,6 +25,10 @@ private slots:
     void layoutInPixels_data();
     void layoutInPixels();
     void focusOrder();
+    void picturesDrawAsTheirSource_data();
+    void picturesDrawAsTheirSource();
+    void iconDrawnAsQtDrawsIt_data();
+    void iconDrawnAsQtDrawsIt();
 
     void eliminationKeepsOrder_data();
     void eliminationKeepsOrder();
@@ -123,6 +132,88 @@ void TestForm1::focusOrder()
         QCOMPARE(QApplication::focusWidget(), widget);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
+}
+
+void TestForm1::picturesDrawAsTheirSource_data()
+{
+    QTest::addColumn<qreal>("scale");
+    QTest::addRow("scale 1") << 1.0;
+    QTest::addRow("scale 1.25") << 1.25;
+    QTest::addRow("scale 1.5") << 1.5;
+    QTest::addRow("scale 2") << 2.0;
+}
+
+void TestForm1::picturesDrawAsTheirSource()
+{
+    // Three red balls: two on white, where the second may be laid from the first one's
+    // drawing, and one on yellow, where that drawing does not belong. Each must come out as
+    // its source drawn in its place, to the last bit.
+    QFETCH(qreal, scale);
+    const QString resource = QStringLiteral(":/ball-red.svg");
+    QWidget host;
+    host.resize(220, 70);
+    makeWhite(&host);
+    auto *yellow = new QWidget(&host);
+    yellow->setGeometry(150, 0, 70, 70);
+    setPaletteColor(yellow, QPalette::Window, Qt::yellow);
+    yellow->setAutoFillBackground(true);
+    const QList<SvgPicture *> balls { new SvgPicture(resource, &host),
+                                      new SvgPicture(resource, &host),
+                                      new SvgPicture(resource, yellow) };
+    balls[0]->move(3, 5);
+    balls[1]->move(77, 5);
+    balls[2]->move(5, 5);
+
+    auto draw = [&](bool withBalls) {
+        QImage image((QSizeF(host.size()) * scale).toSize(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(scale);
+        image.fill(Qt::black);
+        for (SvgPicture *ball : balls)
+            ball->setVisible(withBalls);
+        host.render(&image);
+        return image;
+    };
+    const QImage drawn = draw(true);
+    QImage expected = draw(false);
+    QSvgRenderer source(resource);
+    QPainter painter(&expected);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (SvgPicture *ball : balls) {
+        painter.resetTransform();
+        painter.translate(ball->mapTo(&host, QPoint(0, 0)));
+        source.render(&painter, QRectF(ball->rect()));
+    }
+    painter.end();
+    for (SvgPicture *ball : balls) {
+        // Not the outermost pixels: how far the widget's clip reaches into them is Qt's.
+        const QRectF place(QPointF(ball->mapTo(&host, QPoint(0, 0))) * scale,
+                           QSizeF(ball->size()) * scale);
+        const QRect inside = place.toAlignedRect().adjusted(1, 1, -1, -1);
+        QCOMPARE(drawn.copy(inside), expected.copy(inside));
+    }
+}
+
+void TestForm1::iconDrawnAsQtDrawsIt_data()
+{
+    QTest::addColumn<int>("side");
+    QTest::addColumn<QIcon::Mode>("mode");
+    // The sizes X11 asks a scalable window icon for, and a greyed one.
+    for (int side : { 16, 32, 64, 128 })
+        QTest::addRow("%d px", side) << side << QIcon::Normal;
+    QTest::addRow("32 px disabled") << 32 << QIcon::Disabled;
+}
+
+void TestForm1::iconDrawnAsQtDrawsIt()
+{
+    // The windows' icon comes from the program's own engine; it must give the pixels of Qt's
+    // own SVG icon.
+    QFETCH(int, side);
+    QFETCH(QIcon::Mode, mode);
+    const QString resource = QStringLiteral(":/app-icon.svg");
+    const QIcon qts(resource);
+    QVERIFY(!qts.isNull());
+    QCOMPARE(svgIcon(resource).pixmap(QSize(side, side), mode).toImage(),
+             qts.pixmap(QSize(side, side), mode).toImage());
 }
 
 void TestForm1::eliminationKeepsOrder_data()

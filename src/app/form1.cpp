@@ -72,7 +72,7 @@ Form1::Form1(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orbelune Ver1.2"));
-    setWindowIcon(QIcon(QStringLiteral(":/app-icon.svg")));
+    setWindowIcon(svgIcon(QStringLiteral(":/app-icon.svg")));
     // A fixed single border: minimise and close, no maximise, no resizing.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

@@ -28,7 +28,7 @@ Form2::Form2(QWidget *owner)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("关于 Orbelune"));
-    setWindowIcon(QIcon(QStringLiteral(":/app-icon.svg")));
+    setWindowIcon(svgIcon(QStringLiteral(":/app-icon.svg")));
     // A fixed single border with a close box and nothing else.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "widgets/appstyle.h"
+#include "widgets/svgpicture.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -13,7 +14,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Orbelune"));
     QApplication::setApplicationVersion(QStringLiteral("1.2"));
     QApplication::setDesktopFileName(QStringLiteral("com.quellmark.Orbelune"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app-icon.svg")));
+    QApplication::setWindowIcon(orbelune::svgIcon(QStringLiteral(":/app-icon.svg")));
     QApplication::setFont(orbelune::songFont(orbelune::defaultFontPx));
 
     // The program speaks Simplified Chinese whatever the desktop's language; Qt's own
