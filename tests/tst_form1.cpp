@@ -240,40 +240,41 @@ void TestForm1::focusOrder()
 
 void TestForm1::picturesDrawAsTheirSource_data()
 {
+    QTest::addColumn<QString>("resource");
     QTest::addColumn<qreal>("scale");
-    QTest::addRow("scale 1") << 1.0;
-    QTest::addRow("scale 1.25") << 1.25;
-    QTest::addRow("scale 1.5") << 1.5;
-    QTest::addRow("scale 2") << 2.0;
+    for (qreal scale : { 1.0, 1.25, 1.5, 2.0 })
+        QTest::addRow("red ball, scale %g", scale) << QStringLiteral(":/ball-red.svg") << scale;
+    QTest::addRow("lined paper, scale 1") << QStringLiteral(":/lined-paper.svg") << 1.0;
 }
 
 void TestForm1::picturesDrawAsTheirSource()
 {
-    // Three red balls: two on white, where the second may be laid from the first one's
-    // drawing, and one on yellow, where that drawing does not belong. Each must come out as
-    // its source drawn in its place, to the last bit.
+    // The same picture twice on white, where at scale 1 the drawing made at build time may be
+    // laid, and once on yellow, where it does not belong. Each must come out as its source
+    // drawn in its place, to the last bit.
+    QFETCH(QString, resource);
     QFETCH(qreal, scale);
-    const QString resource = QStringLiteral(":/ball-red.svg");
     QWidget host;
-    host.resize(220, 70);
     makeWhite(&host);
     auto *yellow = new QWidget(&host);
-    yellow->setGeometry(150, 0, 70, 70);
     setPaletteColor(yellow, QPalette::Window, Qt::yellow);
     yellow->setAutoFillBackground(true);
-    const QList<SvgPicture *> balls { new SvgPicture(resource, &host),
-                                      new SvgPicture(resource, &host),
-                                      new SvgPicture(resource, yellow) };
-    balls[0]->move(3, 5);
-    balls[1]->move(77, 5);
-    balls[2]->move(5, 5);
+    const QList<SvgPicture *> pictures { new SvgPicture(resource, &host),
+                                         new SvgPicture(resource, &host),
+                                         new SvgPicture(resource, yellow) };
+    const QSize size = pictures[0]->size();
+    pictures[0]->move(3, 5);
+    pictures[1]->move(size.width() + 8, 5);
+    yellow->setGeometry(2 * size.width() + 13, 0, size.width() + 10, size.height() + 10);
+    pictures[2]->move(5, 5);
+    host.resize(3 * size.width() + 23, size.height() + 10);
 
-    auto draw = [&](bool withBalls) {
+    auto draw = [&](bool withPictures) {
         QImage image((QSizeF(host.size()) * scale).toSize(), QImage::Format_RGB32);
         image.setDevicePixelRatio(scale);
         image.fill(Qt::black);
-        for (SvgPicture *ball : balls)
-            ball->setVisible(withBalls);
+        for (SvgPicture *picture : pictures)
+            picture->setVisible(withPictures);
         host.render(&image);
         return image;
     };
@@ -282,16 +283,16 @@ void TestForm1::picturesDrawAsTheirSource()
     QSvgRenderer source(resource);
     QPainter painter(&expected);
     painter.setRenderHint(QPainter::Antialiasing);
-    for (SvgPicture *ball : balls) {
+    for (SvgPicture *picture : pictures) {
         painter.resetTransform();
-        painter.translate(ball->mapTo(&host, QPoint(0, 0)));
-        source.render(&painter, QRectF(ball->rect()));
+        painter.translate(picture->mapTo(&host, QPoint(0, 0)));
+        source.render(&painter, QRectF(picture->rect()));
     }
     painter.end();
-    for (SvgPicture *ball : balls) {
+    for (SvgPicture *picture : pictures) {
         // Not the outermost pixels: how far the widget's clip reaches into them is Qt's.
-        const QRectF place(QPointF(ball->mapTo(&host, QPoint(0, 0))) * scale,
-                           QSizeF(ball->size()) * scale);
+        const QRectF place(QPointF(picture->mapTo(&host, QPoint(0, 0))) * scale,
+                           QSizeF(picture->size()) * scale);
         const QRect inside = place.toAlignedRect().adjusted(1, 1, -1, -1);
         QCOMPARE(drawn.copy(inside), expected.copy(inside));
     }

@@ -4,7 +4,7 @@
 #include "widgets/clickable.h"
 
 #include <QApplication>
-#include <QCache>
+#include <QFileInfo>
 #include <QHash>
 #include <QIconEngine>
 #include <QPaintEngine>
@@ -12,16 +12,17 @@
 #include <QPainter>
 #include <QPixmapCache>
 #include <QPointer>
+#include <QResource>
 #include <QStyle>
 #include <QStyleOption>
 #include <QSvgRenderer>
+#include <QtEndian>
+
+#include <cstring>
 
 namespace orbelune {
 
 namespace {
-
-// The drawings kept for laying again, in KiB; the two balls take 30.
-constexpr int drawingCacheKiB = 512;
 
 // Draws the vector source into rect as the pictures and icons of the program all do.
 void renderInto(QPainter *painter, QSvgRenderer *renderer, const QRectF &rect)
@@ -97,11 +98,35 @@ private:
     QString m_resource;
 };
 
-// How many pictures show each source: only a source shown more than once has its drawing kept.
-QHash<QString, int> &pictureCounts()
+// The drawing of a picture made at build time (tools/draw-pictures), or a null image; the
+// pictures of one source share it, and it is read where it lies in the program's file.
+QImage drawingMadeAtBuild(const QString &resource)
 {
-    static QHash<QString, int> counts;
-    return counts;
+    static QHash<QString, QImage> drawings;
+    const auto known = drawings.constFind(resource);
+    if (known != drawings.cend())
+        return *known;
+    QImage &drawing = drawings[resource];
+    const QResource file(
+        QStringLiteral(":/drawn/%1.drawn").arg(QFileInfo(resource).completeBaseName()));
+    if (!file.isValid() || file.compressionAlgorithm() != QResource::NoCompression
+        || file.size() < 8)
+        return drawing;
+    const uchar *bytes = file.data();
+    const int width = int(qFromLittleEndian<quint32>(bytes));
+    const int height = int(qFromLittleEndian<quint32>(bytes + 4));
+    if (width <= 0 || height <= 0 || file.size() != 8 + qint64(width) * height * 4)
+        return drawing;
+    const uchar *pixels = bytes + 8;
+    if (quintptr(pixels) % alignof(QRgb) == 0) {
+        drawing = QImage(pixels, width, height, width * 4, QImage::Format_RGB32);
+    } else {
+        drawing = QImage(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(drawing.scanLine(y), pixels + qsizetype(y) * width * 4,
+                        std::size_t(width) * 4);
+    }
+    return drawing;
 }
 
 } // namespace
@@ -123,70 +148,53 @@ QIcon svgIcon(const QString &resource)
 SvgPicture::SvgPicture(const QString &resource, QWidget *parent)
     : QWidget(parent)
     , m_resource(resource)
-    , m_renderer(sharedSvgRenderer(resource))
+    , m_drawing(drawingMadeAtBuild(resource))
 {
     installAccessibleControls();
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
-    resize(m_renderer->defaultSize());
-    ++pictureCounts()[m_resource];
-}
-
-SvgPicture::~SvgPicture()
-{
-    --pictureCounts()[m_resource];
+    resize(m_drawing.isNull() ? sharedSvgRenderer(m_resource)->defaultSize() : m_drawing.size());
 }
 
 void SvgPicture::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    const QRect pixels = unscaledPlace(painter, event->region());
-    if (pixels.isEmpty()) {
-        renderInto(&painter, m_renderer, QRectF(rect()));
-        return;
-    }
-    // A picture is translucent, and its pixels depend on what lies beneath it: a drawing is
-    // kept with the pixels it was drawn over, and only laid again over the same pixels.
-    static QCache<QString, QImage> drawings(drawingCacheKiB);
-    const QImage *target = static_cast<const QImage *>(painter.paintEngine()->paintDevice());
-    const QImage beneath = target->copy(pixels);
-    const QString key = QStringLiteral("%1 %2x%3 %4")
-                            .arg(m_resource)
-                            .arg(width())
-                            .arg(height())
-                            .arg(qHash(QByteArrayView(beneath.constBits(), beneath.sizeInBytes())));
-    if (const QImage *drawing = drawings.object(key)) {
-        painter.resetTransform();
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, *drawing);
-        return;
-    }
-    renderInto(&painter, m_renderer, QRectF(rect()));
-    painter.end();
-    auto *drawing = new QImage(target->copy(pixels));
-    drawings.insert(key, drawing, int(drawing->sizeInBytes() / 1024) + 1);
+    if (!layDrawing(painter, event->region()))
+        renderInto(&painter, sharedSvgRenderer(m_resource), QRectF(rect()));
 }
 
-QRect SvgPicture::unscaledPlace(QPainter &painter, const QRegion &exposed) const
+bool SvgPicture::layDrawing(QPainter &painter, const QRegion &exposed) const
 {
-    // Kept drawings are laid only where they give, to the last bit, what drawing the source
-    // would: on an image the painter neither scales nor turns, at a whole pixel, and when the
-    // whole picture is drawn (after a partial update the rest of it is not yet beneath).
-    // Scaled, the raster engine's gradients and edges depend on where in the image they are
-    // drawn, by a level or two of a colour, so there every picture is drawn from its source.
-    if (pictureCounts().value(m_resource) < 2)
-        return {};
+    // The drawing holds the source drawn over white at scale 1: it is laid only where the
+    // whole picture is drawn, on an image, unscaled and at a whole pixel, over white. The
+    // raster engine gives the same pixels wherever on an image a picture is drawn so, and on
+    // both formats of a window's image; scaled, it does not (gradients and edges come out a
+    // level or two of colour apart from place to place), so there the source is drawn.
+    if (m_drawing.isNull() || m_drawing.size() != size() || !(QRegion(rect()) - exposed).isEmpty())
+        return false;
     const QPaintDevice *device = painter.paintEngine()->paintDevice();
     const QTransform transform = painter.deviceTransform();
     if (!device || device->devType() != QInternal::Image
-        || transform.type() != QTransform::TxTranslate || !(QRegion(rect()) - exposed).isEmpty())
-        return {};
+        || transform.type() > QTransform::TxTranslate)
+        return false;
+    const auto *target = static_cast<const QImage *>(device);
     const QPointF origin = transform.map(QPointF(0, 0));
-    const QRect pixels(origin.toPoint(), size());
-    if (QPointF(pixels.topLeft()) != origin
-        || !static_cast<const QImage *>(device)->rect().contains(pixels))
-        return {};
-    return pixels;
+    const QRect place(origin.toPoint(), size());
+    if (QPointF(place.topLeft()) != origin || !target->rect().contains(place)
+        || (target->format() != QImage::Format_RGB32
+            && target->format() != QImage::Format_ARGB32_Premultiplied))
+        return false;
+    for (int y = place.top(); y <= place.bottom(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(target->constScanLine(y));
+        for (int x = place.left(); x <= place.right(); ++x) {
+            if (line[x] != 0xffffffffu)
+                return false;
+        }
+    }
+    // The painter only moves, by whole pixels: the drawing lands pixel for pixel.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, m_drawing);
+    return true;
 }
 
 void ClickPicture::mouseReleaseEvent(QMouseEvent *event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 class QIcon;
@@ -9,16 +10,15 @@ namespace orbelune {
 
 // A still picture drawn from its vector source at whatever scale the screen has, so that it
 // stays sharp; it is exactly the size of its picture and has a transparent background. The
-// vector source is read once for all pictures of it, and at scale 1 the drawing of a source
-// shown more than once is kept and laid again wherever it stands on the same pixels: the six
-// red balls are drawn once.
+// source is read once for all pictures of it. The pictures the main window opens with were
+// also drawn at build time, at scale 1 on white; where one is shown so, that drawing is laid
+// instead, the very pixels the source gives there, and its source is not read at all.
 class SvgPicture : public QWidget
 {
     Q_OBJECT
 
 public:
     SvgPicture(const QString &resource, QWidget *parent);
-    ~SvgPicture() override;
 
     QString resource() const { return m_resource; }
 
@@ -26,12 +26,12 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // The picture's place in device pixels on the painter's image, where a kept drawing may be
-    // laid; an empty rectangle where it may not.
-    QRect unscaledPlace(QPainter &painter, const QRegion &exposed) const;
+    // Lays the drawing made at build time, where it gives the pixels drawing the source would;
+    // returns false, having drawn nothing, where it would not.
+    bool layDrawing(QPainter &painter, const QRegion &exposed) const;
 
     QString m_resource;
-    QSvgRenderer *m_renderer; // shared, see sharedSvgRenderer()
+    QImage m_drawing; // at scale 1 on white, made at build time; null for most pictures
 };
 
 // A picture box that reacts to a click, like the program's link labels.
