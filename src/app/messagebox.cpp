@@ -1,5 +1,7 @@
 #include "app/messagebox.h"
 
+#include "widgets/appstyle.h"
+
 #include <QMessageBox>
 
 namespace orbelune {
@@ -14,6 +16,7 @@ MessageBoxHandler &handler()
 
 void showRealMessageBox(const MessageBoxRequest &request)
 {
+    installQtTranslations();
     QMessageBox box(request.icon == MessageIcon::Warning ? QMessageBox::Warning
                                                          : QMessageBox::NoIcon,
                     request.title, QString(), QMessageBox::Ok, request.parent);

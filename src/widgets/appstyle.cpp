@@ -7,6 +7,8 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QPalette>
 #include <QPointer>
@@ -15,6 +17,7 @@
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <QToolTip>
+#include <QTranslator>
 #include <QWidget>
 
 namespace orbelune {
@@ -252,6 +255,17 @@ void installProgramLook()
     // The icons of Qt's own file dialog come from the style, drawn for a light palette, rather
     // than from a desktop icon theme that may be drawn for a dark one.
     QIcon::setThemeName(QString());
+}
+
+void installQtTranslations()
+{
+    static QPointer<QTranslator> translator;
+    if (translator)
+        return;
+    translator = new QTranslator(qApp);
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
 }
 
 QFont songFont(int pixelSize, bool bold)
