@@ -224,7 +224,7 @@ void BenchRun::startUp()
     // and goes on the machine falls on both alike. The first start of each warms the disk
     // cache and is not counted.
     QFETCH(QString, platform);
-    constexpr int starts = 11;
+    constexpr int starts = 15;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
     std::unique_ptr<VirtualScreen> screen;

@@ -249,8 +249,10 @@ void Form1::buildBallRow()
     Label1->move(tw(8070), tw(630));
     Label1->adjustSize();
 
-    // The badge hides the greeting completely while an analysis runs.
-    PicFX = new SvgPicture(QStringLiteral(":/badge-analysing.svg"), Frame2);
+    // The badge hides the greeting completely while an analysis runs; hidden until then, it
+    // reads its picture when it is first shown.
+    PicFX = new SvgPicture(QStringLiteral(":/badge-analysing.svg"), twRect(0, 0, 2040, 1200).size(),
+                           Frame2);
     PicFX->setObjectName(QStringLiteral("PicFX"));
     PicFX->move(tw(7485), tw(150));
     PicFX->raise();

@@ -146,6 +146,11 @@ QIcon svgIcon(const QString &resource)
 }
 
 SvgPicture::SvgPicture(const QString &resource, QWidget *parent)
+    : SvgPicture(resource, QSize(), parent)
+{
+}
+
+SvgPicture::SvgPicture(const QString &resource, QSize size, QWidget *parent)
     : QWidget(parent)
     , m_resource(resource)
     , m_drawing(drawingMadeAtBuild(resource))
@@ -153,7 +158,9 @@ SvgPicture::SvgPicture(const QString &resource, QWidget *parent)
     installAccessibleControls();
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
-    resize(m_drawing.isNull() ? sharedSvgRenderer(m_resource)->defaultSize() : m_drawing.size());
+    if (!size.isValid())
+        size = m_drawing.isNull() ? sharedSvgRenderer(m_resource)->defaultSize() : m_drawing.size();
+    resize(size);
 }
 
 void SvgPicture::paintEvent(QPaintEvent *event)

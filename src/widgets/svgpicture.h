@@ -19,6 +19,9 @@ class SvgPicture : public QWidget
 
 public:
     SvgPicture(const QString &resource, QWidget *parent);
+    // For a picture hidden when its window opens, of the size the layout gives it: its source
+    // is read when it is first shown, not while the window is built.
+    SvgPicture(const QString &resource, QSize size, QWidget *parent);
 
     QString resource() const { return m_resource; }
 
