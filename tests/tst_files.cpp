@@ -3,6 +3,7 @@
 
 #include "testsupport.h"
 
+#include "app/form1.h"
 #include "history/historytext.h"
 #include "history/resultfile.h"
 
@@ -11,10 +12,14 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <optional>
+
+using namespace orbelune;
+using namespace orbelune::testing;
 
 namespace {
 
@@ -372,7 +377,7 @@ void TestFiles::saveFailedKeepsOldFile()
     {
 #ifdef Q_OS_UNIX
         std::optional<FileSizeLimit> fullDisk;
-        if (room > 0 && !fullDisk.emplace(rlim_t(room)).isActive())
+        if (room > 0 && !fullDisk.emplace(qint64(room)).isActive())
             QSKIP("cannot limit the file size here");
 #else
         if (room > 0)

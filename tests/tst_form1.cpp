@@ -2,11 +2,20 @@
 
 #include "testsupport.h"
 
+#include "app/form1.h"
+#include "widgets/svgpicture.h"
+#include "widgets/taggedtimer.h"
+
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPushButton>
 
 #include <cmath>
+
+using namespace orbelune;
+using namespace orbelune::testing;
 
 class TestForm1 : public QObject
 {

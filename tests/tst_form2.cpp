@@ -2,18 +2,26 @@
 
 #include "testsupport.h"
 
+#include "app/form1.h"
 #include "app/form2.h"
+#include "app/links.h"
 #include "app/texts.h"
 #include "widgets/clicklabel.h"
 #include "widgets/handcursor.h"
 #include "widgets/paragraphlabel.h"
+#include "widgets/svgpicture.h"
+#include "widgets/taggedtimer.h"
 
 #include <QAccessible>
 #include <QBitmap>
 #include <QPointer>
+#include <QPushButton>
 #include <QStringEncoder>
 
 #include <optional>
+
+using namespace orbelune;
+using namespace orbelune::testing;
 
 namespace {
 

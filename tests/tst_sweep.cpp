@@ -3,9 +3,17 @@
 
 #include "testsupport.h"
 
+#include "app/form1.h"
 #include "history/historyrow.h"
+#include "widgets/taggedtimer.h"
+
+#include <QListWidget>
+#include <QPushButton>
 
 #include <optional>
+
+using namespace orbelune;
+using namespace orbelune::testing;
 
 namespace {
 
