@@ -2,6 +2,7 @@
 #   make run    install what is missing, build (Release) and start the program
 #   make test   the same set-up, then every test through ctest, again under the sanitizers,
 #               and 10 s of each fuzz target
+#   make check  the quick loop: the Release build and the unit and window tests only
 #   make bench  the speed figures as one table, in its own Release build
 #   make fuzz   every fuzz target for FUZZ_SECONDS (60) each, in its own clang build
 #   make install PREFIX=/usr/local   install the program, desktop entry, icons and metainfo
@@ -19,7 +20,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
 
-.PHONY: all setup configure build run test test-asan fuzz install package bench format clean
+.PHONY: all setup configure build run check test test-asan fuzz install package bench format clean
 
 all: build
 
@@ -34,6 +35,11 @@ build: configure
 
 run: build
 	@$(BUILD_DIR)/orbelune
+
+# The edit-compile-test loop: the core's tests, the fuzz corpora's replays and the widget tests,
+# not the soak walk nor the install and package checks.
+check: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS) -L '^(unit|window)$$'
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
