@@ -3,8 +3,6 @@
 
 include(GNUInstallDirs)
 
-set(ORBELUNE_APP_ID "com.quellmark.Orbelune")
-
 install(TARGETS orbelune
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     BUNDLE DESTINATION .)

@@ -1,5 +1,7 @@
 #include "app/messagebox.h"
 
+#include "orbelune/appinfo.h"
+
 #include <QMessageBox>
 
 namespace orbelune {
@@ -44,7 +46,7 @@ void setMessageBoxHandler(MessageBoxHandler newHandler)
 
 QString applicationTitle()
 {
-    return QStringLiteral("Orbelune");
+    return QString::fromLatin1(appinfo::name);
 }
 
 } // namespace orbelune
