@@ -334,7 +334,7 @@ void SoakForm1::randomWalk()
         if (paint && m_form)
             m_form->setUpdatesEnabled(false);
         for (const QUrl &url : std::as_const(m_seams->opened))
-            if (url != QUrl(makerHomePage))
+            if (url != makerHomePage())
                 fail("a link opened " + url.toString());
         ++m_events;
         if (m_form && !m_form->isVisible()) {

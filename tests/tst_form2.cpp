@@ -93,11 +93,11 @@ void TestForm2::linkOpensItsAddress_data()
 {
     QTest::addColumn<Link>("link");
     QTest::addColumn<QString>("address");
-    const QString maker = QString::fromLatin1(makerHomePage);
+    const QString maker = makerHomePage().toString();
     QTest::addRow("main window's copyright line") << Link::CopyrightLine << maker;
     QTest::addRow("menu item 访问主页") << Link::VisitHomePage << maker;
     QTest::addRow("about window's brand label") << Link::BrandLabel << maker;
-    QTest::addRow("about window's logo") << Link::Logo << QString::fromLatin1(lotteryWebsite);
+    QTest::addRow("about window's logo") << Link::Logo << lotteryWebsite().toString();
 }
 
 void TestForm2::linkOpensItsAddress()
@@ -316,7 +316,7 @@ void TestForm2::copyrightLineShowsItsAddress()
     QCOMPARE(m_form->Label2->text(), line);
     QVERIFY(line.startsWith(brandLatin));
     QVERIFY(line.contains(QStringLiteral(" 2008 %1 ").arg(brandChinese)));
-    QVERIFY(line.endsWith(QUrl(QString::fromLatin1(makerHomePage)).host()));
+    QVERIFY(line.endsWith(makerHomePage().host()));
 }
 
 void TestForm2::handPointsWithTheFingerTip()
