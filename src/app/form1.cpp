@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/form2.h"
 #include "app/links.h"
 #include "app/texts.h"
 #include "draw/randomsource.h"
@@ -14,11 +15,13 @@
 #include "widgets/twips.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -211,7 +214,7 @@ void Form1::buildFrames(QWidget *client)
     Label2->setToolTip(makerLinkToolTip.toString());
     Label2->move(tw(5370), tw(6810));
     Label2->adjustSize();
-    Label2->setOnClick([this] { Label2_Click(); });
+    connect(Label2, &ClickLabel::clicked, this, &Form1::Label2_Click);
 
     // The corner icons sit over the frames' top-left corners, in the room the captions'
     // leading blanks leave.
@@ -335,6 +338,17 @@ void Form1::exit_Click()
     close();
 }
 
+void Form1::about_Click()
+{
+    // The window is modal, so only code can ask for a second one while it is open.
+    if (findChild<Form2 *>(QString(), Qt::FindDirectChildrenOnly))
+        return;
+    auto *window = new Form2(this);
+    // exec() honours this flag: the window is deleted when it has closed and exec returns.
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->exec();
+}
+
 void Form1::webgo_Click()
 {
     openWebAddress(makerHomePage());
@@ -353,6 +367,16 @@ void Form1::closeEvent(QCloseEvent *event)
     TimSa->stop();
     Timer1->stop();
     event->accept();
+}
+
+bool Form1::yieldToEvents(const std::function<void()> &modal)
+{
+    const QPointer<Form1> alive(this);
+    if (modal)
+        modal();
+    else
+        QCoreApplication::processEvents();
+    return alive && !m_closing;
 }
 
 void Form1::setRandomSource(std::unique_ptr<RandomSource> source)

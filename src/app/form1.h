@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -73,7 +74,7 @@ public:
     void Command1_Click();
     void start_Click();
     void exit_Click();
-    void about_Click(); // src/app/form2.cpp
+    void about_Click();
     void webgo_Click();
     void Label2_Click();
 
@@ -119,6 +120,18 @@ private:
     void 锁定命令();
     void 结束分析();
     void setLockedCommandsEnabled(bool enabled);
+
+    // Hands control to other events: runs modal (a message box or a dialog that waits for the
+    // user), or else processes the pending events once. Returns whether the window is still
+    // there and not closing; on false the caller returns at once and touches nothing, since
+    // the window may be gone. The program's only ways into other handlers go through here.
+    bool yieldToEvents(const std::function<void()> &modal = {});
+
+    // The common start of the import and the save: asks for a path with dialog, which closes
+    // with the window. Returns empty text when the user cancelled, when the window was closed
+    // meanwhile, or when a run was started meanwhile, which the user is told with
+    // busyMessage.
+    QString askForPath(const std::function<QString()> &dialog, const QStringList &busyMessage);
 
     std::array<qint16, 7> m_chosen {};
     std::unique_ptr<RandomSource> m_random;

@@ -2,7 +2,6 @@
 
 #include "app/form2.h"
 
-#include "app/form1.h"
 #include "app/links.h"
 #include "app/texts.h"
 #include "widgets/appstyle.h"
@@ -43,7 +42,7 @@ Form2::Form2(QWidget *owner)
     Picture1->setGeometry(twRect(90, 75, 3255, 1200));
     Picture1->setCursor(hand);
     Picture1->setToolTip(lotteryLinkToolTip.toString());
-    Picture1->setOnClick([this] { Picture1_Click(); });
+    connect(Picture1, &ClickPicture::clicked, this, &Form2::Picture1_Click);
 
     Image2 = new SvgPicture(QStringLiteral(":/app-icon.svg"), this);
     Image2->setObjectName(QStringLiteral("Image2"));
@@ -76,7 +75,7 @@ Form2::Form2(QWidget *owner)
     Label3->setGeometry(twRect(150, 3525, 1830, 225));
     setPaletteColor(Label3, QPalette::WindowText, QColor(0x00, 0x00, 0xC0));
     Label3->setCursor(hand);
-    Label3->setOnClick([this] { Label3_Click(); });
+    connect(Label3, &ClickLabel::clicked, this, &Form2::Label3_Click);
 
     describeForAccessibility();
     Command1->setFocus();
@@ -111,17 +110,6 @@ void Form2::Label3_Click()
 void Form2::Picture1_Click()
 {
     openWebAddress(lotteryWebsite());
-}
-
-void Form1::about_Click()
-{
-    // The window is modal, so only code can ask for a second one while it is open.
-    if (findChild<Form2 *>(QString(), Qt::FindDirectChildrenOnly))
-        return;
-    auto *window = new Form2(this);
-    // exec() honours this flag: the window is deleted when it has closed and exec returns.
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->exec();
 }
 
 } // namespace orbelune

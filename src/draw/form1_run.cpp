@@ -6,10 +6,8 @@
 #include "widgets/taggedtimer.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 
 #include <algorithm>
@@ -61,9 +59,7 @@ void Form1::初始化彩票球()
     // starts. A stop, or the close of the window, handled here cancels this start; a new
     // start made in the meantime owns the run from then on.
     const quint64 serial = ++m_runSerial;
-    const QPointer<Form1> alive(this);
-    QCoreApplication::processEvents();
-    if (!alive || m_closing || serial != m_runSerial)
+    if (!yieldToEvents() || serial != m_runSerial)
         return;
 
     PicFX->show();

@@ -79,26 +79,34 @@ QString quotedRow(const QString &row)
 
 } // namespace
 
+QString Form1::askForPath(const std::function<QString()> &dialog, const QStringList &busyMessage)
+{
+    QString path;
+    const bool stillOpen = yieldToEvents([this, &dialog, &path] {
+        CloseDialogWithWindow closeWithWindow(this);
+        path = dialog();
+    });
+    if (!stillOpen || path.isEmpty())
+        return QString();
+    // While the dialog was open a run may have started; the run locks both commands, and the
+    // list must not change under it.
+    if (isRunActive()) {
+        warn(this, busyMessage);
+        return QString();
+    }
+    return path;
+}
+
 void Form1::data_Click()
 {
-    const QPointer<Form1> window(this);
-    QString path;
-    {
-        CloseDialogWithWindow closeWithWindow(this);
-        path = ShowOpenDialog(nullptr, QStringLiteral("请选择要导入的彩票数据文件"),
-                              QStringLiteral("*.txt"), 0, 255);
-    }
-    // While the dialog was open the window may have been closed, or a run started; the run
-    // locks the command, and the list must not change under it.
-    if (!window || m_closing || path.isEmpty())
-        return;
-    if (isRunActive()) {
-        warn(this,
-             { QStringLiteral("正在分析，不能导入数据。"),
-               QStringLiteral("请在分析结束后再导入。") });
-        return;
-    }
-    导入数据(path);
+    const QString path = askForPath(
+        [] {
+            return ShowOpenDialog(nullptr, QStringLiteral("请选择要导入的彩票数据文件"),
+                                  QStringLiteral("*.txt"), 0, 255);
+        },
+        { QStringLiteral("正在分析，不能导入数据。"), QStringLiteral("请在分析结束后再导入。") });
+    if (!path.isEmpty())
+        导入数据(path);
 }
 
 void Form1::导入数据(const QString &path)
@@ -120,23 +128,16 @@ void Form1::导入数据(const QString &path)
 
 void Form1::savejg_Click()
 {
-    const QPointer<Form1> window(this);
-    QString path;
-    {
-        CloseDialogWithWindow closeWithWindow(this);
-        const QChar nul(u'\0');
-        path = ShowSaveDialog(nullptr, QStringLiteral("保存运算出来的彩球结果"),
-                              QStringLiteral("文本文件 (*.txt)") + nul + QStringLiteral("*.txt"),
-                              resultFolder());
-    }
-    if (!window || m_closing || path.isEmpty())
+    const QString path = askForPath(
+        [] {
+            const QChar nul(u'\0');
+            return ShowSaveDialog(
+                nullptr, QStringLiteral("保存运算出来的彩球结果"),
+                QStringLiteral("文本文件 (*.txt)") + nul + QStringLiteral("*.txt"), resultFolder());
+        },
+        { QStringLiteral("正在分析，不能保存结果。"), QStringLiteral("请在分析结束后再保存。") });
+    if (path.isEmpty())
         return;
-    if (isRunActive()) {
-        warn(this,
-             { QStringLiteral("正在分析，不能保存结果。"),
-               QStringLiteral("请在分析结束后再保存。") });
-        return;
-    }
 
     QStringList captions;
     for (const QLabel *caption : CapNum)

@@ -5,9 +5,7 @@
 #include "app/messagebox.h"
 #include "history/historyrow.h"
 
-#include <QApplication>
 #include <QListWidget>
-#include <QPointer>
 
 #include <algorithm>
 
@@ -28,14 +26,10 @@ void selectRow(QListWidget *list, int row)
 
 void Form1::Timer1_Timer()
 {
-    // Whatever runs in the yield or behind a message box may close the window, or even
-    // destroy it; the tick then ends without touching it again.
-    const QPointer<Form1> alive(this);
-    const auto windowGone = [this, &alive] { return !alive || m_closing; };
-
-    // Let a stop, a stage tick or a repaint in first; this is the tick's only yield.
-    QCoreApplication::processEvents();
-    if (windowGone())
+    // Let a stop, a stage tick or a repaint in first; this is the tick's only yield. Whatever
+    // runs there, or behind a message box, may close the window or even destroy it; the tick
+    // then ends without touching it again.
+    if (!yieldToEvents())
         return;
 
     // Each rejected row stops the run and is shown to the user. A malformed value lets the
@@ -52,9 +46,10 @@ void Form1::Timer1_Timer()
 
         selectRow(List1, i);
         stopfx_Click();
-        showMessageBox({ this, applicationTitle(), rowFormatMessage(List1->item(i)->text()),
-                         MessageIcon::None });
-        if (windowGone() || verdict == RowVerdict::Error)
+        const MessageBoxRequest message { this, applicationTitle(),
+                                          rowFormatMessage(List1->item(i)->text()),
+                                          MessageIcon::None };
+        if (!yieldToEvents([&message] { showMessageBox(message); }) || verdict == RowVerdict::Error)
             return;
     }
 

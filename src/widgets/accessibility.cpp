@@ -1,6 +1,6 @@
 #include "widgets/accessibility.h"
 
-#include "widgets/clickable.h"
+#include "widgets/clicklabel.h"
 #include "widgets/svgpicture.h"
 
 #include <QAccessibleWidget>
@@ -10,6 +10,8 @@
 #include <QMenuBar>
 #include <QShortcut>
 
+#include <functional>
+
 namespace orbelune {
 
 namespace {
@@ -18,8 +20,9 @@ namespace {
 class AccessibleLink : public QAccessibleWidget
 {
 public:
-    explicit AccessibleLink(QWidget *widget)
+    AccessibleLink(QWidget *widget, std::function<void()> press)
         : QAccessibleWidget(widget, QAccessible::Link)
+        , m_press(std::move(press))
     {
     }
 
@@ -50,21 +53,21 @@ public:
             QAccessibleWidget::doAction(actionName);
             return;
         }
-        if (auto *link = dynamic_cast<Clickable *>(widget()))
-            link->click();
+        m_press();
     }
+
+private:
+    std::function<void()> m_press;
 };
 
 QAccessibleInterface *controlFactory(const QString &, QObject *object)
 {
-    // The controls declare no meta-object of their own, so they are told apart by type.
-    auto *widget = qobject_cast<QWidget *>(object);
-    if (!widget)
-        return nullptr;
-    if (dynamic_cast<Clickable *>(widget))
-        return new AccessibleLink(widget);
-    if (dynamic_cast<SvgPicture *>(widget))
-        return new QAccessibleWidget(widget, QAccessible::Graphic);
+    if (auto *label = qobject_cast<ClickLabel *>(object))
+        return new AccessibleLink(label, [label] { label->click(); });
+    if (auto *picture = qobject_cast<ClickPicture *>(object))
+        return new AccessibleLink(picture, [picture] { picture->click(); });
+    if (auto *picture = qobject_cast<SvgPicture *>(object))
+        return new QAccessibleWidget(picture, QAccessible::Graphic);
     return nullptr;
 }
 

@@ -1,6 +1,7 @@
 #include "widgets/clicklabel.h"
 
 #include "widgets/accessibility.h"
+#include "widgets/clickable.h"
 
 namespace orbelune {
 
@@ -21,7 +22,9 @@ ClickLabel::ClickLabel(const QString &text, QWidget *parent)
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (!releaseClicks(this, event))
+    if (isClickRelease(this, event))
+        click();
+    else
         QLabel::mouseReleaseEvent(event);
 }
 

@@ -1,18 +1,24 @@
 #pragma once
 
-#include "widgets/clickable.h"
-
 #include <QLabel>
 
 namespace orbelune {
 
 // A label that reacts to a click, for the program's link texts; to assistive technology it is
 // a link that can be pressed.
-class ClickLabel : public QLabel, public Clickable
+class ClickLabel : public QLabel
 {
+    Q_OBJECT
+
 public:
     explicit ClickLabel(QWidget *parent = nullptr);
     explicit ClickLabel(const QString &text, QWidget *parent = nullptr);
+
+    // Clicks the label as the mouse, the keyboard or a screen reader would.
+    void click() { emit clicked(); }
+
+signals:
+    void clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;

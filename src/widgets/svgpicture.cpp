@@ -1,6 +1,7 @@
 #include "widgets/svgpicture.h"
 
 #include "widgets/accessibility.h"
+#include "widgets/clickable.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
@@ -27,7 +28,9 @@ void SvgPicture::paintEvent(QPaintEvent *)
 
 void ClickPicture::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (!releaseClicks(this, event))
+    if (isClickRelease(this, event))
+        click();
+    else
         SvgPicture::mouseReleaseEvent(event);
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "widgets/clickable.h"
-
 #include <QWidget>
 
 class QSvgRenderer;
@@ -12,6 +10,8 @@ namespace orbelune {
 // stays sharp; it is exactly the size of its picture and has a transparent background.
 class SvgPicture : public QWidget
 {
+    Q_OBJECT
+
 public:
     SvgPicture(const QString &resource, QWidget *parent);
 
@@ -26,10 +26,18 @@ private:
 };
 
 // A picture box that reacts to a click, like the program's link labels.
-class ClickPicture : public SvgPicture, public Clickable
+class ClickPicture : public SvgPicture
 {
+    Q_OBJECT
+
 public:
     using SvgPicture::SvgPicture;
+
+    // Clicks the picture as the mouse, the keyboard or a screen reader would.
+    void click() { emit clicked(); }
+
+signals:
+    void clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
