@@ -4,13 +4,13 @@
 #include "widgets/svgpicture.h"
 
 #include <QAccessibleWidget>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QShortcut>
-
-#include <functional>
 
 namespace orbelune {
 
@@ -20,9 +20,8 @@ namespace {
 class AccessibleLink : public QAccessibleWidget
 {
 public:
-    AccessibleLink(QWidget *widget, std::function<void()> press)
+    explicit AccessibleLink(QWidget *widget)
         : QAccessibleWidget(widget, QAccessible::Link)
-        , m_press(std::move(press))
     {
     }
 
@@ -53,19 +52,18 @@ public:
             QAccessibleWidget::doAction(actionName);
             return;
         }
-        m_press();
+        // Pressed as the mouse presses it: the left button let go over its middle.
+        const QPointF middle = QRectF(widget()->rect()).center();
+        QMouseEvent release(QEvent::MouseButtonRelease, middle, widget()->mapToGlobal(middle),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget(), &release);
     }
-
-private:
-    std::function<void()> m_press;
 };
 
 QAccessibleInterface *controlFactory(const QString &, QObject *object)
 {
-    if (auto *label = qobject_cast<ClickLabel *>(object))
-        return new AccessibleLink(label, [label] { label->click(); });
-    if (auto *picture = qobject_cast<ClickPicture *>(object))
-        return new AccessibleLink(picture, [picture] { picture->click(); });
+    if (qobject_cast<ClickLabel *>(object) || qobject_cast<ClickPicture *>(object))
+        return new AccessibleLink(static_cast<QWidget *>(object));
     if (auto *picture = qobject_cast<SvgPicture *>(object))
         return new QAccessibleWidget(picture, QAccessible::Graphic);
     return nullptr;

@@ -23,7 +23,7 @@ ClickLabel::ClickLabel(const QString &text, QWidget *parent)
 void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     if (isClickRelease(this, event))
-        click();
+        emit clicked();
     else
         QLabel::mouseReleaseEvent(event);
 }

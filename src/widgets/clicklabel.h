@@ -14,9 +14,6 @@ public:
     explicit ClickLabel(QWidget *parent = nullptr);
     explicit ClickLabel(const QString &text, QWidget *parent = nullptr);
 
-    // Clicks the label as the mouse, the keyboard or a screen reader would.
-    void click() { emit clicked(); }
-
 signals:
     void clicked();
 

@@ -29,7 +29,7 @@ void SvgPicture::paintEvent(QPaintEvent *)
 void ClickPicture::mouseReleaseEvent(QMouseEvent *event)
 {
     if (isClickRelease(this, event))
-        click();
+        emit clicked();
     else
         SvgPicture::mouseReleaseEvent(event);
 }

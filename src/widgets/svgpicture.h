@@ -33,9 +33,6 @@ class ClickPicture : public SvgPicture
 public:
     using SvgPicture::SvgPicture;
 
-    // Clicks the picture as the mouse, the keyboard or a screen reader would.
-    void click() { emit clicked(); }
-
 signals:
     void clicked();
 
