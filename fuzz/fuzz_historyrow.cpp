@@ -5,8 +5,11 @@
 #include "fuzzcheck.h"
 #include "history/fieldvalue.h"
 #include "history/historyrow.h"
+#include "history/messagequote.h"
 
 #include <QStringList>
+
+#include <algorithm>
 
 using namespace orbelune;
 
@@ -59,8 +62,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(verdict == general);
     FUZZ_CHECK(general == referenceVerdict(row));
 
+    // The message quotes the row as stored when it fits, otherwise the row's beginning and
+    // its length in characters, however long the row.
     const QString message = rowFormatMessage(row);
-    FUZZ_CHECK(message.endsWith(row));
-    FUZZ_CHECK(message.size() == rowFormatMessage(QString()).size() + row.size());
+    const QString quoted = message.sliced(rowFormatMessage(QString()).size());
+    const auto breaks = std::count_if(row.cbegin(), row.cend(), [](QChar c) {
+        return QStringView(u"\n\v\f\r\u0085\u2028\u2029").contains(c);
+    });
+    if (row.size() <= maxQuotedChars && breaks <= maxQuotedLineBreaks) {
+        FUZZ_CHECK(quoted == row);
+    } else {
+        const QString length = QStringLiteral("…（共 %1 个字符）").arg(row.toUcs4().size());
+        FUZZ_CHECK(quoted.endsWith(length));
+        const QString head = quoted.chopped(length.size());
+        FUZZ_CHECK(row.startsWith(head) && head.size() <= maxQuotedChars / 2);
+        FUZZ_CHECK(head.isEmpty() || !head.back().isHighSurrogate()
+                   || !row.at(head.size()).isLowSurrogate());
+    }
     return 0;
 }

@@ -238,6 +238,16 @@ void SoakForm1::makeFixtures()
         m_files << historyFile(QString("good-%1.txt").arg(n), rowsOf(n, 0));
     for (int bad : { 1, 3 })
         m_files << historyFile(QString("malformed-%1.txt").arg(bad), rowsOf(200, bad));
+    // Long rows: a list saved with LF-only ends is one malformed row (the LF is skipped, and
+    // the blue reads as 701); a good row padded with blanks to 250 000 characters; a row of
+    // 1 000 000 characters whose blue is 17.
+    m_files << historyFile("long-lf.txt",
+                           { { QString("01,02,03,04,05,06 07\n").repeated(877), false } });
+    m_files << historyFile(
+        "long-good.txt",
+        { cleanRow(), { "01,02,03,04,05,06 07" + QString(250000 - 20, ' ') }, cleanRow() });
+    m_files << historyFile("long-bad.txt",
+                           { { "01,02,03,04,05,06 17" + QString(1000000 - 20, ' '), false } });
     // Rows read from Unicode that GBK cannot hold: the import takes them, a save refuses.
     m_files << historyFile("unicode.txt", { { "😀,01,02,03,04,05 06" }, { "01,02,03,04,05,06 07" } },
                            true);

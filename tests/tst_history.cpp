@@ -30,6 +30,7 @@ private slots:
     void rowVerdict_data();
     void rowVerdict();
     void twoDigitRowsAgreeWithGeneralPath();
+    void formatMessage_data();
     void formatMessage();
 };
 
@@ -179,16 +180,40 @@ void TestHistory::twoDigitRowsAgreeWithGeneralPath()
     QVERIFY(!checkTwoDigitRow(u"01,02,03,04,05,06,07"));
 }
 
+void TestHistory::formatMessage_data()
+{
+    // The row as stored wherever it fits in the box; a row as long as a file shortened to its
+    // beginning and its length, never cutting a character in two.
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("quoted");
+    const QString lfList = QString("04,11,12,14,20,30 13\n").repeated(877);
+    const QString count = QStringLiteral("…（共 %1 个字符）");
+    QTest::addRow("blanks and tabs kept") << " 34,01\t,x "
+                                          << " 34,01\t,x ";
+    QTest::addRow("200 characters kept") << QString(200, 'x') << QString(200, 'x');
+    QTest::addRow("eight line breaks kept")
+        << QString("1\n").repeated(8) << QString("1\n").repeated(8);
+    QTest::addRow("201 characters shortened")
+        << QString(201, 'x') << QString(100, 'x') + count.arg(201);
+    QTest::addRow("nine line breaks: four shown")
+        << QString("1\n").repeated(9) << QString("1\n1\n1\n1\n1") + count.arg(18);
+    QTest::addRow("shipped list with LF ends") << lfList << lfList.left(100) + count.arg(877 * 21);
+    QTest::addRow("a pair of surrogates is not cut")
+        << QString(99, 'x') + QString::fromUtf16(u"\U0001F3B1").repeated(60)
+        << QString(99, 'x') + count.arg(99 + 60);
+}
+
 void TestHistory::formatMessage()
 {
+    QFETCH(QString, row);
+    QFETCH(QString, quoted);
     const QString expected = QStringLiteral(
         "\u9519\u8bef\u7684\u6570\u636e\u683c\u5f0f\uff01\r\n"
         "\u53c2\u8003\u683c\u5f0f\uff1a\u7ea2\u7403,\u7ea2\u7403,\u7ea2\u7403,\u7ea2\u7403,"
         "\u7ea2\u7403 \u84dd\u7403\r\n"
         "\u4f8b\u5982\uff1a10,11,12,15,26,29 09\r\n"
-        "\r\n"
-        " 34,01\t,x ");
-    QCOMPARE(rowFormatMessage(u" 34,01\t,x "), expected);
+        "\r\n");
+    QCOMPARE(rowFormatMessage(row), expected + quoted);
 }
 
 QTEST_GUILESS_MAIN(TestHistory)

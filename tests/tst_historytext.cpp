@@ -180,36 +180,52 @@ void TestHistoryText::decodesByMark()
 void TestHistoryText::refusesWhatIsNoHistoryText_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QStringList>("reasons");
 
     QTest::addRow("NUL byte in GBK text")
-        << QByteArray("04,11,12\0,14,20,30 13\r\n", 23) << "空字符";
+        << QByteArray("04,11,12\0,14,20,30 13\r\n", 23) << QStringList { "空字符" };
     QStringEncoder le(QStringEncoder::Utf16LE);
-    QTest::addRow("UTF-16 without a mark") << QByteArray(le.encode(u"04,11\r\n")) << "空字符";
+    QTest::addRow("UTF-16 without a mark")
+        << QByteArray(le.encode(u"04,11\r\n")) << QStringList { "空字符" };
     QTest::addRow("UTF-16 with a mark, holding NUL")
-        << QByteArray("\xFF\xFE" + le.encode(QStringView(u"04\0\r\n", 5))) << "空字符";
+        << QByteArray("\xFF\xFE" + le.encode(QStringView(u"04\0\r\n", 5)))
+        << QStringList { "空字符" };
     QTest::addRow("bytes that are not GBK, line named")
-        << QByteArray("04,11\r\n10,11\r\n\xFF\xFE\r\n") << "第 3 行";
+        << QByteArray("04,11\r\n10,11\r\n\xFF\xFE\r\n") << QStringList { "第 3 行" };
     QTest::addRow("a lone first byte of a GBK character at the end")
-        << QByteArray("04,11\r\n\x81") << "第 2 行";
+        << QByteArray("04,11\r\n\x81") << QStringList { "第 2 行" };
     QTest::addRow("a lone first byte of a GBK character before CR")
-        << QByteArray("04,11\x81\r\n10,11") << "第 1 行";
+        << QByteArray("04,11\x81\r\n10,11")
+        << QStringList { "第 1 行第 6 个字符", "（0x81）", "\r\n04,11\\x81\r\n" };
+    // One byte that is neither GBK nor UTF-8 refuses the file; the user is shown where it
+    // is, what it is, and how to mend the file.
+    QTest::addRow("one stray byte in a comment before good rows")
+        << QByteArray("# caf\xE9\r\n04,11,12,14,20,30 13\r\n10,11,12,15,26,29 09\r\n")
+        << QStringList { "第 1 行第 6 个字符", "（0xE9）", "\r\n# caf\\xE9\r\n",
+                         "另存为 GBK 或 UTF-8 编码" };
+    QTest::addRow("a stray byte in UTF-8 text: counted in UTF-8 characters")
+        << QString("往期数据\r\n第二行 \uFFFF 01").toUtf8().replace("\xEF\xBF\xBF", "\xFF")
+        << QStringList { "第 2 行第 5 个字符", "（0xFF）", "第二行 \\xFF 01" };
+    QTest::addRow("a stray byte far into a long line is shown")
+        << QByteArray(1000, 'x') + "\x81," + QByteArray(1000, 'y')
+        << QStringList { "第 1 行第 1001 个字符", "x\\x81,y", "（共 2002 个字符）" };
     QTest::addRow("UTF-8 mark, then no UTF-8") << QByteArray("\xEF\xBB\xBF"
                                                              "04,\xC0\xAF")
-                                               << "UTF-8";
+                                               << QStringList { "UTF-8" };
     QTest::addRow("UTF-16 mark, odd number of bytes")
-        << QByteArray("\xFF\xFE" + le.encode(u"04") + "\x31") << "UTF-16";
+        << QByteArray("\xFF\xFE" + le.encode(u"04") + "\x31") << QStringList { "UTF-16" };
     QTest::addRow("one row over the limit")
-        << rowsOf(maxHistoryRows + 1, "04,11,12,14,20,30 13") << "32768 行";
+        << rowsOf(maxHistoryRows + 1, "04,11,12,14,20,30 13") << QStringList { "32768 行" };
 }
 
 void TestHistoryText::refusesWhatIsNoHistoryText()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(QString, reason);
+    QFETCH(QStringList, reasons);
     const HistoryFileText file = decodeHistoryFile(bytes);
     QVERIFY(!file.ok());
-    QVERIFY2(file.error.contains(reason), qPrintable(file.error));
+    for (const QString &reason : reasons)
+        QVERIFY2(file.error.contains(reason), qPrintable(file.error));
     QVERIFY(file.rows.isEmpty());
 }
 

@@ -10,6 +10,9 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <QMessageBox>
+#include <QTemporaryDir>
+
 #include <optional>
 
 using namespace orbelune;
@@ -50,6 +53,8 @@ private slots:
     void eventsDuringSweepYield();
     void behindMessage_data();
     void behindMessage();
+    void longRowMessageAtOnce_data();
+    void longRowMessageAtOnce();
 
 private:
     // Starts a run over an empty list, so that no stray tick in the start's yield sees the
@@ -267,6 +272,79 @@ void TestSweep::behindMessage()
     QVERIFY(!m_form->Timer1->isActive());
     QVERIFY(!m_form->TimSa->isActive());
     QCOMPARE(m_form->List1->currentRow(), close ? 0 : -1);
+}
+
+void TestSweep::longRowMessageAtOnce_data()
+{
+    // The shipped list saved with LF-only line ends is one row, and so is a file of up to
+    // 4 MB without a CR in it.
+    QTest::addColumn<int>("chars"); // 0: the shipped list once
+    QTest::addRow("shipped list with LF ends") << 0;
+    QTest::addRow("250 000 characters") << 250000;
+    QTest::addRow("1 000 000 characters") << 1000000;
+    QTest::addRow("4 000 000 characters") << 4000000;
+}
+
+void TestSweep::longRowMessageAtOnce()
+{
+    // The user imports the file, starts a run, and the real message box appears: at once,
+    // on one screen, quoting the row's beginning; the list with the row in it stays quick.
+    QFETCH(int, chars);
+    QTemporaryDir dir;
+    QByteArray file = items(m_form->List1).join('\n').toLatin1() + '\n';
+    if (chars > 0)
+        file = file.repeated(chars / file.size() + 1).left(chars);
+    m_seams->answer = dir.filePath("history-lf.txt");
+    QVERIFY(writeFile(m_seams->answer, file));
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    m_form->data->trigger();
+    QCOMPARE(m_form->List1->count(), 1);
+    m_form->Command1->click();
+    setMessageBoxHandler({});
+
+    QElapsedTimer clock;
+    qint64 paintedMs = -1;
+    bool exposed = false;
+    QSize size;
+    QString text;
+    QObject context;
+    auto *poll = new QTimer(&context);
+    QObject::connect(poll, &QTimer::timeout, &context, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        poll->stop();
+        exposed = QTest::qWaitForWindowExposed(box);
+        paintedMs = clock.elapsed();
+        size = box->frameGeometry().size();
+        text = box->text();
+        box->close();
+    });
+    poll->start(0);
+    QTimer::singleShot(60000, &context, [] {
+        if (QWidget *box = QApplication::activeModalWidget())
+            box->close();
+    });
+    clock.start();
+    m_form->Timer1_Timer();
+
+    qInfo("%d characters: message painted after %lld ms, %d x %d", int(file.size()), paintedMs,
+          size.width(), size.height());
+    QVERIFY(exposed);
+    QVERIFY2(paintedMs < 100, qPrintable(QString::number(paintedMs)));
+    QVERIFY(size.width() <= 1024 && size.height() <= 768);
+    QVERIFY(text.endsWith(QStringLiteral("…（共 %1 个字符）").arg(file.size())));
+    QVERIFY(text.contains(QString::fromLatin1(file.left(60))));
+    VERIFY_RUN_STATE(m_form, false, "0");
+
+    QCOMPARE(m_form->List1->currentRow(), 0);
+    clock.restart();
+    m_form->List1->viewport()->repaint();
+    QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed())));
+    // One line of the list, as every row, not one line per LF.
+    QVERIFY(m_form->List1->visualItemRect(m_form->List1->item(0)).height()
+            < 2 * m_form->List1->fontMetrics().height());
 }
 
 QTEST_MAIN(TestSweep)

@@ -10,6 +10,7 @@
 #include "widgets/clicklabel.h"
 #include "widgets/groupframe.h"
 #include "widgets/handcursor.h"
+#include "widgets/onelinedelegate.h"
 #include "widgets/svgpicture.h"
 #include "widgets/taggedtimer.h"
 #include "widgets/twips.h"
@@ -168,6 +169,7 @@ void Form1::buildFrames(QWidget *client)
                        twRect(135, 150, 5295, 4995));
     List1 = makeListBox(Frame1, twRect(150, 360, 4935, 4350));
     List1->setObjectName(QStringLiteral("List1"));
+    List1->setItemDelegate(new OneLineDelegate(List1));
 
     // The start of an analysis. The lined paper lies under the button.
     Frame3

@@ -5,7 +5,9 @@
 #include "app/messagebox.h"
 #include "history/filedialogs.h"
 #include "history/historytext.h"
+#include "history/messagequote.h"
 #include "history/resultfile.h"
+#include "history/savefile.h"
 
 #include <QDir>
 #include <QEvent>
@@ -68,13 +70,6 @@ QString resultFolder()
     if (!documents.isEmpty() && QFileInfo(documents).isDir())
         return documents;
     return QDir::homePath();
-}
-
-// A row quoted in a message: a row can be as long as a whole file.
-QString quotedRow(const QString &row)
-{
-    constexpr qsizetype shown = 60;
-    return row.size() <= shown ? row : row.left(shown) + QStringLiteral("…");
 }
 
 } // namespace
@@ -165,13 +160,22 @@ void Form1::savejg_Click()
                                                          : rows.at(result.unencodableLine - 2);
         warn(this,
              { QStringLiteral("无法保存结果文件："), shownPath,
-               QStringLiteral("结果文件使用 GBK 编码，") + where, quotedRow(line), untouched });
+               QStringLiteral("结果文件使用 GBK 编码，") + where, quotedForMessage(line),
+               untouched });
         return;
     }
 
-    const QString error = writeWholeFile(path, result.bytes);
-    if (!error.isEmpty())
-        warn(this, { QStringLiteral("无法保存结果文件："), shownPath, error, untouched });
+    const SaveOutcome saved = writeWholeFile(path, result.bytes);
+    if (saved.ok())
+        return;
+    // Only a file written over in place can be lost, and only after its first bytes were
+    // overwritten: the user must know that the old content is gone.
+    const QString left = saved.oldContentLost
+        ? QStringLiteral("这个文件所在的文件夹不允许新建文件，只能在原处直接改写；"
+                         "改写到一半时出错，原有的内容已经丢失，文件中只有部分结果。"
+                         "请换一个位置重新保存。")
+        : untouched;
+    warn(this, { QStringLiteral("无法保存结果文件："), shownPath, saved.error, left });
 }
 
 } // namespace orbelune

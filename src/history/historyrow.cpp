@@ -1,6 +1,7 @@
 #include "history/historyrow.h"
 
 #include "history/fieldvalue.h"
+#include "history/messagequote.h"
 
 #include <array>
 
@@ -119,7 +120,9 @@ QString rowFormatMessage(QStringView row)
                                   "参考格式：红球,红球,红球,红球,红球 蓝球\r\n"
                                   "例如：10,11,12,15,26,29 09\r\n"
                                   "\r\n");
-    text.append(row);
+    // A row as long as a whole file (a file with LF-only line ends is one row) would make a
+    // box far taller than the screen, and take seconds to lay out.
+    text.append(quotedForMessage(row));
     return text;
 }
 

@@ -1,9 +1,23 @@
 #include "history/historytext.h"
 
+#include "history/messagequote.h"
+#include "history/oserror.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace orbelune {
 
@@ -34,23 +48,177 @@ FileEncoding detectEncoding(const QByteArray &bytes)
     return FileEncoding { "GBK", 0, QStringDecoder("GBK"), QStringEncoder("GBK") };
 }
 
-// The 1-based line of the first GBK bytes that do not decode, or 0. A CR byte is never part
-// of a two-byte GBK character, so every line can be checked on its own.
-qsizetype firstUndecodableGbkLine(const QByteArray &bytes)
+// Reads one character of a line in one encoding: its length in bytes, 0 for a byte that
+// does not begin a character there.
+class CharReader
 {
+public:
+    explicit CharReader(bool utf8)
+        : m_utf8(utf8)
+    {
+    }
+    bool isUtf8() const { return m_utf8; }
+
+    qsizetype length(const QByteArray &line, qsizetype at)
+    {
+        const auto byte = [&line](qsizetype i) { return uchar(line.at(i)); };
+        const uchar first = byte(at);
+        if (first < 0x80)
+            return 1;
+        const qsizetype left = line.size() - at;
+        if (!m_utf8) {
+            // A GBK character counts only where it encodes back to the same bytes; what each
+            // pair does is asked of the codec once.
+            const qsizetype size = first >= 0x81 && first <= 0xFE && left >= 2 ? 2 : 1;
+            qint8 &known
+                = m_gbkKnown[size == 1 ? first : 256 + (first - 0x81) * 256 + byte(at + 1)];
+            if (known < 0) {
+                const QByteArray unit = line.sliced(at, size);
+                const QString text = m_gbkDecoder.decode(unit);
+                known = text.size() == 1 && m_gbkEncoder.encode(text) == unit;
+            }
+            return known ? size : 0;
+        }
+        const qsizetype size = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC2 ? 2 : 0;
+        if (size == 0 || size > left || first > 0xF4)
+            return 0;
+        for (qsizetype i = 1; i < size; ++i) {
+            if ((byte(at + i) & 0xC0) != 0x80)
+                return 0;
+        }
+        const uchar second = byte(at + 1);
+        // No overlong form, no surrogate, nothing beyond U+10FFFF.
+        if ((first == 0xE0 && second < 0xA0) || (first == 0xED && second >= 0xA0)
+            || (first == 0xF0 && second < 0x90) || (first == 0xF4 && second >= 0x90))
+            return 0;
+        return size;
+    }
+
+    // True when all of line reads in this encoding, found at once for a whole line.
+    bool isWholeLine(const QByteArray &line) const
+    {
+        if (m_utf8) {
+            QStringDecoder decoder(QStringConverter::Utf8,
+                                   QStringConverter::Flag::Stateless
+                                       | QStringConverter::Flag::ConvertInitialBom);
+            const QString text = decoder.decode(line);
+            return !decoder.hasError() && text.toUtf8() == line;
+        }
+        return encodeGbk(decodeGbk(line)) == line;
+    }
+
+    QString decode(const QByteArray &unit)
+    {
+        return m_utf8 ? QString::fromUtf8(unit) : m_gbkDecoder.decode(unit);
+    }
+
+private:
+    bool m_utf8;
+    std::vector<qint8> m_gbkKnown = std::vector<qint8>(256 + 126 * 256, -1);
+    QStringDecoder m_gbkDecoder { "GBK", QStringConverter::Flag::Stateless };
+    QStringEncoder m_gbkEncoder { "GBK", QStringConverter::Flag::Stateless };
+};
+
+// The first byte of a file that does not decode in one encoding: where it is, and the line
+// that holds it as the user can be shown it.
+struct BadByte
+{
+    qsizetype offset = 0; // in the file
+    qsizetype line = 0; // 1-based
+    qsizetype column = 0; // 1-based, in characters; a byte that does not decode counts as one
+    uchar byte = 0;
+    QString shownLine; // each byte that does not decode written as \xHH
+    qsizetype shownAt = 0; // where the first of them starts in shownLine
+    qsizetype lineLength = 0; // in characters, as the column counts them
+};
+
+std::optional<BadByte> firstBadByte(const QByteArray &bytes, CharReader &reader)
+{
+    // A CR byte is never part of a GBK or UTF-8 character, so every line can be read on its
+    // own; the LF of a CR LF belongs to the line ending, not to the next line.
     qsizetype line = 1;
-    qsizetype start = 0;
-    while (start <= bytes.size()) {
+    for (qsizetype start = 0; start <= bytes.size(); ++line) {
         qsizetype end = bytes.indexOf('\r', start);
         if (end < 0)
             end = bytes.size();
-        const QByteArray piece = bytes.sliced(start, end - start);
-        if (encodeGbk(decodeGbk(piece)) != piece)
-            return line;
-        ++line;
+        qsizetype from = start;
+        if (line > 1 && from < end && bytes.at(from) == '\n')
+            ++from;
+        const QByteArray piece = bytes.sliced(from, end - from);
         start = end + 1;
+        if (reader.isWholeLine(piece))
+            continue;
+
+        qsizetype firstBad = -1;
+        BadByte bad;
+        qsizetype run = 0; // start of the characters not yet shown, decoded in one go
+        for (qsizetype at = 0; at < piece.size();) {
+            const qsizetype size = reader.length(piece, at);
+            ++bad.lineLength;
+            if (size > 0) {
+                at += size;
+                continue;
+            }
+            // Past what a message can quote after the first such byte, only the count goes on.
+            const bool shown = firstBad < 0 || bad.shownLine.size() < bad.shownAt + maxQuotedChars;
+            if (shown)
+                bad.shownLine += reader.decode(piece.sliced(run, at - run));
+            if (firstBad < 0) {
+                firstBad = at;
+                bad.column = bad.lineLength;
+                bad.shownAt = bad.shownLine.size();
+            }
+            if (shown)
+                bad.shownLine += QStringLiteral("\\x")
+                    + QString::number(uchar(piece.at(at)), 16).rightJustified(2, u'0').toUpper();
+            run = ++at;
+        }
+        if (bad.shownLine.size() < bad.shownAt + maxQuotedChars)
+            bad.shownLine += reader.decode(piece.sliced(run));
+        if (firstBad >= 0) {
+            bad.offset = from + firstBad;
+            bad.line = line;
+            bad.byte = uchar(piece.at(firstBad));
+            return bad;
+        }
     }
-    return 0;
+    return std::nullopt;
+}
+
+// Why a file without a mark that is neither GBK nor UTF-8 is refused, told so that the user
+// can find the byte and mend the file.
+QString undecodableReason(const QByteArray &bytes)
+{
+    // Named in the encoding that reads further into the file. A tie goes to UTF-8 when the
+    // text before the byte holds UTF-8 characters of more than one byte: such text is
+    // almost never GBK by intent, while GBK bytes often happen to be valid UTF-8 for a
+    // character or two.
+    CharReader gbk(false);
+    CharReader utf8(true);
+    const std::optional<BadByte> inGbk = firstBadByte(bytes, gbk);
+    const std::optional<BadByte> inUtf8 = firstBadByte(bytes, utf8);
+    const auto nonAscii = [&bytes](qsizetype end) {
+        for (qsizetype i = 0; i < end; ++i) {
+            if (uchar(bytes.at(i)) >= 0x80)
+                return true;
+        }
+        return false;
+    };
+    std::optional<BadByte> bad = inGbk;
+    if (inUtf8
+        && (!inGbk || inUtf8->offset > inGbk->offset
+            || (inUtf8->offset == inGbk->offset && nonAscii(inUtf8->offset))))
+        bad = inUtf8;
+    if (!bad)
+        return QStringLiteral("文件含有不能按 GBK 编码读取的字节；"
+                              "这个文件既不是 GBK 也不是 UTF-8 文本。");
+    return QStringLiteral(
+               "第 %1 行第 %2 个字符是一个既不是 GBK 也不是 UTF-8 文字的字节（0x%3）：\r\n")
+               .arg(bad->line)
+               .arg(bad->column)
+               .arg(QString::number(bad->byte, 16).toUpper())
+        + quotedForMessage(bad->shownLine, bad->shownAt, bad->lineLength)
+        + QStringLiteral("\r\n请用文本编辑器把文件另存为 GBK 或 UTF-8 编码，再重新导入。");
 }
 
 HistoryFileText refusal(const QString &reason)
@@ -130,13 +298,12 @@ HistoryFileText decodeHistoryFile(const QByteArray &bytes)
             if (!utf8.hasError() && QStringEncoder(QStringConverter::Utf8).encode(asUtf8) == body)
                 return decodeHistoryText(std::move(asUtf8));
 
-            const qsizetype line = firstUndecodableGbkLine(body);
-            if (line > 0)
-                return refusal(QStringLiteral("第 %1 行含有不能按 GBK 编码读取的字节；"
-                                              "这个文件既不是 GBK 也不是 UTF-8 文本。")
-                                   .arg(line));
-            return refusal(QStringLiteral("文件含有不能按 GBK 编码读取的字节；"
-                                          "这个文件既不是 GBK 也不是 UTF-8 文本。"));
+            // The file is refused whole, even for one such byte among good rows. Its rows
+            // could be imported with U+FFFD in place of the byte, but the list would then not
+            // be the user's file: a save could not write the byte back, and GBK cannot even
+            // hold U+FFFD, so the save would fail. Nothing is lost this way: the list stays
+            // as it was, and the message shows where the byte is and how to mend the file.
+            return refusal(undecodableReason(body));
         }
         return refusal(QStringLiteral("文件以 %1 字节顺序标记开头，但内容不是有效的 %1 文本。")
                            .arg(QLatin1String(encoding.name)));
@@ -147,37 +314,73 @@ HistoryFileText decodeHistoryFile(const QByteArray &bytes)
 
 HistoryFileText readHistoryFile(const QString &path)
 {
+    const auto tooLarge = [] {
+        return refusal(QStringLiteral("文件太大：往期数据文件最多 %1 字节（4 MiB）。")
+                           .arg(maxHistoryFileBytes));
+    };
+    // Read one byte more than allowed, so that a file that grew since it was measured is
+    // still caught, and no more than that.
+    QByteArray bytes;
+#ifdef Q_OS_UNIX
+    // Opened without blocking and only then looked at, so that nothing can take the file's
+    // place in between: a pipe would block the read, a device never end it.
+    const int fd
+        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return refusal(QStringLiteral("文件不存在。"));
+        return refusal(QStringLiteral("无法打开文件（%1）。").arg(systemErrorText(errno)));
+    }
+    struct stat info
+    {
+    };
+    QString refused;
+    if (::fstat(fd, &info) != 0)
+        refused = QStringLiteral("无法打开文件（%1）。").arg(systemErrorText(errno));
+    else if (S_ISDIR(info.st_mode))
+        refused = QStringLiteral("这是一个文件夹，不是文件。");
+    else if (!S_ISREG(info.st_mode))
+        refused = QStringLiteral("这不是普通文件。");
+    else if (info.st_size > maxHistoryFileBytes)
+        refused = tooLarge().error;
+    while (refused.isEmpty() && bytes.size() <= maxHistoryFileBytes) {
+        const qsizetype before = bytes.size();
+        bytes.resize(std::min<qsizetype>(maxHistoryFileBytes + 1, before + 64 * 1024));
+        const ssize_t n = ::read(fd, bytes.data() + before, size_t(bytes.size() - before));
+        bytes.resize(before + std::max<qsizetype>(n, 0));
+        if (n < 0 && errno != EINTR)
+            refused = QStringLiteral("读取文件时出错（%1）。").arg(systemErrorText(errno));
+        else if (n == 0)
+            break;
+    }
+    ::close(fd);
+    if (!refused.isEmpty())
+        return refusal(refused);
+#else
     const QFileInfo info(path);
     if (!info.exists())
         return refusal(QStringLiteral("文件不存在。"));
     if (info.isDir())
         return refusal(QStringLiteral("这是一个文件夹，不是文件。"));
-    // A pipe or a device would block the read, or never end it.
     if (!info.isFile())
         return refusal(QStringLiteral("这不是普通文件。"));
-
-    const auto tooLarge = [] {
-        return refusal(QStringLiteral("文件太大：往期数据文件最多 %1 字节（4 MiB）。")
-                           .arg(maxHistoryFileBytes));
-    };
     if (info.size() > maxHistoryFileBytes)
         return tooLarge();
-
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return refusal(QStringLiteral("无法打开文件：%1").arg(file.errorString()));
-
-    // Read one byte more than allowed, so that a file that grew since it was measured is
-    // still caught, and no more than that.
-    QByteArray bytes;
+        return refusal(QStringLiteral("无法打开文件（%1）。")
+                           .arg(file.error() == QFileDevice::PermissionsError
+                                    ? QStringLiteral("权限被拒绝")
+                                    : QStringLiteral("系统错误")));
     while (bytes.size() <= maxHistoryFileBytes) {
         const QByteArray chunk = file.read(maxHistoryFileBytes + 1 - bytes.size());
         if (file.error() != QFileDevice::NoError)
-            return refusal(QStringLiteral("读取文件时出错：%1").arg(file.errorString()));
+            return refusal(QStringLiteral("读取文件时出错。"));
         if (chunk.isEmpty())
             break;
         bytes.append(chunk);
     }
+#endif
     if (bytes.size() > maxHistoryFileBytes)
         return tooLarge();
     return decodeHistoryFile(bytes);

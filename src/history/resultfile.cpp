@@ -2,10 +2,6 @@
 
 #include "history/historytext.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
-
 namespace orbelune {
 
 namespace {
@@ -62,37 +58,6 @@ ResultFileBytes encodeResultFile(const QStringList &captions, const QStringList 
             return ResultFileBytes { {}, i + 2 };
     }
     return ResultFileBytes { {}, 1 };
-}
-
-QString writeWholeFile(const QString &path, const QByteArray &bytes)
-{
-    const QFileInfo info(path);
-    if (info.isDir())
-        return QStringLiteral("这是一个文件夹，不是文件。");
-    const QDir folder = info.absoluteDir();
-    if (!folder.exists())
-        return QStringLiteral("文件夹“%1”不存在。")
-            .arg(QDir::toNativeSeparators(folder.absolutePath()));
-
-    // Never fall back to writing over the file in place: a failure half-way would leave it
-    // truncated.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("无法创建文件（%1）。").arg(file.errorString());
-    // Flushed here, where a short write is seen: a file small enough to stay in the write
-    // buffer until commit() would otherwise be cut off at the disk's end without an error,
-    // since commit() does not check its last flush.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return QStringLiteral("写入文件时出错（%1）。").arg(reason);
-    }
-    // The data reaches the disk here; on a full disk this is where it fails, and the
-    // temporary file is removed.
-    if (!file.commit())
-        return QStringLiteral("写入文件时出错（%1）。").arg(file.errorString());
-    return QString();
 }
 
 } // namespace orbelune

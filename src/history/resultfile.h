@@ -27,9 +27,4 @@ struct ResultFileBytes
 };
 ResultFileBytes encodeResultFile(const QStringList &captions, const QStringList &rows);
 
-// Replaces the file at path with bytes, or creates it, through a temporary file that takes
-// its place only once everything is written: a failed write leaves path as it was. Returns
-// empty text on success, otherwise the reason for the user.
-QString writeWholeFile(const QString &path, const QByteArray &bytes);
-
 } // namespace orbelune
