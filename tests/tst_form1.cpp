@@ -3,6 +3,9 @@
 #include "testsupport.h"
 
 #include "app/form1.h"
+#include "app/form2.h"
+#include "widgets/appstyle.h"
+#include "widgets/paragraphlabel.h"
 #include "widgets/svgpicture.h"
 #include "widgets/taggedtimer.h"
 
@@ -10,6 +13,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 
 #include <cmath>
@@ -17,11 +21,107 @@
 using namespace orbelune;
 using namespace orbelune::testing;
 
+namespace {
+
+// The screen's scale and the fonts are settled when an application starts, so a row that
+// needs others runs in a fresh copy of this test with them in its environment. Returns empty
+// text when the row passed there, and otherwise what that run printed.
+QString rowInFreshProcess(const QString &function, const QString &row,
+                          const QProcessEnvironment &environment)
+{
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), { function + ':' + row });
+    if (!child.waitForFinished(90000))
+        return QStringLiteral("the fresh process did not finish");
+    const QString output = QString::fromUtf8(child.readAll());
+    const QString passed = QStringLiteral("PASS   : TestForm1::%1(%2)").arg(function, row);
+    return child.exitCode() == 0 && output.contains(passed) ? QString() : output;
+}
+
+// A border pixel: any of the frames' greys or the default button's blue, against the white
+// and near-white around and inside them.
+bool isLine(QRgb pixel)
+{
+    return qGray(pixel) < 215;
+}
+
+// Looks across one edge at points spread over its middle and reports what is wrong there: the
+// edge's outermost device pixels (`width` of them) must be line, the next one in must not, so
+// that a missing, a doubled and a blurred line all show. `inwards` points into the widget,
+// `along` along the edge from `start`, the edge's first pixel.
+QStringList checkEdge(const QImage &image, const QString &what, QPoint start, QPoint inwards,
+                      QPoint along, int length, int width)
+{
+    for (int i = 1; i < 10; ++i) {
+        const QPoint at = start + along * (length * (2 + i) / 14);
+        for (int w = 0; w < width; ++w) {
+            if (!isLine(image.pixel(at + inwards * w)))
+                return {
+                    QStringLiteral("%1: no line at (%2, %3)").arg(what).arg(at.x()).arg(at.y())
+                };
+        }
+        if (isLine(image.pixel(at + inwards * width)))
+            return { QStringLiteral("%1: more than %2 pixels wide at (%3, %4)")
+                         .arg(what)
+                         .arg(width)
+                         .arg(at.x())
+                         .arg(at.y()) };
+    }
+    return {};
+}
+
+// Every border of the window's list boxes, group boxes and buttons, on its grab in device
+// pixels: each edge one line on the widget's outermost device pixels, as wide as the scale's
+// whole part (one pixel at 1.25, two at 2). A group box's top line runs at the height of its
+// caption: it is found as the first line below the box's top, right of the caption.
+QStringList borderFaults(QWidget *window)
+{
+    const QImage image = window->grab().toImage();
+    const qreal scale = window->devicePixelRatioF();
+    const int line = std::max(1, int(std::floor(scale + 1e-6)));
+    QStringList faults;
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        if (widget->window() != window)
+            continue; // the about window, a child of the main one
+        const bool group = qobject_cast<QGroupBox *>(widget);
+        if (!group && !qobject_cast<QListWidget *>(widget) && !qobject_cast<QPushButton *>(widget))
+            continue;
+        // The device pixels Qt gives the widget: its edges rounded one by one.
+        const QRectF exact(QPointF(widget->mapTo(window, QPoint(0, 0))) * scale,
+                           QSizeF(widget->size()) * scale);
+        const int left = qRound(exact.left()), right = qRound(exact.right()) - 1;
+        int top = qRound(exact.top());
+        const int bottom = qRound(exact.bottom()) - 1;
+        const QString name = widget->objectName();
+        if (group) {
+            const int x = (left + 3 * right) / 4;
+            const int below = top + int(20 * scale);
+            while (top < below && !isLine(image.pixel(x, top)))
+                ++top;
+        }
+        const int width = right - left + 1, height = bottom - top + 1;
+        faults << checkEdge(image, name + " left", { left, top }, { 1, 0 }, { 0, 1 }, height, line)
+               << checkEdge(image, name + " right", { right, top }, { -1, 0 }, { 0, 1 }, height,
+                            line)
+               << checkEdge(image, name + " bottom", { left, bottom }, { 0, -1 }, { 1, 0 }, width,
+                            line)
+               << checkEdge(image, name + " top", { group ? left + width / 2 : left, top },
+                            { 0, 1 }, { 1, 0 }, group ? width / 2 : width, line);
+    }
+    return faults;
+}
+
+} // namespace
+
 class TestForm1 : public QObject
 {
     Q_OBJECT
 
 private slots:
+    // What the program does before it builds a window.
+    void initTestCase() { installProgramLook(); }
     void init() { m_form = new Form1; }
     void cleanup() { delete m_form; }
 
@@ -29,6 +129,10 @@ private slots:
     void layoutInPixels_data();
     void layoutInPixels();
     void focusOrder();
+    void bordersOnDeviceGrid_data();
+    void bordersOnDeviceGrid();
+    void otherCjkFace_data();
+    void otherCjkFace();
 
     void eliminationKeepsOrder_data();
     void eliminationKeepsOrder();
@@ -124,13 +228,139 @@ void TestForm1::focusOrder()
     QList<QWidget *> expected { m_form->List1 };
     for (QListWidget *pool : m_form->ListNumB)
         expected.append(pool);
-    // Past the button, Tab comes round to the history list again.
-    expected << m_form->Command1 << m_form->List1;
+    // Past the button the picture boxes (the badge is hidden), then the history list again.
+    expected << m_form->Command1 << m_form->Picture4 << m_form->Picture2 << m_form->Picture3
+             << m_form->Picture1 << m_form->List1;
     QVERIFY(showActive(m_form));
     m_form->List1->setFocus();
     for (QWidget *widget : expected) {
         QCOMPARE(QApplication::focusWidget(), widget);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+}
+
+void TestForm1::bordersOnDeviceGrid_data()
+{
+    QTest::addColumn<QString>("scale");
+    for (const char *scale : { "1", "1.25", "1.5", "1.75", "2" })
+        QTest::addRow("%s", scale) << QString::fromLatin1(scale);
+}
+
+void TestForm1::bordersOnDeviceGrid()
+{
+    QFETCH(QString, scale);
+    if (qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")) != scale) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+        const QString failure
+            = rowInFreshProcess(QTest::currentTestFunction(), QTest::currentDataTag(), environment);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        return;
+    }
+    QCOMPARE(m_form->devicePixelRatioF(), scale.toDouble());
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    Form2 about(m_form);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    const QStringList faults = borderFaults(m_form) + borderFaults(&about);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+}
+
+void TestForm1::otherCjkFace_data()
+{
+    QTest::addColumn<QString>("name"); // of a control holding text; "about:" for Form2's
+    for (const char *name : { "Frame1", "Frame2", "Frame3", "Frame4", "Command1", "Label1",
+                              "Label2", "CapNum0", "CapNum5", "CapNum6", "Fifle", "caozou", "help",
+                              "about:Label1", "about:Label2", "about:Label3", "about:Command1" })
+        QTest::addRow("%s", name) << QString::fromLatin1(name);
+}
+
+void TestForm1::otherCjkFace()
+{
+    // A machine whose one CJK face is WenQuanYi Zen Hei, not the one the set-up installs.
+    QFETCH(QString, name);
+    const QString folder = QStringLiteral("/usr/share/fonts/truetype/wqy");
+    if (!QFile::exists(folder + QStringLiteral("/wqy-zenhei.ttc")))
+        QSKIP("needs fonts-wqy-zenhei, which tools/setup-deps.sh installs");
+    if (qEnvironmentVariableIsEmpty("ORBELUNE_OTHER_FACE")) {
+        // The fontconfig file lists that face's folder only; nothing on the machine changes.
+        static QTemporaryDir settings;
+        const QString file = settings.filePath(QStringLiteral("fonts.conf"));
+        QVERIFY(writeFile(file,
+                          QStringLiteral("<?xml version=\"1.0\"?><fontconfig><dir>%1</dir>"
+                                         "<cachedir>%2</cachedir></fontconfig>\n")
+                              .arg(folder, settings.filePath(QStringLiteral("cache")))
+                              .toUtf8()));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("FONTCONFIG_FILE"), file);
+        environment.insert(QStringLiteral("ORBELUNE_OTHER_FACE"), QStringLiteral("1"));
+        const QString failure
+            = rowInFreshProcess(QTest::currentTestFunction(), QTest::currentDataTag(), environment);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        return;
+    }
+
+    installProgramLook();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    Form2 about(m_form);
+    QWidget *window = name.startsWith("about:") ? static_cast<QWidget *>(&about) : m_form;
+    auto *control = window->findChild<QWidget *>(name.section(':', -1));
+    QVERIFY(control);
+    QCOMPARE(QFontInfo(control->font()).family(), QStringLiteral("WenQuanYi Zen Hei"));
+
+    QString text;
+    if (auto *label = qobject_cast<QLabel *>(control))
+        text = label->text();
+    else if (auto *button = qobject_cast<QPushButton *>(control))
+        text = button->text();
+    else if (auto *frame = qobject_cast<QGroupBox *>(control))
+        text = frame->title();
+    else if (auto *menu = qobject_cast<QMenu *>(control)) {
+        text = menu->title();
+        for (const QAction *action : menu->actions())
+            text += action->text();
+    }
+    // No character is drawn as a box.
+    const QFontMetrics metrics(control->font());
+    for (const char32_t character : text.toUcs4())
+        QVERIFY2(character == U' ' || metrics.inFontUcs4(character),
+                 qPrintable(QString::fromUcs4(&character, 1)));
+
+    // Nothing is cut off: the text fits where it stands, and that is inside its window.
+    const QRect inParent(QPoint(0, 0), control->parentWidget()->size());
+    if (!qobject_cast<QMenu *>(control)) {
+        QVERIFY2(inParent.contains(control->geometry()),
+                 qPrintable(
+                     QStringLiteral("%1 in %2")
+                         .arg(QDebug::toString(control->geometry()), QDebug::toString(inParent))));
+    }
+    if (auto *paragraph = dynamic_cast<ParagraphLabel *>(control)) {
+        QVERIFY(paragraph->y() + paragraph->textHeight() <= about.Label2->y());
+    } else if (auto *frame = qobject_cast<QGroupBox *>(control)) {
+        QVERIFY(metrics.horizontalAdvance(frame->title()) < frame->width());
+    } else if (!qobject_cast<QMenu *>(control)) {
+        const QSize needed = control->sizeHint();
+        QVERIFY2(needed.width() <= control->width() && needed.height() <= control->height(),
+                 qPrintable(QDebug::toString(needed)));
+    }
+
+    // A ball's caption stands on the middle of its ball, within three pixels; what the face
+    // draws is measured, not what it promises.
+    if (name.startsWith(QLatin1String("CapNum"))) {
+        const int p = name.right(1).toInt();
+        const QImage drawn = control->grab().toImage();
+        QRect ink;
+        for (int y = 0; y < drawn.height(); ++y)
+            for (int x = 0; x < drawn.width(); ++x)
+                if (qAlpha(drawn.pixel(x, y)) > 128)
+                    ink |= QRect(x, y, 1, 1);
+        QVERIFY(!ink.isEmpty());
+        const QPointF offset = QRectF(ink.translated(control->pos())).center()
+            - QRectF(m_form->ImaRed[std::size_t(p)]->geometry()).center();
+        QVERIFY2(std::abs(offset.x()) <= 3 && std::abs(offset.y()) <= 3,
+                 qPrintable(QDebug::toString(offset)));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "app/form2.h"
 #include "app/links.h"
 #include "app/texts.h"
+#include "widgets/appstyle.h"
 #include "widgets/clicklabel.h"
 #include "widgets/handcursor.h"
 #include "widgets/paragraphlabel.h"
@@ -14,9 +15,13 @@
 
 #include <QAccessible>
 #include <QBitmap>
+#include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QStringEncoder>
+#include <QStyleFactory>
+#include <QToolTip>
 
 #include <optional>
 
@@ -57,6 +62,8 @@ class TestForm2 : public QObject
     Q_OBJECT
 
 private slots:
+    // What the program does before it builds a window.
+    void initTestCase() { installProgramLook(); }
     void init()
     {
         m_form = new Form1;
@@ -83,6 +90,8 @@ private slots:
     void textsAreGbk();
     void copyrightLineShowsItsAddress();
     void handPointsWithTheFingerTip();
+    void sameLookOnAnyDesktop_data();
+    void sameLookOnAnyDesktop();
 
 private:
     Form1 *m_form = nullptr;
@@ -282,10 +291,11 @@ void TestForm2::textsFitTheirPlaces()
              qPrintable(QString::number(about.Label1->textHeight())));
     QVERIFY(about.Label3->sizeHint().width() <= about.Label3->width());
 
-    // The copyright line: sized to its text at its place, inside the main window.
+    // The copyright line: one line sized to its text at its place, inside the client area.
     QCOMPARE(m_form->Label2->pos(), QPoint(358, 454));
     QCOMPARE(m_form->Label2->size(), m_form->Label2->sizeHint());
-    QVERIFY(m_form->Label2->geometry().right() < 662);
+    QVERIFY2(QRect(0, 0, 662, 470).contains(m_form->Label2->geometry()),
+             qPrintable(QDebug::toString(m_form->Label2->geometry())));
 }
 
 void TestForm2::textsAreGbk_data()
@@ -343,6 +353,81 @@ void TestForm2::handPointsWithTheFingerTip()
         }
     }
     QVERIFY(white > 100);
+}
+
+void TestForm2::sameLookOnAnyDesktop_data()
+{
+    // What a desktop hands the application: a platform theme's palette for the whole
+    // application or for single classes and a style of its own, before the program's first
+    // line runs; qt6ct sets its font and may set a palette once the program runs.
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<bool>("perClass");
+    QTest::addColumn<bool>("afterStart");
+    QTest::addRow("dark palette, Windows style") << "Windows" << false << false;
+    QTest::addRow("dark palettes for menus, lists, buttons and labels")
+        << "Fusion" << true << false;
+    QTest::addRow("dark palette and a font once the program runs") << "Fusion" << false << true;
+}
+
+void TestForm2::sameLookOnAnyDesktop()
+{
+    QFETCH(QString, style);
+    QFETCH(bool, perClass);
+    QFETCH(bool, afterStart);
+    QPalette dark(QColor(0x42, 0x42, 0x45), QColor(0x22, 0x20, 0x20));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::ButtonText, Qt::white);
+    dark.setColor(QPalette::Base, QColor(0x3d, 0x3d, 0x3d));
+    dark.setColor(QPalette::ToolTipBase, QColor(0x3f, 0x3f, 0x36));
+    dark.setColor(QPalette::ToolTipText, Qt::white);
+    auto darken = [&] {
+        QApplication::setPalette(dark);
+        QToolTip::setPalette(dark);
+        if (perClass) {
+            for (const char *name : { "QMenu", "QMenuBar", "QAbstractItemView", "QAbstractButton",
+                                      "QLabel", "QGroupBox" })
+                QApplication::setPalette(dark, name);
+        }
+        if (afterStart)
+            QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+    };
+
+    // Grabs of both windows, their three menus and the tool tip's colours and font, in windows
+    // built after the program's look was installed.
+    auto grabAll = [&](bool themed) {
+        if (themed && !afterStart) {
+            QApplication::setStyle(QStyleFactory::create(style));
+            darken();
+        }
+        installProgramLook();
+        if (themed && afterStart)
+            darken();
+        Form1 main;
+        main.show();
+        Form2 about(&main);
+        about.show();
+        QList<QImage> grabs { main.grab().toImage(), about.grab().toImage() };
+        for (QMenu *menu : { main.Fifle, main.caozou, main.help }) {
+            menu->adjustSize();
+            grabs << menu->grab().toImage();
+        }
+        QImage tip(200, 20, QImage::Format_ARGB32);
+        tip.fill(QToolTip::palette().color(QPalette::ToolTipBase));
+        QPainter painter(&tip);
+        painter.setFont(QToolTip::font());
+        painter.setPen(QToolTip::palette().color(QPalette::ToolTipText));
+        painter.drawText(tip.rect(), makerLinkToolTip.toString());
+        painter.end();
+        return grabs << tip;
+    };
+    const QList<QImage> plain = grabAll(false);
+    const QList<QImage> themed = grabAll(true);
+
+    const char *what[] = { "main window", "about window", "菜单", "操作", "帮助", "tool tip" };
+    QCOMPARE(themed.size(), plain.size());
+    for (qsizetype i = 0; i < plain.size(); ++i)
+        QVERIFY2(themed.at(i) == plain.at(i), what[i]);
 }
 
 QTEST_MAIN(TestForm2)

@@ -1,9 +1,9 @@
 #!/bin/sh
 # Retakes the README's pictures of the program, under Xvfb, from the Release build:
 #   tools/screenshots.sh [build folder]
-# Needs xvfb-run, xdotool and ImageMagick's import and convert (not needed for building or
-# testing). Without a window manager the windows have no title bars; the main window sits at
-# the top-left corner of the screen.
+# Needs xvfb-run, xdotool and ImageMagick's import and convert, and qt6ct for the picture of
+# a dark desktop (none of them needed for building or testing). Without a window manager the
+# windows have no title bars; the main window sits at the top-left corner of the screen.
 set -eu
 build=${1:-build}
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -54,6 +54,36 @@ pid=$!
 sleep 2
 shoot scale-1.png "$width" "$height"
 kill "$pid"
+
+# At 125 %, the scale many laptops start with: every border still one crisp line.
+QT_SCALE_FACTOR=1.25 "$program" &
+pid=$!
+sleep 2
+shoot scale-125.png "$((width * 5 / 4))" "$((height * 5 / 4))"
+kill "$pid"
+
+# Under a dark desktop: qt6ct with its "darker" colour scheme and the Fusion style, as a
+# KDE Breeze Dark or dark GNOME desktop would give it. qt6ct's own window, on the right,
+# shows the desktop's colours; Orbelune keeps its own.
+if command -v qt6ct >/dev/null 2>&1; then
+    config=$(mktemp -d)
+    mkdir -p "$config/qt6ct"
+    printf '[Appearance]\ncolor_scheme_path=%s\ncustom_palette=true\nstyle=Fusion\n' \
+        /usr/share/qt6ct/colors/darker.conf >"$config/qt6ct/qt6ct.conf"
+    XDG_CONFIG_HOME="$config" QT_QPA_PLATFORMTHEME=qt6ct qt6ct &
+    tool=$!
+    XDG_CONFIG_HOME="$config" QT_QPA_PLATFORMTHEME=qt6ct "$program" &
+    pid=$!
+    sleep 3
+    xdotool windowmove "$(xdotool search --sync --name 'Qt6 Configuration Tool' | head -n 1)" \
+        "$((width + 16))" 0
+    sleep 1
+    shoot dark-desktop.png "$((width + 16 + 420))" "$height"
+    kill "$pid" "$tool"
+    rm -rf "$config"
+else
+    echo "screenshots: qt6ct is not installed; docs/dark-desktop.png is left as it was" >&2
+fi
 
 # A detail of both at the same size on the page: scale 1 enlarged pixel by pixel above,
 # scale 2 as drawn below.

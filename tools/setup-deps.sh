@@ -4,6 +4,8 @@
 # never calls apt-get. Root runs apt-get directly; anyone else goes through sudo.
 set -eu
 
+# fonts-wqy-zenhei is not for the program: the tests lay the windows out with it as the only
+# CJK face, a different one from fonts-noto-cjk.
 packages="
 build-essential
 cmake
@@ -12,6 +14,7 @@ qt6-base-dev
 qt6-svg-dev
 libqt6svg6
 fonts-noto-cjk
+fonts-wqy-zenhei
 xvfb
 xauth
 qt6-translations-l10n

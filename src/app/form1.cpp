@@ -10,6 +10,7 @@
 #include "widgets/clicklabel.h"
 #include "widgets/groupframe.h"
 #include "widgets/handcursor.h"
+#include "widgets/linelabel.h"
 #include "widgets/onelinedelegate.h"
 #include "widgets/svgpicture.h"
 #include "widgets/taggedtimer.h"
@@ -36,22 +37,10 @@ constexpr std::array<int, 7> captionLeft { 420, 1455, 2490, 3525, 4560, 5580, 66
 constexpr int ballTop = 330;
 constexpr int ballSize = 900;
 constexpr int captionTop = 540;
-constexpr int captionWidth = 510;
-constexpr int captionHeight = 495;
 
 QString ballName(int p)
 {
     return p < 6 ? QStringLiteral("红球 %1").arg(p + 1) : QStringLiteral("蓝球");
-}
-
-// Puts a self-sizing label so that its centre is the centre of the place the layout gives it;
-// the face at hand may be a little wider than the one the layout was drawn with.
-void centreLabel(QLabel *label, const QRect &place)
-{
-    label->adjustSize();
-    QRect rect(QPoint(0, 0), label->size());
-    rect.moveCenter(place.center());
-    label->setGeometry(rect);
 }
 
 QListWidget *makeListBox(QWidget *parent, const QRect &geometry)
@@ -242,10 +231,10 @@ void Form1::buildBallRow()
         ImaRed[std::size_t(p)] = ball;
     }
     for (int p = 0; p < 7; ++p) {
-        auto *caption = new QLabel(Frame2);
+        auto *caption = new LineLabel(Frame2);
         caption->setObjectName(QStringLiteral("CapNum%1").arg(p));
         caption->setFont(songFont(ballFontPx, true));
-        caption->setAlignment(Qt::AlignCenter);
+        caption->move(tw(captionLeft[std::size_t(p)]), tw(captionTop));
         caption->setAttribute(Qt::WA_TranslucentBackground);
         setPaletteColor(caption, QPalette::WindowText,
                         p < 6 ? QColor(Qt::white) : QColor(0xFF, 0xFF, 0x00));
@@ -272,8 +261,7 @@ void Form1::setBallCaption(int p, const QString &caption)
 {
     QLabel *label = CapNum.at(std::size_t(p));
     label->setText(caption);
-    centreLabel(label,
-                twRect(captionLeft[std::size_t(p)], captionTop, captionWidth, captionHeight));
+    label->adjustSize();
     // On Linux an accessible name replaces a label's text, so the name carries the number.
     label->setAccessibleName(QStringLiteral("%1：%2").arg(ballName(p), caption));
 }
@@ -324,14 +312,21 @@ void Form1::describeForAccessibility()
 
 void Form1::setTabOrderOfControls()
 {
-    // The history list, the pools in index order, then the start button; the pictures take
-    // no focus.
+    // The history list, the pools in index order, the start button, then the picture boxes:
+    // the badge (while it shows) and the four corner icons. The lightweight pictures (the
+    // balls, the paper, the magnifier) take no focus.
     QWidget *previous = List1;
     for (QListWidget *pool : ListNumB) {
         setTabOrder(previous, pool);
         previous = pool;
     }
     setTabOrder(previous, Command1);
+    previous = Command1;
+    for (SvgPicture *box : { PicFX, Picture4, Picture2, Picture3, Picture1 }) {
+        box->setFocusPolicy(Qt::TabFocus);
+        setTabOrder(previous, box);
+        previous = box;
+    }
     List1->setFocus();
 }
 

@@ -15,7 +15,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QString::fromLatin1(orbelune::appinfo::version));
     QApplication::setDesktopFileName(QString::fromLatin1(orbelune::appinfo::id));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app-icon.svg")));
-    QApplication::setFont(orbelune::songFont(orbelune::defaultFontPx));
+    // Before any window: the desktop's theme has had its say by now, and the program's own
+    // style, palette and font take over from it.
+    orbelune::installProgramLook();
 
     // The program speaks Simplified Chinese whatever the desktop's language; Qt's own
     // dialogs (the file dialogs, the message boxes' buttons) should too, where Qt's

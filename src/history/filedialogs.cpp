@@ -32,6 +32,11 @@ QString runRealDialog(const FileDialogRequest &request)
     }
 
     QFileDialog dialog(request.owner, request.title, request.initialDir);
+#if !defined(Q_OS_WIN) && !defined(Q_OS_MACOS)
+    // A platform theme (gtk3, qt6ct, KDE, the desktop portal) would put its own dialog here,
+    // in the desktop's colours, dark on a dark desktop; Qt's own follows the program's palette.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+#endif
     // The descriptions already name their patterns ("文本文件(*.txt)"); Qt's details would
     // only repeat them.
     dialog.setOption(QFileDialog::HideNameFilterDetails);

@@ -8,6 +8,18 @@ class QWidget;
 
 namespace orbelune {
 
+// Gives the program the one look it has on every desktop, whatever palette, colour scheme or
+// widget style the desktop hands it (QT_STYLE_OVERRIDE, a platform theme such as qt6ct, KDE or
+// GNOME, a dark mode): the Fusion style with its frames on whole device pixels, the classic
+// light palette in every colour group and for the tool tips, and the program's font. Called
+// once the application object exists and before any window is built; calling it again puts
+// the look back after someone changed it.
+void installProgramLook();
+
+// The classic light colours the windows were designed with: white list boxes, black text, a
+// light grey-white button face and menu bar, a blue selection, pale yellow tool tips.
+QPalette programPalette();
+
 // The program's fonts: a Song (serif) face as on the Chinese desktops it was drawn for,
 // falling back to whatever CJK face the system has so that Chinese never shows as boxes.
 // Sizes are in pixels because the layout is in pixels: 12 px is 9 pt at 96 dpi.

@@ -8,13 +8,13 @@ namespace orbelune {
 // A label announces its text as soon as it has one, and that settles its accessible
 // interface: the program's own interfaces must be known by then.
 ClickLabel::ClickLabel(QWidget *parent)
-    : QLabel(parent)
+    : LineLabel(parent)
 {
     installAccessibleControls();
 }
 
 ClickLabel::ClickLabel(const QString &text, QWidget *parent)
-    : QLabel(parent)
+    : LineLabel(parent)
 {
     installAccessibleControls();
     setText(text);
@@ -25,7 +25,7 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
     if (isClickRelease(this, event))
         emit clicked();
     else
-        QLabel::mouseReleaseEvent(event);
+        LineLabel::mouseReleaseEvent(event);
 }
 
 } // namespace orbelune

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QLabel>
+#include "widgets/linelabel.h"
 
 namespace orbelune {
 
-// A label that reacts to a click, for the program's link texts; to assistive technology it is
-// a link that can be pressed.
-class ClickLabel : public QLabel
+// A label that reacts to a click, for the program's link texts (each one line); to assistive
+// technology it is a link that can be pressed.
+class ClickLabel : public LineLabel
 {
     Q_OBJECT
 

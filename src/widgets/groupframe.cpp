@@ -1,6 +1,7 @@
 #include "widgets/groupframe.h"
 
 #include "widgets/appstyle.h"
+#include "widgets/devicegrid.h"
 
 #include <QPainter>
 
@@ -36,8 +37,7 @@ void GroupFrame::paintEvent(QPaintEvent *)
     const int textWidth = metrics.horizontalAdvance(text);
 
     // A thin grey frame, broken where the caption stands.
-    painter.setPen(QColor(0xA0, 0xA0, 0xA0));
-    painter.drawRect(QRect(0, lineY, width() - 1, height() - lineY - 1));
+    drawGridFrame(&painter, QRect(0, lineY, width(), height() - lineY), QColor(0xA0, 0xA0, 0xA0));
     if (!text.isEmpty()) {
         const QRect textRect(textX - 2, 0, textWidth + 4, metrics.height());
         painter.fillRect(textRect, Qt::white);
