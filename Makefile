@@ -7,6 +7,7 @@
 #   make fuzz   every fuzz target for FUZZ_SECONDS (60) each, in its own clang build
 #   make install PREFIX=/usr/local   install the program, desktop entry, icons and metainfo
 #   make package   a Debian package of the same, in the build folder
+#   make artwork   redraw the pictures in resources/ whose text is outlined, from resources/artwork/
 #
 # Each build is a preset of CMakePresets.json (release, asan, fuzz, bench), which Qt Creator and
 # VS Code read as well; the targets here only add the set-up and chain the presets.
@@ -25,6 +26,7 @@ BUILD_DIR := build
 ASAN_DIR := build-asan
 FUZZ_DIR := build-fuzz
 BENCH_DIR := build-bench
+ARTWORK_DIR := build-artwork
 
 # $(call configure,<preset>,<folder>[,<arguments>]): configures quietly, keeping the whole
 # output in <folder>/configure.log. A failure prints that log; so does a success that warns.
@@ -37,7 +39,7 @@ configure_preset = mkdir -p $(2) && \
 		exit 1; \
 	fi
 
-.PHONY: all setup configure build run check test test-asan fuzz install package bench format clean
+.PHONY: all setup configure build run check test test-asan fuzz install package bench artwork format clean
 
 all: build
 
@@ -81,6 +83,18 @@ bench: setup
 	@cmake --build --preset bench --parallel $(JOBS)
 	@QT_QPA_PLATFORM=offscreen $(BENCH_DIR)/orbelune_bench -silent
 
+# The pictures that carry text are drawn from resources/artwork/ with the text as outlines, so
+# that they look the same whatever fonts a machine has. Needs the face the artwork names.
+artwork: setup
+	@mkdir -p $(ARTWORK_DIR) && cmake -S . -B $(ARTWORK_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DORBELUNE_BUILD_TESTS=OFF -DORBELUNE_BUILD_ARTWORK_TOOLS=ON >$(ARTWORK_DIR)/configure.log 2>&1 \
+		|| { cat $(ARTWORK_DIR)/configure.log >&2; exit 1; }
+	@cmake --build $(ARTWORK_DIR) --target orbelune_outline_text
+	@for source in resources/artwork/*.svg; do \
+		$(ARTWORK_DIR)/tools/outline-text/orbelune_outline_text "$$source" \
+			"resources/$$(basename "$$source")" || exit 1; \
+	done
+
 # DESTDIR, when set, is honoured by cmake --install as by any make install.
 install: build
 	@cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
@@ -92,4 +106,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	@rm -rf $(BUILD_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(ARTWORK_DIR)
