@@ -2,19 +2,27 @@
 
 #include "testsupport.h"
 
+#include "app/form1.h"
 #include "app/form2.h"
 #include "widgets/appstyle.h"
 #include "widgets/paragraphlabel.h"
+#include "widgets/svgpicture.h"
+#include "widgets/taggedtimer.h"
 
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPainter>
 #include <QProcess>
+#include <QPushButton>
 #include <QSvgRenderer>
 
 #include <cmath>
+
+using namespace orbelune;
+using namespace orbelune::testing;
 
 namespace {
 

@@ -350,12 +350,12 @@ void Form1::about_Click()
 
 void Form1::webgo_Click()
 {
-    openWebAddress(QUrl(QString::fromLatin1(makerHomePage)));
+    openWebAddress(makerHomePage());
 }
 
 void Form1::Label2_Click()
 {
-    openWebAddress(QUrl(QString::fromLatin1(makerHomePage)));
+    openWebAddress(makerHomePage());
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -104,12 +104,12 @@ void Form2::Command1_Click()
 
 void Form2::Label3_Click()
 {
-    openWebAddress(QUrl(QString::fromLatin1(makerHomePage)));
+    openWebAddress(makerHomePage());
 }
 
 void Form2::Picture1_Click()
 {
-    openWebAddress(QUrl(QString::fromLatin1(lotteryWebsite)));
+    openWebAddress(lotteryWebsite());
 }
 
 } // namespace orbelune

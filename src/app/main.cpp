@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "orbelune/appinfo.h"
 #include "widgets/appstyle.h"
 #include "widgets/svgpicture.h"
 
@@ -8,9 +9,9 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orbelune"));
-    QApplication::setApplicationVersion(QStringLiteral("1.2"));
-    QApplication::setDesktopFileName(QStringLiteral("com.quellmark.Orbelune"));
+    QApplication::setApplicationName(QString::fromLatin1(orbelune::appinfo::name));
+    QApplication::setApplicationVersion(QString::fromLatin1(orbelune::appinfo::version));
+    QApplication::setDesktopFileName(QString::fromLatin1(orbelune::appinfo::id));
     QApplication::setWindowIcon(orbelune::svgIcon(QStringLiteral(":/app-icon.svg")));
     // Before any window: the desktop's theme has had its say by now, and the program's own
     // style, palette and font take over from it.

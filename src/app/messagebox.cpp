@@ -1,5 +1,6 @@
 #include "app/messagebox.h"
 
+#include "orbelune/appinfo.h"
 #include "widgets/appstyle.h"
 
 #include <QMessageBox>
@@ -47,7 +48,7 @@ void setMessageBoxHandler(MessageBoxHandler newHandler)
 
 QString applicationTitle()
 {
-    return QStringLiteral("Orbelune");
+    return QString::fromLatin1(appinfo::name);
 }
 
 } // namespace orbelune
