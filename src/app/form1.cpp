@@ -167,11 +167,8 @@ void Form1::buildFrames(QWidget *client)
         = makePicture(Frame3, "Image1", QStringLiteral(":/lined-paper.svg"), { tw(45), tw(330) });
     Image2
         = makePicture(Frame3, "Image2", QStringLiteral(":/magnifier.svg"), { tw(3075), tw(975) });
-    Command1 = new QPushButton(QStringLiteral("开 始 分 析"), Frame3);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twRect(2565, 1530, 1575, 615));
-    setPaletteColor(Command1, QPalette::Button, Qt::white);
-    Command1->setDefault(true);
+    Command1 = makeDefaultButton(QStringLiteral("开 始 分 析"), "Command1",
+                                 twRect(2565, 1530, 1575, 615), Frame3);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     // The default button of the window: Enter starts an analysis wherever the focus is.
     for (const auto key : { Qt::Key_Return, Qt::Key_Enter }) {

@@ -13,6 +13,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QStringList>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -295,6 +296,17 @@ void makeWhite(QWidget *widget)
 {
     setPaletteColor(widget, QPalette::Window, Qt::white);
     widget->setAutoFillBackground(true);
+}
+
+QPushButton *makeDefaultButton(const QString &text, const char *name, const QRect &geometry,
+                               QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    setPaletteColor(button, QPalette::Button, Qt::white);
+    button->setDefault(true);
+    return button;
 }
 
 } // namespace orbelune

@@ -4,6 +4,9 @@
 
 class QColor;
 class QFont;
+class QPushButton;
+class QRect;
+class QString;
 class QWidget;
 
 namespace orbelune {
@@ -41,5 +44,10 @@ void setPaletteColor(QWidget *widget, QPalette::ColorRole role, const QColor &co
 
 // Paints a widget white, the background of both windows and their group boxes.
 void makeWhite(QWidget *widget);
+
+// The push button both windows have: a white face, and the window's default button (Enter
+// presses it).
+QPushButton *makeDefaultButton(const QString &text, const char *name, const QRect &geometry,
+                               QWidget *parent);
 
 } // namespace orbelune
