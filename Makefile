@@ -2,22 +2,24 @@
 #   make run    install what is missing, build (Release) and start the program
 #   make test   the same set-up, then every test through ctest, again under the sanitizers,
 #               and 10 s of each fuzz target
+#   make check  the quick loop: the Release build and the unit and window tests only
 #   make bench  the speed figures as one table, in its own Release build
 #   make fuzz   every fuzz target for FUZZ_SECONDS (60) each, in its own clang build
 #   make install PREFIX=/usr/local   install the program, desktop entry, icons and metainfo
 #   make package   a Debian package of the same, in the build folder
+#   make artwork   redraw the pictures in resources/ whose text is outlined, from resources/artwork/
 #   make windows   the Windows program as a zip, cross-built with MinGW-w64 against a Qt for
 #                  Windows that is built once into ~/.cache/orbelune (about 25 minutes)
 #   make test-windows   the suite cross-built and run under Wine, then the zip's program
+#
+# Each build is a preset of CMakePresets.json (release, asan, fuzz, bench), which Qt Creator and
+# VS Code read as well; the targets here only add the set-up and chain the presets.
+#   cmake --preset release && cmake --build --preset release && ctest --preset check
 
-BUILD_DIR ?= build
-BENCH_DIR ?= build-bench
-ASAN_DIR ?= build-asan
-FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 # How long `make test` fuzzes each target.
 FUZZ_TEST_SECONDS ?= 10
-BUILD_TYPE ?= Release
+# Extra arguments for the Release configure, e.g. CMAKE_FLAGS=-DWARNINGS_AS_ERRORS=ON.
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PREFIX ?= /usr/local
@@ -27,7 +29,25 @@ QT_WINDOWS ?= $(ORBELUNE_CACHE)/qt-6.4.2-mingw64
 VERSION := $(shell sed -n 's/^ *VERSION \([0-9.]*\)$$/\1/p' CMakeLists.txt | head -n 1)
 export ORBELUNE_CACHE QT_WINDOWS
 
-.PHONY: all setup configure build run test test-asan fuzz install package bench format clean \
+# The build folder of each preset, as CMakePresets.json names it.
+BUILD_DIR := build
+ASAN_DIR := build-asan
+FUZZ_DIR := build-fuzz
+BENCH_DIR := build-bench
+ARTWORK_DIR := build-artwork
+
+# $(call configure,<preset>,<folder>[,<arguments>]): configures quietly, keeping the whole
+# output in <folder>/configure.log. A failure prints that log; so does a success that warns.
+configure_preset = mkdir -p $(2) && \
+	if cmake --preset $(1) $(3) >$(2)/configure.log 2>&1; then \
+		if grep -q 'CMake Warning' $(2)/configure.log; then cat $(2)/configure.log; fi; \
+	else \
+		cat $(2)/configure.log >&2; \
+		echo "make: configuring the $(1) preset failed (log: $(2)/configure.log)" >&2; \
+		exit 1; \
+	fi
+
+.PHONY: all setup configure build run check test test-asan fuzz install package bench artwork format clean \
 	setup-windows windows test-windows
 
 all: build
@@ -36,42 +56,53 @@ setup:
 	@./tools/setup-deps.sh
 
 configure: setup
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS) >/dev/null
+	@$(call configure_preset,release,$(BUILD_DIR),$(CMAKE_FLAGS))
 
 build: configure
-	@cmake --build $(BUILD_DIR) --parallel $(JOBS)
+	@cmake --build --preset release --parallel $(JOBS)
 
 run: build
 	@$(BUILD_DIR)/orbelune
 
+# The edit-compile-test loop: the core's tests, the fuzz corpora's replays and the widget tests,
+# not the soak walk nor the install and package checks.
+check: build
+	@ctest --preset check --parallel $(JOBS)
+
 test: build
-	@cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
+	@ctest --preset release --parallel $(JOBS)
 	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(FUZZ_TEST_SECONDS)
 
 # The whole suite again, built with AddressSanitizer (LeakSanitizer on) and UBSan: the first
-# report ends the test that made it, and fails it. Debug keeps Qt's assertions on; -O1 runs
-# the suite in half the time of -O0 and still reports exact lines.
+# report ends the test that made it, and fails it.
 test-asan: setup
-	@cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-		"-DCMAKE_CXX_FLAGS_DEBUG=-g -O1" \
-		-DENABLE_SANITIZER_ADDRESS=ON -DENABLE_SANITIZER_UNDEFINED_BEHAVIOR=ON >/dev/null
-	@cmake --build $(ASAN_DIR) --parallel $(JOBS)
-	@cd $(ASAN_DIR) && ctest --output-on-failure --parallel $(JOBS)
+	@$(call configure_preset,asan,$(ASAN_DIR))
+	@cmake --build --preset asan --parallel $(JOBS)
+	@ctest --preset asan --parallel $(JOBS)
 
 # libFuzzer needs clang; only the core and the fuzz targets are built with it.
 fuzz: setup
-	@CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_DIR) -G Ninja \
-		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBELUNE_BUILD_FUZZERS=ON \
-		-DORBELUNE_BUILD_TESTS=OFF >/dev/null
-	@cmake --build $(FUZZ_DIR) --parallel $(JOBS) --target orbelune_fuzzers
+	@$(call configure_preset,fuzz,$(FUZZ_DIR))
+	@cmake --build --preset fuzz --parallel $(JOBS)
 	@./tools/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 bench: setup
-	@cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DORBELUNE_BUILD_BENCHMARKS=ON -DORBELUNE_BUILD_TESTS=OFF >/dev/null
-	@cmake --build $(BENCH_DIR) --parallel $(JOBS) --target orbelune_bench
+	@$(call configure_preset,bench,$(BENCH_DIR))
+	@cmake --build --preset bench --parallel $(JOBS)
 	@QT_QPA_PLATFORM=offscreen $(BENCH_DIR)/orbelune_bench -silent
+
+# The pictures that carry text are drawn from resources/artwork/ with the text as outlines, so
+# that they look the same whatever fonts a machine has. Needs the face the artwork names.
+artwork: setup
+	@mkdir -p $(ARTWORK_DIR) && cmake -S . -B $(ARTWORK_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DORBELUNE_BUILD_TESTS=OFF -DORBELUNE_BUILD_ARTWORK_TOOLS=ON >$(ARTWORK_DIR)/configure.log 2>&1 \
+		|| { cat $(ARTWORK_DIR)/configure.log >&2; exit 1; }
+	@cmake --build $(ARTWORK_DIR) --target orbelune_outline_text
+	@for source in resources/artwork/*.svg; do \
+		$(ARTWORK_DIR)/tools/outline-text/orbelune_outline_text "$$source" \
+			"resources/$$(basename "$$source")" || exit 1; \
+	done
 
 # DESTDIR, when set, is honoured by cmake --install as by any make install.
 install: build
@@ -87,15 +118,15 @@ setup-windows:
 	@./tools/build-qt-windows.sh
 
 # The icon render tool runs on this machine: a build of it for Linux comes first.
-$(WINDOWS_DIR)/host/orbelune_render_icon: tools/render-icon/main.cpp
+$(WINDOWS_DIR)/host/tools/render-icon/orbelune_render_icon: tools/render-icon/main.cpp
 	@cmake -S . -B $(WINDOWS_DIR)/host -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DORBELUNE_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(WINDOWS_DIR)/host --parallel $(JOBS) --target orbelune_render_icon
 
-windows: setup-windows $(WINDOWS_DIR)/host/orbelune_render_icon
+windows: setup-windows $(WINDOWS_DIR)/host/tools/render-icon/orbelune_render_icon
 	@$(QT_WINDOWS)/bin/qt-cmake -S . -B $(WINDOWS_DIR)/app -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DORBELUNE_BUILD_TESTS=OFF \
-		-DORBELUNE_HOST_RENDER_ICON=$(CURDIR)/$(WINDOWS_DIR)/host/orbelune_render_icon >/dev/null
+		-DORBELUNE_HOST_RENDER_ICON=$(CURDIR)/$(WINDOWS_DIR)/host/tools/render-icon/orbelune_render_icon >/dev/null
 	@cmake --build $(WINDOWS_DIR)/app --parallel $(JOBS)
 	@./tools/package-windows.sh $(WINDOWS_DIR)/app $(QT_WINDOWS) $(VERSION)
 
@@ -104,7 +135,7 @@ windows: setup-windows $(WINDOWS_DIR)/host/orbelune_render_icon
 test-windows: windows
 	@$(QT_WINDOWS)/bin/qt-cmake -S . -B $(WINDOWS_DIR)/tests -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DCMAKE_CROSSCOMPILING_EMULATOR=$(CURDIR)/tools/wine-run.sh \
-		-DORBELUNE_HOST_RENDER_ICON=$(CURDIR)/$(WINDOWS_DIR)/host/orbelune_render_icon >/dev/null
+		-DORBELUNE_HOST_RENDER_ICON=$(CURDIR)/$(WINDOWS_DIR)/host/tools/render-icon/orbelune_render_icon >/dev/null
 	@cmake --build $(WINDOWS_DIR)/tests --parallel $(JOBS)
 	@cd $(WINDOWS_DIR)/tests && ctest --output-on-failure --parallel $(JOBS)
 	@./tools/smoke-windows.sh $(WINDOWS_DIR)/orbelune-$(VERSION)-windows-x64.zip
@@ -113,4 +144,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)
+	@rm -rf $(BUILD_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(ARTWORK_DIR) $(WINDOWS_DIR)

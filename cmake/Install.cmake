@@ -3,8 +3,6 @@
 
 include(GNUInstallDirs)
 
-set(ORBELUNE_APP_ID "com.quellmark.Orbelune")
-
 install(TARGETS orbelune
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
     BUNDLE DESTINATION .)
@@ -18,9 +16,7 @@ if(UNIX AND NOT APPLE)
     # The PNG icons are rendered from the same vector source as the window icon, by a small
     # Qt tool of our own, so the build needs nothing beyond Qt.
     set(ORBELUNE_ICON_SIZES 16 22 24 32 48 64 128 256)
-    qt_add_executable(orbelune_render_icon tools/render-icon/main.cpp)
-    target_link_libraries(orbelune_render_icon PRIVATE Qt6::Gui Qt6::Svg
-        orbelune_options orbelune_warnings)
+    add_subdirectory(tools/render-icon)
 
     set(icon_dir ${CMAKE_CURRENT_BINARY_DIR}/icons)
     set(icon_files "")

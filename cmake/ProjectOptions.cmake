@@ -68,3 +68,16 @@ function(orbelune_sanitize_tests)
             ${ORBELUNE_SANITIZER_TEST_ENVIRONMENT})
     endif()
 endfunction()
+
+# Fails the configure when a test of the calling directory has no label: the quick loop
+# (`ctest -L 'unit|window'`, make check) chooses by label, so an unlabelled test would drop out
+# of it unnoticed.
+function(orbelune_require_test_labels)
+    get_property(tests DIRECTORY PROPERTY TESTS)
+    foreach(test IN LISTS tests)
+        get_test_property(${test} LABELS labels)
+        if(NOT labels)
+            message(FATAL_ERROR "Test ${test} has no label (unit, window, soak or package)")
+        endif()
+    endforeach()
+endfunction()

@@ -4,6 +4,7 @@
 // mode per test.
 
 #include "app/form1.h"
+#include "orbelune/appinfo.h"
 #include "widgets/taggedtimer.h"
 
 #include <QApplication>
@@ -66,7 +67,7 @@ protected:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orbelune"));
+    QApplication::setApplicationName(QString::fromLatin1(appinfo::name));
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
 
     BoxCounter boxes;

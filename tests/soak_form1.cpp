@@ -9,14 +9,20 @@
 
 #include "testsupport.h"
 
+#include "app/form1.h"
+#include "app/links.h"
 #include "history/historyrow.h"
 #include "history/historytext.h"
 #include "widgets/clicklabel.h"
+#include "widgets/svgpicture.h"
+#include "widgets/taggedtimer.h"
 
 #include <QDir>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -26,6 +32,9 @@
 #include <optional>
 #include <random>
 #include <set>
+
+using namespace orbelune;
+using namespace orbelune::testing;
 
 namespace {
 
@@ -339,7 +348,7 @@ void SoakForm1::randomWalk()
         if (paint && m_form)
             m_form->setUpdatesEnabled(false);
         for (const QUrl &url : std::as_const(m_seams->opened))
-            if (url != QUrl(makerHomePage))
+            if (url != makerHomePage())
                 fail("a link opened " + url.toString());
         ++m_events;
         if (m_form && !m_form->isVisible()) {
@@ -594,7 +603,7 @@ void SoakForm1::save()
         // A disk that fills up before the whole file is written.
         std::optional<FileSizeLimit> full;
         if (fullDisk)
-            full.emplace(rlim_t(expected().size() / 2));
+            full.emplace(qint64(expected().size() / 2));
 #endif
         m_form->savejg->trigger();
     }

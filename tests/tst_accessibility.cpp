@@ -4,6 +4,7 @@
 
 #include "testsupport.h"
 
+#include "app/form1.h"
 #include "app/form2.h"
 #include "history/historytext.h"
 #include "history/resultfile.h"
@@ -11,10 +12,14 @@
 #include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+using namespace orbelune;
+using namespace orbelune::testing;
 
 namespace {
 

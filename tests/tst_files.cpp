@@ -3,6 +3,7 @@
 
 #include "testsupport.h"
 
+#include "app/form1.h"
 #include "history/historytext.h"
 #include "history/resultfile.h"
 
@@ -11,6 +12,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
@@ -28,6 +30,9 @@
 #include <sys/un.h>
 #include <unistd.h>
 #endif
+
+using namespace orbelune;
+using namespace orbelune::testing;
 
 namespace {
 
@@ -605,7 +610,7 @@ void TestFiles::saveFailedKeepsOldFile()
     {
 #ifdef Q_OS_UNIX
         std::optional<FileSizeLimit> fullDisk;
-        if (room > 0 && !fullDisk.emplace(rlim_t(room)).isActive())
+        if (room > 0 && !fullDisk.emplace(qint64(room)).isActive())
             QSKIP("cannot limit the file size here");
 #else
         if (room > 0)

@@ -2,16 +2,27 @@
 
 #include "testsupport.h"
 
+#include "app/form1.h"
 #include "app/form2.h"
 #include "widgets/appstyle.h"
 #include "widgets/paragraphlabel.h"
+#include "widgets/svgpicture.h"
+#include "widgets/taggedtimer.h"
 
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProcess>
+#include <QPushButton>
+#include <QSvgRenderer>
 
 #include <cmath>
+
+using namespace orbelune;
+using namespace orbelune::testing;
 
 namespace {
 
@@ -121,6 +132,10 @@ private slots:
     void layoutInPixels_data();
     void layoutInPixels();
     void focusOrder();
+    void picturesDrawAsTheirSource_data();
+    void picturesDrawAsTheirSource();
+    void iconDrawnAsQtDrawsIt_data();
+    void iconDrawnAsQtDrawsIt();
     void bordersOnDeviceGrid_data();
     void bordersOnDeviceGrid();
     void otherCjkFace_data();
@@ -229,6 +244,89 @@ void TestForm1::focusOrder()
         QCOMPARE(QApplication::focusWidget(), widget);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
+}
+
+void TestForm1::picturesDrawAsTheirSource_data()
+{
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<qreal>("scale");
+    for (qreal scale : { 1.0, 1.25, 1.5, 2.0 })
+        QTest::addRow("red ball, scale %g", scale) << QStringLiteral(":/ball-red.svg") << scale;
+    QTest::addRow("lined paper, scale 1") << QStringLiteral(":/lined-paper.svg") << 1.0;
+}
+
+void TestForm1::picturesDrawAsTheirSource()
+{
+    // The same picture twice on white, where at scale 1 the drawing made at build time may be
+    // laid, and once on yellow, where it does not belong. Each must come out as its source
+    // drawn in its place, to the last bit.
+    QFETCH(QString, resource);
+    QFETCH(qreal, scale);
+    QWidget host;
+    makeWhite(&host);
+    auto *yellow = new QWidget(&host);
+    setPaletteColor(yellow, QPalette::Window, Qt::yellow);
+    yellow->setAutoFillBackground(true);
+    const QList<SvgPicture *> pictures { new SvgPicture(resource, &host),
+                                         new SvgPicture(resource, &host),
+                                         new SvgPicture(resource, yellow) };
+    const QSize size = pictures[0]->size();
+    pictures[0]->move(3, 5);
+    pictures[1]->move(size.width() + 8, 5);
+    yellow->setGeometry(2 * size.width() + 13, 0, size.width() + 10, size.height() + 10);
+    pictures[2]->move(5, 5);
+    host.resize(3 * size.width() + 23, size.height() + 10);
+
+    auto draw = [&](bool withPictures) {
+        QImage image((QSizeF(host.size()) * scale).toSize(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(scale);
+        image.fill(Qt::black);
+        for (SvgPicture *picture : pictures)
+            picture->setVisible(withPictures);
+        host.render(&image);
+        return image;
+    };
+    const QImage drawn = draw(true);
+    QImage expected = draw(false);
+    QSvgRenderer source(resource);
+    QPainter painter(&expected);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (SvgPicture *picture : pictures) {
+        painter.resetTransform();
+        painter.translate(picture->mapTo(&host, QPoint(0, 0)));
+        source.render(&painter, QRectF(picture->rect()));
+    }
+    painter.end();
+    for (SvgPicture *picture : pictures) {
+        // Not the outermost pixels: how far the widget's clip reaches into them is Qt's.
+        const QRectF place(QPointF(picture->mapTo(&host, QPoint(0, 0))) * scale,
+                           QSizeF(picture->size()) * scale);
+        const QRect inside = place.toAlignedRect().adjusted(1, 1, -1, -1);
+        QCOMPARE(drawn.copy(inside), expected.copy(inside));
+    }
+}
+
+void TestForm1::iconDrawnAsQtDrawsIt_data()
+{
+    QTest::addColumn<int>("side");
+    QTest::addColumn<QIcon::Mode>("mode");
+    // The sizes X11 asks a scalable window icon for, and a greyed one.
+    for (int side : { 16, 32, 64, 128 })
+        QTest::addRow("%d px", side) << side << QIcon::Normal;
+    QTest::addRow("32 px disabled") << 32 << QIcon::Disabled;
+}
+
+void TestForm1::iconDrawnAsQtDrawsIt()
+{
+    // The windows' icon comes from the program's own engine; it must give the pixels of Qt's
+    // own SVG icon.
+    QFETCH(int, side);
+    QFETCH(QIcon::Mode, mode);
+    const QString resource = QStringLiteral(":/app-icon.svg");
+    const QIcon qts(resource);
+    QVERIFY(!qts.isNull());
+    QCOMPARE(svgIcon(resource).pixmap(QSize(side, side), mode).toImage(),
+             qts.pixmap(QSize(side, side), mode).toImage());
 }
 
 void TestForm1::bordersOnDeviceGrid_data()

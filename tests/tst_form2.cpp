@@ -2,23 +2,31 @@
 
 #include "testsupport.h"
 
+#include "app/form1.h"
 #include "app/form2.h"
+#include "app/links.h"
 #include "app/texts.h"
 #include "history/historytext.h"
 #include "widgets/appstyle.h"
 #include "widgets/clicklabel.h"
 #include "widgets/handcursor.h"
 #include "widgets/paragraphlabel.h"
+#include "widgets/svgpicture.h"
+#include "widgets/taggedtimer.h"
 
 #include <QAccessible>
 #include <QBitmap>
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
+#include <QPushButton>
 #include <QStyleFactory>
 #include <QToolTip>
 
 #include <optional>
+
+using namespace orbelune;
+using namespace orbelune::testing;
 
 namespace {
 
@@ -94,11 +102,11 @@ void TestForm2::linkOpensItsAddress_data()
 {
     QTest::addColumn<Link>("link");
     QTest::addColumn<QString>("address");
-    const QString maker = QString::fromLatin1(makerHomePage);
+    const QString maker = makerHomePage().toString();
     QTest::addRow("main window's copyright line") << Link::CopyrightLine << maker;
     QTest::addRow("menu item 访问主页") << Link::VisitHomePage << maker;
     QTest::addRow("about window's brand label") << Link::BrandLabel << maker;
-    QTest::addRow("about window's logo") << Link::Logo << QString::fromLatin1(lotteryWebsite);
+    QTest::addRow("about window's logo") << Link::Logo << lotteryWebsite().toString();
 }
 
 void TestForm2::linkOpensItsAddress()
@@ -315,7 +323,7 @@ void TestForm2::copyrightLineShowsItsAddress()
     QCOMPARE(m_form->Label2->text(), line);
     QVERIFY(line.startsWith(brandLatin));
     QVERIFY(line.contains(QStringLiteral(" 2008 %1 ").arg(brandChinese)));
-    QVERIFY(line.endsWith(QUrl(QString::fromLatin1(makerHomePage)).host()));
+    QVERIFY(line.endsWith(makerHomePage().host()));
 }
 
 void TestForm2::handPointsWithTheFingerTip()

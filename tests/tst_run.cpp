@@ -2,10 +2,19 @@
 
 #include "testsupport.h"
 
+#include "app/form1.h"
+#include "widgets/svgpicture.h"
+#include "widgets/taggedtimer.h"
+
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 
 #include <optional>
 #include <set>
+
+using namespace orbelune;
+using namespace orbelune::testing;
 
 class TestRun : public QObject
 {

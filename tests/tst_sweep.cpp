@@ -3,12 +3,20 @@
 
 #include "testsupport.h"
 
+#include "app/form1.h"
 #include "history/historyrow.h"
+#include "widgets/taggedtimer.h"
+
+#include <QListWidget>
+#include <QPushButton>
 
 #include <QMessageBox>
 #include <QTemporaryDir>
 
 #include <optional>
+
+using namespace orbelune;
+using namespace orbelune::testing;
 
 namespace {
 

@@ -62,7 +62,7 @@ Form1::Form1(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Orbelune Ver1.2"));
-    setWindowIcon(QIcon(QStringLiteral(":/app-icon.svg")));
+    setWindowIcon(svgIcon(QStringLiteral(":/app-icon.svg")));
     // A fixed single border: minimise and close, no maximise, no resizing.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -167,11 +167,8 @@ void Form1::buildFrames(QWidget *client)
         = makePicture(Frame3, "Image1", QStringLiteral(":/lined-paper.svg"), { tw(45), tw(330) });
     Image2
         = makePicture(Frame3, "Image2", QStringLiteral(":/magnifier.svg"), { tw(3075), tw(975) });
-    Command1 = new QPushButton(QStringLiteral("开 始 分 析"), Frame3);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twRect(2565, 1530, 1575, 615));
-    setPaletteColor(Command1, QPalette::Button, Qt::white);
-    Command1->setDefault(true);
+    Command1 = makeDefaultButton(QStringLiteral("开 始 分 析"), "Command1",
+                                 twRect(2565, 1530, 1575, 615), Frame3);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     // The default button of the window: Enter starts an analysis wherever the focus is.
     for (const auto key : { Qt::Key_Return, Qt::Key_Enter }) {
@@ -249,8 +246,10 @@ void Form1::buildBallRow()
     Label1->move(tw(8070), tw(630));
     Label1->adjustSize();
 
-    // The badge hides the greeting completely while an analysis runs.
-    PicFX = new SvgPicture(QStringLiteral(":/badge-analysing.svg"), Frame2);
+    // The badge hides the greeting completely while an analysis runs; hidden until then, it
+    // reads its picture when it is first shown.
+    PicFX = new SvgPicture(QStringLiteral(":/badge-analysing.svg"), twRect(0, 0, 2040, 1200).size(),
+                           Frame2);
     PicFX->setObjectName(QStringLiteral("PicFX"));
     PicFX->move(tw(7485), tw(150));
     PicFX->raise();
@@ -348,12 +347,12 @@ void Form1::about_Click()
 
 void Form1::webgo_Click()
 {
-    openWebAddress(QUrl(QString::fromLatin1(makerHomePage)));
+    openWebAddress(makerHomePage());
 }
 
 void Form1::Label2_Click()
 {
-    openWebAddress(QUrl(QString::fromLatin1(makerHomePage)));
+    openWebAddress(makerHomePage());
 }
 
 void Form1::closeEvent(QCloseEvent *event)

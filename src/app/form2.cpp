@@ -28,7 +28,7 @@ Form2::Form2(QWidget *owner)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("关于 Orbelune"));
-    setWindowIcon(QIcon(QStringLiteral(":/app-icon.svg")));
+    setWindowIcon(svgIcon(QStringLiteral(":/app-icon.svg")));
     // A fixed single border with a close box and nothing else.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -62,12 +62,9 @@ Form2::Form2(QWidget *owner)
     Label2->move(tw(510), tw(2745));
     Label2->adjustSize();
 
-    Command1 = new QPushButton(QStringLiteral("确 认"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twRect(3795, 3180, 1275, 465));
-    setPaletteColor(Command1, QPalette::Button, Qt::white);
     // The default button: Enter closes the window, as Esc and the close box do.
-    Command1->setDefault(true);
+    Command1 = makeDefaultButton(QStringLiteral("确 认"), "Command1", twRect(3795, 3180, 1275, 465),
+                                 this);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
 
     Label3 = new ClickLabel(brandLabel(), this);
@@ -104,12 +101,12 @@ void Form2::Command1_Click()
 
 void Form2::Label3_Click()
 {
-    openWebAddress(QUrl(QString::fromLatin1(makerHomePage)));
+    openWebAddress(makerHomePage());
 }
 
 void Form2::Picture1_Click()
 {
-    openWebAddress(QUrl(QString::fromLatin1(lotteryWebsite)));
+    openWebAddress(lotteryWebsite());
 }
 
 } // namespace orbelune

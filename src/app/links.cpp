@@ -1,5 +1,7 @@
 #include "app/links.h"
 
+#include "orbelune/appinfo.h"
+
 #include <QDesktopServices>
 
 namespace orbelune {
@@ -13,6 +15,16 @@ UrlOpener &opener()
 }
 
 } // namespace
+
+QUrl makerHomePage()
+{
+    return QUrl(QString::fromLatin1(appinfo::homePage));
+}
+
+QUrl lotteryWebsite()
+{
+    return QUrl(QStringLiteral("https://www.cwl.gov.cn/"));
+}
 
 void openWebAddress(const QUrl &address)
 {

@@ -6,9 +6,10 @@
 
 namespace orbelune {
 
-// The only two web addresses the program knows.
-inline constexpr char makerHomePage[] = "http://www.quellmark.com/";
-inline constexpr char lotteryWebsite[] = "https://www.cwl.gov.cn/";
+// The only two web addresses the program knows. The maker's home page is the project's
+// home page (orbelune/appinfo.h).
+QUrl makerHomePage();
+QUrl lotteryWebsite();
 
 // Hands an address to the desktop's default browser. A link that cannot be opened (no
 // browser, no handler) fails silently: the user simply sees no browser appear.

@@ -1,5 +1,8 @@
 #include "app/messagebox.h"
 
+#include "orbelune/appinfo.h"
+#include "widgets/appstyle.h"
+
 #include <QMessageBox>
 
 namespace orbelune {
@@ -14,6 +17,7 @@ MessageBoxHandler &handler()
 
 void showRealMessageBox(const MessageBoxRequest &request)
 {
+    installQtTranslations();
     QMessageBox box(request.icon == MessageIcon::Warning ? QMessageBox::Warning
                                                          : QMessageBox::NoIcon,
                     request.title, QString(), QMessageBox::Ok, request.parent);
@@ -44,7 +48,7 @@ void setMessageBoxHandler(MessageBoxHandler newHandler)
 
 QString applicationTitle()
 {
-    return QStringLiteral("Orbelune");
+    return QString::fromLatin1(appinfo::name);
 }
 
 } // namespace orbelune

@@ -19,7 +19,7 @@ QString brandLabel()
 
 QString copyrightLine()
 {
-    const QString host = QUrl(QString::fromLatin1(makerHomePage)).host();
+    const QString host = makerHomePage().host();
     return QStringLiteral("%1 (C) 2008 %2 %3").arg(brandLatin, brandChinese, host);
 }
 

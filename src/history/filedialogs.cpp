@@ -1,6 +1,7 @@
 #include "history/filedialogs.h"
 
 #include "history/dialogrules.h"
+#include "widgets/appstyle.h"
 
 #include <QEventLoop>
 #include <QFileDialog>
@@ -31,6 +32,7 @@ QString runRealDialog(const FileDialogRequest &request)
         return QString();
     }
 
+    installQtTranslations();
     QFileDialog dialog(request.owner, request.title, request.initialDir);
 #if !defined(Q_OS_WIN) && !defined(Q_OS_MACOS)
     // A platform theme (gtk3, qt6ct, KDE, the desktop portal) would put its own dialog here,

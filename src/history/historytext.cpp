@@ -277,6 +277,10 @@ QStringList splitHistoryLines(QStringView text)
 
 QString decodeGbk(const QByteArray &bytes, const CodePage936 &gbk)
 {
+    // GBK keeps the bytes below 0x80 for ASCII, and text of those alone (the shipped history)
+    // needs no converter: its tables cost a megabyte of memory the first time they are read.
+    if (std::all_of(bytes.cbegin(), bytes.cend(), [](char byte) { return uchar(byte) < 0x80; }))
+        return QString::fromLatin1(bytes);
     if (std::optional<QString> text = gbk.decode(bytes))
         return *std::move(text);
 

@@ -4,6 +4,9 @@
 
 class QColor;
 class QFont;
+class QPushButton;
+class QRect;
+class QString;
 class QWidget;
 
 namespace orbelune {
@@ -15,6 +18,12 @@ namespace orbelune {
 // once the application object exists and before any window is built; calling it again puts
 // the look back after someone changed it.
 void installProgramLook();
+
+// Qt's own texts, the buttons of a message box and the file dialog, in Simplified Chinese where
+// Qt's translations are installed, as the program speaks it whatever the desktop's language.
+// Called before a dialog is built rather than at start-up, since the main window shows none of
+// them; calling it again does nothing.
+void installQtTranslations();
 
 // The classic light colours the windows were designed with: white list boxes, black text, a
 // light grey-white button face and menu bar, a blue selection, pale yellow tool tips.
@@ -35,5 +44,10 @@ void setPaletteColor(QWidget *widget, QPalette::ColorRole role, const QColor &co
 
 // Paints a widget white, the background of both windows and their group boxes.
 void makeWhite(QWidget *widget);
+
+// The push button both windows have: a white face, and the window's default button (Enter
+// presses it).
+QPushButton *makeDefaultButton(const QString &text, const char *name, const QRect &geometry,
+                               QWidget *parent);
 
 } // namespace orbelune

@@ -3,27 +3,205 @@
 #include "widgets/accessibility.h"
 #include "widgets/clickable.h"
 
+#include <QApplication>
+#include <QFileInfo>
+#include <QHash>
+#include <QIconEngine>
+#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QPixmapCache>
+#include <QPointer>
+#include <QResource>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
+#include <QtEndian>
+
+#include <cstring>
 
 namespace orbelune {
 
+namespace {
+
+// Draws the vector source into rect as the pictures and icons of the program all do.
+void renderInto(QPainter *painter, QSvgRenderer *renderer, const QRectF &rect)
+{
+    painter->setRenderHint(QPainter::Antialiasing);
+    renderer->render(painter, rect);
+}
+
+// Qt's SVG icon engine, less its cost at start-up: it loads a plugin, packs the file and reads
+// it again for every size, and a second QIcon of the same file draws every size again. This
+// one draws from the shared parse, the same pixels at the same sizes, and keeps each size.
+class SvgIconEngine : public QIconEngine
+{
+public:
+    explicit SvgIconEngine(QString resource)
+        : m_resource(std::move(resource))
+    {
+    }
+
+    QIconEngine *clone() const override { return new SvgIconEngine(m_resource); }
+    QString key() const override { return QStringLiteral("orbelune-svg"); }
+    bool isNull() override { return !sharedSvgRenderer(m_resource)->isValid(); }
+
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        QSize actual = sharedSvgRenderer(m_resource)->defaultSize();
+        if (!actual.isNull())
+            actual.scale(size, Qt::KeepAspectRatio);
+        return actual;
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        const QString key = QStringLiteral("orbelune-icon %1 %2x%3 %4")
+                                .arg(m_resource)
+                                .arg(size.width())
+                                .arg(size.height())
+                                .arg(int(mode));
+        QPixmap pixmap;
+        if (QPixmapCache::find(key, &pixmap))
+            return pixmap;
+        const QSize actual = actualSize(size, mode, state);
+        if (actual.isEmpty())
+            return pixmap;
+        QImage image(actual, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        renderInto(&painter, sharedSvgRenderer(m_resource), QRectF(QPointF(0, 0), actual));
+        painter.end();
+        pixmap = QPixmap::fromImage(std::move(image));
+        // A disabled or selected icon looks as the style makes it, as Qt's own icons do.
+        if (mode != QIcon::Normal && qobject_cast<QApplication *>(QCoreApplication::instance())) {
+            QStyleOption option;
+            option.palette = QGuiApplication::palette();
+            const QPixmap styled
+                = QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+            if (!styled.isNull())
+                pixmap = styled;
+        }
+        QPixmapCache::insert(key, pixmap);
+        return pixmap;
+    }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        QSize size = rect.size();
+        if (painter->device())
+            size *= painter->device()->devicePixelRatio();
+        painter->drawPixmap(rect, pixmap(size, mode, state));
+    }
+
+private:
+    QString m_resource;
+};
+
+// The drawing of a picture made at build time (tools/draw-pictures), or a null image; the
+// pictures of one source share it, and it is read where it lies in the program's file.
+QImage drawingMadeAtBuild(const QString &resource)
+{
+    static QHash<QString, QImage> drawings;
+    const auto known = drawings.constFind(resource);
+    if (known != drawings.cend())
+        return *known;
+    QImage &drawing = drawings[resource];
+    const QResource file(
+        QStringLiteral(":/drawn/%1.drawn").arg(QFileInfo(resource).completeBaseName()));
+    if (!file.isValid() || file.compressionAlgorithm() != QResource::NoCompression
+        || file.size() < 8)
+        return drawing;
+    const uchar *bytes = file.data();
+    const int width = int(qFromLittleEndian<quint32>(bytes));
+    const int height = int(qFromLittleEndian<quint32>(bytes + 4));
+    if (width <= 0 || height <= 0 || file.size() != 8 + qint64(width) * height * 4)
+        return drawing;
+    const uchar *pixels = bytes + 8;
+    if (quintptr(pixels) % alignof(QRgb) == 0) {
+        drawing = QImage(pixels, width, height, width * 4, QImage::Format_RGB32);
+    } else {
+        drawing = QImage(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(drawing.scanLine(y), pixels + qsizetype(y) * width * 4,
+                        std::size_t(width) * 4);
+    }
+    return drawing;
+}
+
+} // namespace
+
+QSvgRenderer *sharedSvgRenderer(const QString &resource)
+{
+    static QHash<QString, QPointer<QSvgRenderer>> renderers;
+    QPointer<QSvgRenderer> &renderer = renderers[resource];
+    if (!renderer)
+        renderer = new QSvgRenderer(resource, QCoreApplication::instance());
+    return renderer;
+}
+
+QIcon svgIcon(const QString &resource)
+{
+    return QIcon(new SvgIconEngine(resource));
+}
+
 SvgPicture::SvgPicture(const QString &resource, QWidget *parent)
+    : SvgPicture(resource, QSize(), parent)
+{
+}
+
+SvgPicture::SvgPicture(const QString &resource, QSize size, QWidget *parent)
     : QWidget(parent)
     , m_resource(resource)
-    , m_renderer(new QSvgRenderer(resource, this))
+    , m_drawing(drawingMadeAtBuild(resource))
 {
     installAccessibleControls();
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
-    resize(m_renderer->defaultSize());
+    if (!size.isValid())
+        size = m_drawing.isNull() ? sharedSvgRenderer(m_resource)->defaultSize() : m_drawing.size();
+    resize(size);
 }
 
-void SvgPicture::paintEvent(QPaintEvent *)
+void SvgPicture::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    m_renderer->render(&painter, QRectF(rect()));
+    if (!layDrawing(painter, event->region()))
+        renderInto(&painter, sharedSvgRenderer(m_resource), QRectF(rect()));
+}
+
+bool SvgPicture::layDrawing(QPainter &painter, const QRegion &exposed) const
+{
+    // The drawing holds the source drawn over white at scale 1: it is laid only where the
+    // whole picture is drawn, on an image, unscaled and at a whole pixel, over white. The
+    // raster engine gives the same pixels wherever on an image a picture is drawn so, and on
+    // both formats of a window's image; scaled, it does not (gradients and edges come out a
+    // level or two of colour apart from place to place), so there the source is drawn.
+    if (m_drawing.isNull() || m_drawing.size() != size() || !(QRegion(rect()) - exposed).isEmpty())
+        return false;
+    const QPaintDevice *device = painter.paintEngine()->paintDevice();
+    const QTransform transform = painter.deviceTransform();
+    if (!device || device->devType() != QInternal::Image
+        || transform.type() > QTransform::TxTranslate)
+        return false;
+    const auto *target = static_cast<const QImage *>(device);
+    const QPointF origin = transform.map(QPointF(0, 0));
+    const QRect place(origin.toPoint(), size());
+    if (QPointF(place.topLeft()) != origin || !target->rect().contains(place)
+        || (target->format() != QImage::Format_RGB32
+            && target->format() != QImage::Format_ARGB32_Premultiplied))
+        return false;
+    for (int y = place.top(); y <= place.bottom(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(target->constScanLine(y));
+        for (int x = place.left(); x <= place.right(); ++x) {
+            if (line[x] != 0xffffffffu)
+                return false;
+        }
+    }
+    // The painter only moves, by whole pixels: the drawing lands pixel for pixel.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(0, 0, m_drawing);
+    return true;
 }
 
 void ClickPicture::mouseReleaseEvent(QMouseEvent *event)

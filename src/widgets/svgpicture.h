@@ -1,19 +1,27 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
+class QIcon;
 class QSvgRenderer;
 
 namespace orbelune {
 
 // A still picture drawn from its vector source at whatever scale the screen has, so that it
-// stays sharp; it is exactly the size of its picture and has a transparent background.
+// stays sharp; it is exactly the size of its picture and has a transparent background. The
+// source is read once for all pictures of it. The pictures the main window opens with were
+// also drawn at build time, at scale 1 on white; where one is shown so, that drawing is laid
+// instead, the very pixels the source gives there, and its source is not read at all.
 class SvgPicture : public QWidget
 {
     Q_OBJECT
 
 public:
     SvgPicture(const QString &resource, QWidget *parent);
+    // For a picture hidden when its window opens, of the size the layout gives it: its source
+    // is read when it is first shown, not while the window is built.
+    SvgPicture(const QString &resource, QSize size, QWidget *parent);
 
     QString resource() const { return m_resource; }
 
@@ -21,8 +29,12 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // Lays the drawing made at build time, where it gives the pixels drawing the source would;
+    // returns false, having drawn nothing, where it would not.
+    bool layDrawing(QPainter &painter, const QRegion &exposed) const;
+
     QString m_resource;
-    QSvgRenderer *m_renderer;
+    QImage m_drawing; // at scale 1 on white, made at build time; null for most pictures
 };
 
 // A picture box that reacts to a click, like the program's link labels.
@@ -39,5 +51,13 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 };
+
+// The parsed vector source of a resource, read once and shared by every picture and icon drawn
+// from it; it lives as long as the application object.
+QSvgRenderer *sharedSvgRenderer(const QString &resource);
+
+// An icon drawn from a vector resource at each size it is asked for, as sharp as Qt's own SVG
+// icons, but from the shared parse and each size drawn once, however many windows carry it.
+QIcon svgIcon(const QString &resource);
 
 } // namespace orbelune

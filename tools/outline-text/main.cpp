@@ -37,7 +37,8 @@ TextStyle inherit(TextStyle style, const QXmlStreamAttributes &attributes)
 {
     if (attributes.hasAttribute(QLatin1String("font-family"))) {
         style.families.clear();
-        for (const QString &family : attributes.value(QLatin1String("font-family")).toString().split(u','))
+        for (const QString &family :
+             attributes.value(QLatin1String("font-family")).toString().split(u','))
             style.families.append(family.trimmed());
     }
     if (attributes.hasAttribute(QLatin1String("font-size")))
@@ -209,8 +210,8 @@ int main(int argc, char *argv[])
     }
 
     QFile out(args.at(2));
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || out.write(result.toUtf8()) < 0 || !out.flush()) {
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(result.toUtf8()) < 0
+        || !out.flush()) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(args.at(2)));
         return 1;
     }

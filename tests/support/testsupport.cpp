@@ -1,0 +1,168 @@
+#include "testsupport.h"
+
+#include "app/form1.h"
+#include "app/links.h"
+#include "widgets/svgpicture.h"
+#include "widgets/taggedtimer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+namespace orbelune::testing {
+
+ScriptedRandom::ScriptedRandom(QList<float> values, std::function<void()> onNext)
+    : m_values(std::move(values))
+    , m_onNext(std::move(onNext))
+{
+}
+
+float ScriptedRandom::next()
+{
+    if (m_onNext)
+        m_onNext();
+    ++m_calls;
+    return m_values.isEmpty() ? 0.0f : m_values.value(m_calls - 1, m_values.last());
+}
+
+Seams::Seams()
+{
+    setMessageBoxHandler([this](const MessageBoxRequest &request) {
+        messages.append(request);
+        if (onMessage)
+            onMessage(request);
+    });
+    setFileDialogHandler([this](const FileDialogRequest &request) {
+        dialogs.append(request);
+        if (const auto whileOpen = std::exchange(whileDialogOpen, nullptr))
+            whileOpen();
+        return answer;
+    });
+    setUrlOpener([this](const QUrl &url) {
+        opened.append(url);
+        return linksOpen;
+    });
+}
+
+Seams::~Seams()
+{
+    setMessageBoxHandler({});
+    setFileDialogHandler({});
+    setUrlOpener({});
+}
+
+QString Seams::lastMessage() const
+{
+    return messages.isEmpty() ? QString() : messages.last().text;
+}
+
+#ifdef Q_OS_UNIX
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    m_oldSoft = old.rlim_cur;
+    m_oldHard = old.rlim_max;
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = old;
+    limited.rlim_cur = rlim_t(bytes);
+    m_active = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit old {};
+    old.rlim_cur = rlim_t(m_oldSoft);
+    old.rlim_max = rlim_t(m_oldHard);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, m_oldHandler);
+}
+#endif
+
+QStringList items(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
+
+void fill(QListWidget *pool, int from, int to)
+{
+    pool->clear();
+    for (int i = from; i <= to; ++i)
+        pool->addItem(QString::number(i));
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool showActive(QWidget *window)
+{
+    window->show();
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
+
+void tick(Form1 *form, int times)
+{
+    for (int i = 0; i < times; ++i)
+        form->TimSa_Timer();
+}
+
+void runToEnd(Form1 *form)
+{
+    form->Command1_Click();
+    tick(form, 10);
+}
+
+QString runStateMismatch(const Form1 *form, bool running, const QString &tag)
+{
+    QStringList wrong;
+    const QString shown = form->TimSa->tag();
+    const int stage = shown.toInt();
+    if (!tag.isEmpty() ? shown != tag
+                       : shown != QString::number(stage) || stage < 0 || stage > (running ? 9 : 0))
+        wrong << "tag " + shown;
+    if (form->TimSa->isActive() != running)
+        wrong << "TimSa";
+    if (form->Timer1->isActive() != running)
+        wrong << "Timer1";
+    if (form->PicFX->isHidden() == running)
+        wrong << "PicFX";
+    const bool hourglass
+        = form->testAttribute(Qt::WA_SetCursor) && form->cursor().shape() == Qt::WaitCursor;
+    if (hourglass != running)
+        wrong << "pointer";
+    if (form->Command1->isEnabled() == running)
+        wrong << "Command1";
+    for (const QAction *locked : { form->start, form->data, form->savejg })
+        if (locked->isEnabled() == running)
+            wrong << locked->objectName();
+    for (const QAction *free : { form->stopfx, form->exit, form->about, form->webgo })
+        if (!free->isEnabled())
+            wrong << free->objectName();
+    if (form->isRunActive() != running)
+        wrong << "isRunActive";
+    return wrong.join(", ");
+}
+
+} // namespace orbelune::testing

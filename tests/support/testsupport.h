@@ -1,0 +1,110 @@
+#pragma once
+
+// What the tests share: scripted random values, recorders behind the four seams, a disk that
+// fills up, list and file helpers, and an analysis run driven by its tick handlers.
+
+#include "app/messagebox.h"
+#include "draw/randomsource.h"
+#include "history/filedialogs.h"
+
+#include <QList>
+#include <QUrl>
+#include <QtTest>
+
+#include <functional>
+
+class QListWidget;
+class QWidget;
+
+namespace orbelune {
+class Form1;
+}
+
+namespace orbelune::testing {
+
+// Hands out the values a test scripts, in order, then repeats the last one. A test may also
+// watch each call, for instance to look at the window in the middle of a draw.
+class ScriptedRandom final : public RandomSource
+{
+public:
+    explicit ScriptedRandom(QList<float> values, std::function<void()> onNext = {});
+    float next() override;
+    int calls() const { return m_calls; }
+
+private:
+    QList<float> m_values;
+    std::function<void()> m_onNext;
+    int m_calls = 0;
+};
+
+// Answers the message box, the file dialogs and the web links for as long as it lives, and
+// records what they were asked; the real ones are back when it goes.
+struct Seams
+{
+    QList<MessageBoxRequest> messages;
+    std::function<void(const MessageBoxRequest &)> onMessage; // called after recording
+    QList<FileDialogRequest> dialogs;
+    QString answer; // what every file dialog answers; empty text is a cancel
+    std::function<void()> whileDialogOpen; // runs once, inside the next dialog
+    QList<QUrl> opened;
+    bool linksOpen = true;
+
+    Seams();
+    ~Seams();
+    Seams(const Seams &) = delete;
+    Seams &operator=(const Seams &) = delete;
+    QString lastMessage() const;
+};
+
+#ifdef Q_OS_UNIX
+// A disk that is full after the given number of bytes: writes past it fail with EFBIG instead
+// of killing the process. Limit and signal are restored on leaving the scope.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    bool isActive() const { return m_active; }
+
+private:
+    // The limit in force before, kept as plain numbers so that this header needs no POSIX one.
+    quint64 m_oldSoft = 0;
+    quint64 m_oldHard = 0;
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_active = false;
+};
+#endif
+
+// The texts of a list's items, in order.
+QStringList items(const QListWidget *list);
+
+// Replaces a pool's items with the numbers from..to.
+void fill(QListWidget *pool, int from, int to);
+
+// A file's bytes, or "<unreadable>".
+QByteArray contents(const QString &path);
+
+bool writeFile(const QString &path, const QByteArray &bytes);
+
+// True once the window is shown and has the keyboard.
+bool showActive(QWidget *window);
+
+// Calls the stage tick the given number of times.
+void tick(Form1 *form, int times);
+
+// A whole analysis run, its ten stages given by calling the stage tick.
+void runToEnd(Form1 *form);
+
+// The differences between the window and one row of the state table, or empty text. Running,
+// every stage from 0 to 9 is allowed unless a tag is given; idle, the tag is "0".
+QString runStateMismatch(const Form1 *form, bool running, const QString &tag = {});
+
+} // namespace orbelune::testing
+
+#define VERIFY_RUN_STATE(form, ...)                                                                \
+    do {                                                                                           \
+        const QString mismatch = ::orbelune::testing::runStateMismatch(form, __VA_ARGS__);         \
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));                                        \
+    } while (false)
