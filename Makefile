@@ -48,7 +48,7 @@ configure_preset = mkdir -p $(2) && \
 	fi
 
 .PHONY: all setup configure build run check test test-asan fuzz install package bench artwork format clean \
-	setup-windows windows test-windows
+	setup-windows windows-host-tools windows test-windows
 
 all: build
 
@@ -117,16 +117,17 @@ setup-windows:
 	@./tools/setup-windows-deps.sh
 	@./tools/build-qt-windows.sh
 
-# The icon render tool runs on this machine: a build of it for Linux comes first.
-$(WINDOWS_DIR)/host/tools/render-icon/orbelune_render_icon: tools/render-icon/main.cpp
+# The build-time tools (the icon renderer, the picture drawer) run on this machine: a build of
+# them for Linux comes first.
+windows-host-tools:
 	@cmake -S . -B $(WINDOWS_DIR)/host -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DORBELUNE_BUILD_TESTS=OFF >/dev/null
-	@cmake --build $(WINDOWS_DIR)/host --parallel $(JOBS) --target orbelune_render_icon
+	@cmake --build $(WINDOWS_DIR)/host --parallel $(JOBS) \
+		--target orbelune_render_icon orbelune_draw_pictures
 
-windows: setup-windows $(WINDOWS_DIR)/host/tools/render-icon/orbelune_render_icon
+windows: setup-windows windows-host-tools
 	@$(QT_WINDOWS)/bin/qt-cmake -S . -B $(WINDOWS_DIR)/app -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DORBELUNE_BUILD_TESTS=OFF \
-		-DORBELUNE_HOST_RENDER_ICON=$(CURDIR)/$(WINDOWS_DIR)/host/tools/render-icon/orbelune_render_icon >/dev/null
+		-DORBELUNE_BUILD_TESTS=OFF -DORBELUNE_HOST_TOOLS=$(CURDIR)/$(WINDOWS_DIR)/host >/dev/null
 	@cmake --build $(WINDOWS_DIR)/app --parallel $(JOBS)
 	@./tools/package-windows.sh $(WINDOWS_DIR)/app $(QT_WINDOWS) $(VERSION)
 
@@ -135,7 +136,7 @@ windows: setup-windows $(WINDOWS_DIR)/host/tools/render-icon/orbelune_render_ico
 test-windows: windows
 	@$(QT_WINDOWS)/bin/qt-cmake -S . -B $(WINDOWS_DIR)/tests -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DCMAKE_CROSSCOMPILING_EMULATOR=$(CURDIR)/tools/wine-run.sh \
-		-DORBELUNE_HOST_RENDER_ICON=$(CURDIR)/$(WINDOWS_DIR)/host/tools/render-icon/orbelune_render_icon >/dev/null
+		-DORBELUNE_HOST_TOOLS=$(CURDIR)/$(WINDOWS_DIR)/host >/dev/null
 	@cmake --build $(WINDOWS_DIR)/tests --parallel $(JOBS)
 	@cd $(WINDOWS_DIR)/tests && ctest --output-on-failure --parallel $(JOBS)
 	@./tools/smoke-windows.sh $(WINDOWS_DIR)/orbelune-$(VERSION)-windows-x64.zip
