@@ -275,11 +275,27 @@ QStringList splitHistoryLines(QStringView text)
     return rows;
 }
 
-QString decodeGbk(const QByteArray &bytes, const CodePage936 &gbk)
+namespace {
+
+bool isAscii(const QByteArray &bytes)
+{
+    return std::all_of(bytes.cbegin(), bytes.cend(), [](char byte) { return uchar(byte) < 0x80; });
+}
+
+} // namespace
+
+QString decodeGbk(const QByteArray &bytes)
 {
     // GBK keeps the bytes below 0x80 for ASCII, and text of those alone (the shipped history)
-    // needs no converter: its tables cost a megabyte of memory the first time they are read.
-    if (std::all_of(bytes.cbegin(), bytes.cend(), [](char byte) { return uchar(byte) < 0x80; }))
+    // needs no converter: finding the system's loads tables that cost a megabyte of memory.
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
+    return decodeGbk(bytes, codePage936());
+}
+
+QString decodeGbk(const QByteArray &bytes, const CodePage936 &gbk)
+{
+    if (isAscii(bytes))
         return QString::fromLatin1(bytes);
     if (std::optional<QString> text = gbk.decode(bytes))
         return *std::move(text);

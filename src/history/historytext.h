@@ -22,8 +22,10 @@ QStringList splitHistoryLines(QStringView text);
 
 // Decodes the bytes of a text file in the Chinese ANSI code page (GBK, code page 936; see
 // codepage936.h for what it refuses). Bytes that do not decode become U+FFFD, each on its
-// own; an incomplete character at the very end is dropped.
-QString decodeGbk(const QByteArray &bytes, const CodePage936 &gbk = codePage936());
+// own; an incomplete character at the very end is dropped. Without a converter given, the
+// system's is used, and only for bytes that are not all ASCII.
+QString decodeGbk(const QByteArray &bytes);
+QString decodeGbk(const QByteArray &bytes, const CodePage936 &gbk);
 
 // Encodes text in GBK. A character that GBK cannot hold becomes "?"; use fitsGbk() first
 // where that would lose data.
