@@ -262,20 +262,19 @@ void BenchRun::startUp()
                QStringLiteral("%1 MB").arg(rss, 0, 'f', 1), QStringLiteral("< 80 MB"), rss < 80);
     }
     // Side by side with the reference: medians of the same number of starts, and their ratio.
-    const double paintRatio = median(ms[0]) / median(ms[1]);
-    record(QStringLiteral("first paint, %1: Orbelune / reference").arg(platform),
-           QStringLiteral("%1 / %2 ms = %3")
-               .arg(median(ms[0]), 0, 'f', 0)
-               .arg(median(ms[1]), 0, 'f', 0)
-               .arg(paintRatio, 0, 'f', 2),
-           QStringLiteral("<= 1.20"), paintRatio <= 1.2);
-    const double memoryRatio = median(peakMb[0]) / median(peakMb[1]);
-    record(QStringLiteral("peak RSS, %1: Orbelune / reference").arg(platform),
-           QStringLiteral("%1 / %2 MB = %3")
-               .arg(median(peakMb[0]), 0, 'f', 1)
-               .arg(median(peakMb[1]), 0, 'f', 1)
-               .arg(memoryRatio, 0, 'f', 2),
-           QStringLiteral("<= 1.20"), memoryRatio <= 1.2);
+    const auto sideBySide = [this, &platform](const QString &what, const QList<double>(&values)[2],
+                                              const char *unit, int decimals) {
+        const double ratio = median(values[0]) / median(values[1]);
+        record(QStringLiteral("%1, %2: Orbelune / reference").arg(what, platform),
+               QStringLiteral("%1 / %2 %3 = %4")
+                   .arg(median(values[0]), 0, 'f', decimals)
+                   .arg(median(values[1]), 0, 'f', decimals)
+                   .arg(QLatin1String(unit))
+                   .arg(ratio, 0, 'f', 2),
+               QStringLiteral("<= 1.20"), ratio <= 1.2);
+    };
+    sideBySide(QStringLiteral("first paint"), ms, "ms", 0);
+    sideBySide(QStringLiteral("peak RSS"), peakMb, "MB", 1);
 }
 
 void BenchRun::sweep_data()

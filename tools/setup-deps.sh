@@ -26,6 +26,7 @@ clang-14
 libclang-rt-14-dev
 llvm-14
 "
+[ "$#" -gt 0 ] && packages="$*"
 
 # One dpkg-query for all of them: it prints a line for every package it knows of.
 # shellcheck disable=SC2086

@@ -29,33 +29,5 @@ imagemagick
 fonts-noto-cjk
 "
 
-# One dpkg-query for all of them: it prints a line for every package it knows of.
 # shellcheck disable=SC2086
-installed=" $(dpkg-query -W -f='${db:Status-Status} ${Package}\n' $packages 2>/dev/null \
-    | sed -n 's/^installed //p' | tr '\n' ' ')"
-missing=""
-for package in $packages; do
-    case "$installed" in
-        *" $package "*) ;;
-        *) missing="$missing $package" ;;
-    esac
-done
-[ -z "$missing" ] && exit 0
-
-if ! command -v apt-get >/dev/null 2>&1; then
-    echo "setup-windows: these packages are missing and this system has no apt-get:$missing" >&2
-    exit 1
-fi
-
-echo "setup-windows: installing$missing"
-if [ "$(id -u)" -eq 0 ]; then
-    as_root=""
-elif command -v sudo >/dev/null 2>&1; then
-    as_root="sudo"
-else
-    echo "setup-windows: installing packages needs root, and sudo is not available." >&2
-    exit 1
-fi
-$as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-# shellcheck disable=SC2086
-$as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+exec "$(dirname "$0")/setup-deps.sh" $packages
