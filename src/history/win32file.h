@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+#ifdef Q_OS_WIN
+
+namespace orbelune {
+
+// True where a path reaches a device rather than a file on a disk: a path in the device
+// namespace ("\\.\…"), or a final name that Windows keeps for a device in every folder (CON,
+// PRN, AUX, NUL, COM0–COM9, LPT0–LPT9, CONIN$, CONOUT$), also with an extension ("nul.txt")
+// and with the trailing dots and blanks that Windows drops ("CON .txt", "nul.").
+bool isWin32DevicePath(const QString &path);
+
+// The path as the wide-character file calls take it: absolute, with backslashes. A path
+// beyond the old limit of 260 characters gets the "\\?\" prefix that lifts it.
+std::wstring win32FilePath(const QString &path);
+
+} // namespace orbelune
+
+#endif
