@@ -20,6 +20,12 @@
 #include <unistd.h>
 #endif
 
+#ifdef Q_OS_WIN
+#include "history/win32file.h"
+
+#include <windows.h>
+#endif
+
 namespace orbelune {
 
 namespace {
@@ -419,29 +425,52 @@ HistoryFileText readHistoryFile(const QString &path)
     if (!refused.isEmpty())
         return refusal(refused);
 #else
-    const QFileInfo info(path);
-    if (!info.exists())
-        return refusal(QStringLiteral("文件不存在。"));
-    if (info.isDir())
-        return refusal(QStringLiteral("这是一个文件夹，不是文件。"));
-    if (!info.isFile())
+    // "nul.txt" would open a device: reading the console could wait for ever.
+    if (isWin32DevicePath(path))
         return refusal(QStringLiteral("这不是普通文件。"));
-    if (info.size() > maxHistoryFileBytes)
-        return tooLarge();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return refusal(QStringLiteral("无法打开文件（%1）。")
-                           .arg(file.error() == QFileDevice::PermissionsError
-                                    ? QStringLiteral("权限被拒绝")
-                                    : QStringLiteral("系统错误")));
-    while (bytes.size() <= maxHistoryFileBytes) {
-        const QByteArray chunk = file.read(maxHistoryFileBytes + 1 - bytes.size());
-        if (file.error() != QFileDevice::NoError)
-            return refusal(QStringLiteral("读取文件时出错。"));
-        if (chunk.isEmpty())
+    const std::wstring native = win32FilePath(path);
+    const auto cannotOpen = [](DWORD code) {
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return QStringLiteral("文件不存在。");
+        return QStringLiteral("无法打开文件（%1）。").arg(win32ErrorText(code));
+    };
+    // A folder cannot be opened as a file, and would only say that access is denied.
+    const DWORD attributes = GetFileAttributesW(native.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return refusal(cannotOpen(GetLastError()));
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return refusal(QStringLiteral("这是一个文件夹，不是文件。"));
+    // Another program may go on writing the file while it is read, as one that keeps a log
+    // does; a program that holds it without sharing gets its own cause.
+    const HANDLE file
+        = CreateFileW(native.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return refusal(cannotOpen(GetLastError()));
+    QString refused;
+    LARGE_INTEGER size {};
+    if (GetFileType(file) != FILE_TYPE_DISK)
+        refused = QStringLiteral("这不是普通文件。");
+    else if (!GetFileSizeEx(file, &size))
+        refused = cannotOpen(GetLastError());
+    else if (size.QuadPart > maxHistoryFileBytes)
+        refused = tooLarge().error;
+    while (refused.isEmpty() && bytes.size() <= maxHistoryFileBytes) {
+        const qsizetype before = bytes.size();
+        bytes.resize(std::min<qsizetype>(maxHistoryFileBytes + 1, before + 64 * 1024));
+        DWORD n = 0;
+        const BOOL read
+            = ReadFile(file, bytes.data() + before, DWORD(bytes.size() - before), &n, nullptr);
+        const DWORD code = read ? 0 : GetLastError();
+        bytes.resize(before + qsizetype(n));
+        if (!read)
+            refused = QStringLiteral("读取文件时出错（%1）。").arg(win32ErrorText(code));
+        else if (n == 0)
             break;
-        bytes.append(chunk);
     }
+    CloseHandle(file);
+    if (!refused.isEmpty())
+        return refusal(refused);
 #endif
     if (bytes.size() > maxHistoryFileBytes)
         return tooLarge();
