@@ -31,6 +31,12 @@
 #include <unistd.h>
 #endif
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <aclapi.h>
+#endif
+
 using namespace orbelune;
 using namespace orbelune::testing;
 
@@ -156,6 +162,152 @@ public:
 private:
     QByteArray m_folder;
     bool m_mounted = false;
+};
+#endif
+
+#ifdef Q_OS_WIN
+std::wstring nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+// A file opened as a program opens its document when it lets no other program open it, for
+// as long as this lives.
+class HeldFile
+{
+public:
+    explicit HeldFile(const QString &path)
+        : m_file(CreateFileW(nativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
+    {
+    }
+    ~HeldFile()
+    {
+        if (isHeld())
+            CloseHandle(m_file);
+    }
+    HeldFile(const HeldFile &) = delete;
+    HeldFile &operator=(const HeldFile &) = delete;
+    bool isHeld() const { return m_file != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_file;
+};
+
+// Which file a path names, to tell a file written in place from one that replaced it.
+QByteArray fileIdentity(const QString &path)
+{
+    const HANDLE file = CreateFileW(nativePath(path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    BY_HANDLE_FILE_INFORMATION information {};
+    const bool known
+        = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &information);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return known ? QByteArray::number(information.dwVolumeSerialNumber) + ':'
+            + QByteArray::number((quint64(information.nFileIndexHigh) << 32)
+                                 | information.nFileIndexLow)
+                 : QByteArray();
+}
+
+// A folder in which no file may be created, while the files in it may still be written, for
+// as long as this lives: an entry of its security that denies everyone the adding of files.
+// Wine keeps such an entry as the folder's Unix mode, which does not bind root; there the
+// folder is made immutable instead, which does.
+class LockedFolder
+{
+public:
+    explicit LockedFolder(const QString &folder)
+        : m_folder(nativePath(folder))
+    {
+        PACL old = nullptr;
+        if (GetNamedSecurityInfoW(m_folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, &old, nullptr, &m_security)
+            != ERROR_SUCCESS)
+            return;
+        BYTE everyone[SECURITY_MAX_SID_SIZE];
+        DWORD size = sizeof everyone;
+        EXPLICIT_ACCESSW deny {};
+        deny.grfAccessPermissions = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY;
+        deny.grfAccessMode = DENY_ACCESS;
+        deny.grfInheritance = NO_INHERITANCE;
+        PACL denying = nullptr;
+        if (!CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size))
+            return;
+        BuildTrusteeWithSidW(&deny.Trustee, everyone);
+        if (SetEntriesInAclW(1, &deny, old, &denying) != ERROR_SUCCESS)
+            return;
+        m_denied = SetNamedSecurityInfoW(m_folder.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                         nullptr, nullptr, denying, nullptr)
+            == ERROR_SUCCESS;
+        LocalFree(denying);
+        if (m_denied && !isLocked()) {
+            m_immutable = true; // undone whatever chattr said
+            setImmutable(m_folder, "+i");
+        }
+    }
+    ~LockedFolder()
+    {
+        if (m_immutable)
+            setImmutable(m_folder, "-i");
+        if (m_denied) {
+            PACL old = nullptr;
+            BOOL present = FALSE;
+            BOOL defaulted = FALSE;
+            GetSecurityDescriptorDacl(m_security, &present, &old, &defaulted);
+            SetNamedSecurityInfoW(m_folder.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                  nullptr, nullptr, old, nullptr);
+        }
+        LocalFree(m_security);
+    }
+    LockedFolder(const LockedFolder &) = delete;
+    LockedFolder &operator=(const LockedFolder &) = delete;
+
+    bool isLocked() const
+    {
+        const HANDLE probe = CreateFileW((m_folder + L"\\probe").c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (probe == INVALID_HANDLE_VALUE)
+            return GetLastError() == ERROR_ACCESS_DENIED;
+        CloseHandle(probe);
+        return false;
+    }
+
+private:
+    // Under Wine, runs chattr on the folder. Wine cannot wait for a Unix process, and a probe
+    // file made while chattr runs might stay behind: the shell leaves chattr's exit code in a
+    // file beside the folder once it is done.
+    static void setImmutable(const std::wstring &folder, const char *flag)
+    {
+        using UnixName = char *(CDECL *)(const WCHAR *);
+        const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+        char *unixFolder = unixName ? unixName(folder.c_str()) : nullptr;
+        if (!unixFolder)
+            return;
+        std::wstring command = QStringLiteral("/bin/sh -c \"chattr %1 '%2'; echo $? >'%2.done'\"")
+                                   .arg(QLatin1String(flag), QString::fromLocal8Bit(unixFolder))
+                                   .toStdWString();
+        HeapFree(GetProcessHeap(), 0, unixFolder);
+        const QString done = QString::fromStdWString(folder) + QStringLiteral(".done");
+        STARTUPINFOW startup {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process {};
+        if (!CreateProcessW(L"Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &process))
+            return;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        for (int wait = 0; wait < 1000 && !contents(done).endsWith('\n'); ++wait)
+            Sleep(10);
+        QFile::remove(done);
+    }
+
+    std::wstring m_folder;
+    PSECURITY_DESCRIPTOR m_security = nullptr;
+    bool m_denied = false;
+    bool m_immutable = false;
 };
 #endif
 
@@ -342,6 +494,10 @@ void TestFiles::importRefusedKeepsList_data()
 #ifdef Q_OS_UNIX
     QTest::addRow("a FIFO") << QString("@fifo") << "这不是普通文件";
 #endif
+#ifdef Q_OS_WIN
+    QTest::addRow("a file another program holds") << QString("@held") << "文件正被另一个程序使用";
+    QTest::addRow("a device name, nul.txt") << QString("@nul.txt") << "这不是普通文件";
+#endif
 }
 
 void TestFiles::importRefusedKeepsList()
@@ -364,7 +520,17 @@ void TestFiles::importRefusedKeepsList()
         file = m_dir->filePath("fifo.txt");
         QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0644), 0);
 #endif
+    } else if (file == "@nul.txt") {
+        file = m_dir->filePath("nul.txt");
     }
+#ifdef Q_OS_WIN
+    std::optional<HeldFile> held;
+    if (file == "@held") {
+        file = m_dir->filePath("held.txt");
+        QVERIFY(writeFile(file, row));
+        QVERIFY(held.emplace(file).isHeld());
+    }
+#endif
     m_form->List1->setCurrentRow(7);
     const QStringList before = items(m_form->List1);
     m_seams->answer = file;
@@ -521,6 +687,24 @@ void TestFiles::saveFailedKeepsOldFile_data()
         << "" << 4096
         << QStringList { "写入文件时出错（文件超出了允许的大小）", "原有的内容已经丢失" } << false;
 #endif
+#ifdef Q_OS_WIN
+    // Windows sends these names to a device in every folder: no file would be written.
+    QTest::addRow("a device name, CON.txt")
+        << "CON.txt"
+        << "" << 0 << QStringList { "这不是普通文件", nothingWritten } << true;
+    QTest::addRow("a device name, nul.txt")
+        << "nul.txt"
+        << "" << 0 << QStringList { "这不是普通文件", nothingWritten } << true;
+    QTest::addRow("read-only file")
+        << "@read-only-file"
+        << "" << 0 << QStringList { "不能改写这个文件（文件带有“只读”属性", oldKept } << true;
+    QTest::addRow("a file another program holds")
+        << "@held"
+        << "" << 0 << QStringList { "不能改写这个文件（文件正被另一个程序使用）", oldKept } << true;
+    QTest::addRow("folder the user cannot write")
+        << "@locked-folder"
+        << "" << 0 << QStringList { "无法创建文件（权限被拒绝）", nothingWritten } << true;
+#endif
 }
 
 void TestFiles::saveFailedKeepsOldFile()
@@ -603,10 +787,25 @@ void TestFiles::saveFailedKeepsOldFile()
     }
     const auto unlock = qScopeGuard([&locked] { ::chmod(locked.constData(), 0755); });
 #endif
+#ifdef Q_OS_WIN
+    std::optional<LockedFolder> lockedFolder;
+    const bool holdTarget = target == "@held";
+    if (target == "@read-only-file") {
+        target = m_dir->filePath("result.txt");
+        QVERIFY(SetFileAttributesW(nativePath(target).c_str(), FILE_ATTRIBUTE_READONLY));
+    } else if (target == "@held") {
+        target = m_dir->filePath("result.txt");
+    } else if (target == "@locked-folder") {
+        QVERIFY(QDir(m_dir->path()).mkdir("locked"));
+        target = m_dir->filePath("locked/result.txt");
+        if (!lockedFolder.emplace(m_dir->filePath("locked")).isLocked())
+            QSKIP("cannot keep files from being created in a folder here");
+    }
+#endif
     const QMap<QString, QByteArray> before = snapshot(m_dir->path());
     const QStringList list = items(m_form->List1);
 
-    m_seams->answer = target.startsWith(u'/') ? target : m_dir->filePath(target);
+    m_seams->answer = QDir::isAbsolutePath(target) ? target : m_dir->filePath(target);
     {
 #ifdef Q_OS_UNIX
         std::optional<FileSizeLimit> fullDisk;
@@ -615,6 +814,12 @@ void TestFiles::saveFailedKeepsOldFile()
 #else
         if (room > 0)
             QSKIP("the file-size limit is a POSIX feature");
+#endif
+#ifdef Q_OS_WIN
+        // Held only now: the snapshot before reads the file.
+        std::optional<HeldFile> held;
+        if (holdTarget)
+            QVERIFY(held.emplace(target).isHeld());
 #endif
         m_form->savejg_Click();
     }
@@ -645,8 +850,8 @@ void TestFiles::replacedFileKeepsModeAndOwner_data()
     QTest::addRow("read-only 0444, as root") << 0444 << false << false;
     QTest::addRow("read-only 0400, as root") << 0400 << false << false;
     QTest::addRow("0640 of another owner, as root") << 0640 << true << false;
-    QTest::addRow("writable file, folder not: written in place") << 0640 << false << true;
 #endif
+    QTest::addRow("writable file, folder not: written in place") << 0640 << false << true;
 }
 
 void TestFiles::replacedFileKeepsModeAndOwner()
@@ -662,8 +867,14 @@ void TestFiles::replacedFileKeepsModeAndOwner()
     // Modes and owners are POSIX's: elsewhere only the replacement itself is checked.
     Q_UNUSED(mode);
     Q_UNUSED(otherOwner);
-    Q_UNUSED(lockedFolder);
-#else
+#endif
+#ifdef Q_OS_WIN
+    std::optional<LockedFolder> locked;
+    if (lockedFolder && !locked.emplace(folder).isLocked())
+        QSKIP("cannot keep files from being created in a folder here");
+    const QByteArray before = fileIdentity(path);
+#endif
+#ifdef Q_OS_UNIX
     const QByteArray native = QFile::encodeName(path);
     if (lockedFolder && isRoot()) {
         QByteArray output;
@@ -704,6 +915,9 @@ void TestFiles::replacedFileKeepsModeAndOwner()
     QCOMPARE(after.st_uid, before.st_uid);
     QCOMPARE(after.st_gid, before.st_gid);
     QCOMPARE(after.st_ino == before.st_ino, lockedFolder);
+#endif
+#ifdef Q_OS_WIN
+    QCOMPARE(fileIdentity(path) == before, lockedFolder);
 #endif
 }
 
