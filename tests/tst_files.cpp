@@ -695,6 +695,11 @@ void TestFiles::saveFailedKeepsOldFile_data()
     QTest::addRow("a device name, nul.txt")
         << "nul.txt"
         << "" << 0 << QStringList { "这不是普通文件", nothingWritten } << true;
+    // A colon names a stream of the file before it, where the result would be out of sight.
+    QTest::addRow("a stream of another file")
+        << "result.txt:stream.txt"
+        << "" << 0 << QStringList { "无法创建文件（文件名中有不允许的字符）", nothingWritten }
+        << true;
     QTest::addRow("read-only file")
         << "@read-only-file"
         << "" << 0 << QStringList { "不能改写这个文件（文件带有“只读”属性", oldKept } << true;
