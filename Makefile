@@ -9,7 +9,7 @@
 #   make package   a Debian package of the same, in the build folder
 #   make artwork   redraw the pictures in resources/ whose text is outlined, from resources/artwork/
 #   make windows   the Windows program as a zip, cross-built with MinGW-w64 against a Qt for
-#                  Windows that is built once into ~/.cache/orbelune (about 25 minutes)
+#                  Windows that is built once into ~/.cache/orbelune (about 15 minutes)
 #   make test-windows   the suite cross-built and run under Wine, then the zip's program
 #
 # Each build is a preset of CMakePresets.json (release, asan, fuzz, bench), which Qt Creator and

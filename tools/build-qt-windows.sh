@@ -4,7 +4,7 @@
 #   tools/build-qt-windows.sh
 # qtbase comes from Debian's own qt6-base source package, fetched through a private apt
 # configuration so that the system's sources stay untouched; qtsvg from the vendored tarball,
-# since Debian's qt6-svg source cannot be downloaded here. About half an hour on two cores.
+# since Debian's qt6-svg source cannot be downloaded here. About a quarter of an hour on two idle cores.
 set -eu
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -63,7 +63,7 @@ fi
 # Debian's source lacks src/3rdparty/wintab, hence no tablet events; OpenGL stays on because the
 # Windows platform plugin of 6.4.2 does not compile without it.
 build=$cache/build
-echo "qt-windows: building qtbase (about half an hour on two cores)"
+echo "qt-windows: building qtbase (about a quarter of an hour on two idle cores)"
 rm -rf "$build/qtbase" "$prefix"
 mkdir -p "$build/qtbase" "$prefix"
 # Qt's qt-cmake loads the toolchain file it was built with: a copy kept with Qt, so that the
