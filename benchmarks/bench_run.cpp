@@ -2,9 +2,9 @@
 // validation sweep, the elimination draw, import and save of the largest list, and whether a
 // long history slows a whole run down. Run with `make bench`; not part of the test suite.
 
+#include "app/filedialogs.h"
 #include "app/form1.h"
 #include "app/messagebox.h"
-#include "history/filedialogs.h"
 #include "history/historytext.h"
 #include "widgets/taggedtimer.h"
 

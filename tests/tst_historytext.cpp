@@ -1,7 +1,7 @@
 // Reading history files, the save dialog's name rule and the result text: the pure logic.
 // Writing the file on a full disk is tested through the window, in tst_files.
 
-#include "history/codepage936.h"
+#include "fileio/codepage936.h"
 #include "history/dialogrules.h"
 #include "history/historytext.h"
 #include "history/resultfile.h"

@@ -33,7 +33,7 @@ public:
     explicit Form1(QWidget *parent = nullptr);
     ~Form1() override;
 
-    // ---- Application shell: src/app/form1.cpp -------------------------------------------
+    // ---- Application shell: src/app/form1.cpp -----------------------------------------------
 
     QGroupBox *Frame1 = nullptr; // history list
     QGroupBox *Frame2 = nullptr; // analysis result: the ball row
@@ -81,7 +81,7 @@ public:
     // Sets caption p and keeps its accessible name ("红球 1：08") in step with it.
     void setBallCaption(int p, const QString &caption);
 
-    // ---- Draw engine: src/draw/form1_draw.cpp, src/draw/form1_run.cpp --------------------
+    // ---- Draw engine: src/app/form1_run.cpp -------------------------------------------------
 
     void 初始化彩票球();
     void 计算奖球(qint16 p, qint16 q);
@@ -99,7 +99,7 @@ public:
     // Tests script the draw; the program uses the operating system's generator.
     void setRandomSource(std::unique_ptr<RandomSource> source);
 
-    // ---- History data and results: src/history/form1_sweep.cpp, src/history/form1_files.cpp
+    // ---- History data and results: src/app/form1_sweep.cpp, src/app/form1_files.cpp ---------
 
     void Timer1_Timer();
     void data_Click();

@@ -1,8 +1,8 @@
 #include "history/historytext.h"
 
-#include "history/codepage936.h"
+#include "fileio/codepage936.h"
+#include "fileio/oserror.h"
 #include "history/messagequote.h"
-#include "history/oserror.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +21,7 @@
 #endif
 
 #ifdef Q_OS_WIN
-#include "history/win32file.h"
+#include "fileio/win32file.h"
 
 #include <windows.h>
 #endif

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "history/codepage936.h"
+#include "fileio/codepage936.h"
 
 #include <QByteArray>
 #include <QString>

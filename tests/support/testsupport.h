@@ -3,9 +3,9 @@
 // What the tests share: scripted random values, recorders behind the four seams, a disk that
 // fills up, list and file helpers, and an analysis run driven by its tick handlers.
 
+#include "app/filedialogs.h"
 #include "app/messagebox.h"
 #include "draw/randomsource.h"
-#include "history/filedialogs.h"
 
 #include <QList>
 #include <QUrl>

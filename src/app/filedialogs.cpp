@@ -1,4 +1,4 @@
-#include "history/filedialogs.h"
+#include "app/filedialogs.h"
 
 #include "history/dialogrules.h"
 #include "widgets/appstyle.h"

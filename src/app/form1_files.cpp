@@ -2,12 +2,12 @@
 
 #include "app/form1.h"
 
+#include "app/filedialogs.h"
 #include "app/messagebox.h"
-#include "history/filedialogs.h"
+#include "fileio/savefile.h"
 #include "history/historytext.h"
 #include "history/messagequote.h"
 #include "history/resultfile.h"
-#include "history/savefile.h"
 
 #include <QDir>
 #include <QEvent>

@@ -1,6 +1,6 @@
-#include "history/savefile.h"
+#include "fileio/savefile.h"
 
-#include "history/oserror.h"
+#include "fileio/oserror.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,7 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #else
-#include "history/win32file.h"
+#include "fileio/win32file.h"
 
 #include <QRandomGenerator>
 

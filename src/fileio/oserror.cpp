@@ -1,4 +1,4 @@
-#include "history/oserror.h"
+#include "fileio/oserror.h"
 
 #include <cerrno>
 

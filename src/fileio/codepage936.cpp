@@ -1,4 +1,4 @@
-#include "history/codepage936.h"
+#include "fileio/codepage936.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,4 +1,4 @@
-#include "history/win32file.h"
+#include "fileio/win32file.h"
 
 #ifdef Q_OS_WIN
 
