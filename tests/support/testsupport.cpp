@@ -115,6 +115,24 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+QRect inkBounds(QWidget *widget)
+{
+    const QImage drawn = widget->grab().toImage();
+    const QRgb background = drawn.pixel(0, 0);
+    QRect ink;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb pixel = drawn.pixel(x, y);
+            if (std::abs(qAlpha(pixel) - qAlpha(background)) > 128
+                || std::abs(qGray(pixel) - qGray(background)) > 128)
+                ink |= QRect(x, y, 1, 1);
+        }
+    }
+    const qreal scale = drawn.devicePixelRatio();
+    return QRectF(ink.x() / scale, ink.y() / scale, ink.width() / scale, ink.height() / scale)
+        .toAlignedRect();
+}
+
 bool showActive(QWidget *window)
 {
     window->show();

@@ -88,6 +88,11 @@ QByteArray contents(const QString &path);
 
 bool writeFile(const QString &path, const QByteArray &bytes);
 
+// The box around what a widget draws, in its own coordinates: the pixels of its grab that
+// differ by more than half in opacity or in grey from its top-left one, the background.
+// Empty when it draws nothing there.
+QRect inkBounds(QWidget *widget);
+
 // True once the window is shown and has the keyboard.
 bool showActive(QWidget *window);
 
