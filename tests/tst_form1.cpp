@@ -15,7 +15,6 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPainter>
-#include <QProcess>
 #include <QPushButton>
 #include <QSvgRenderer>
 
@@ -25,23 +24,6 @@ using namespace orbelune;
 using namespace orbelune::testing;
 
 namespace {
-
-// The screen's scale and the fonts are settled when an application starts, so a row that
-// needs others runs in a fresh copy of this test with them in its environment. Returns empty
-// text when the row passed there, and otherwise what that run printed.
-QString rowInFreshProcess(const QString &function, const QString &row,
-                          const QProcessEnvironment &environment)
-{
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), { function + ':' + row });
-    if (!child.waitForFinished(90000))
-        return QStringLiteral("the fresh process did not finish");
-    const QString output = QString::fromUtf8(child.readAll());
-    const QString passed = QStringLiteral("PASS   : TestForm1::%1(%2)").arg(function, row);
-    return child.exitCode() == 0 && output.contains(passed) ? QString() : output;
-}
 
 // A border pixel: any of the frames' greys or the default button's blue, against the white
 // and near-white around and inside them.
@@ -342,8 +324,7 @@ void TestForm1::bordersOnDeviceGrid()
     if (qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")) != scale) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
-        const QString failure
-            = rowInFreshProcess(QTest::currentTestFunction(), QTest::currentDataTag(), environment);
+        const QString failure = rowInFreshProcess(environment);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         return;
     }
@@ -390,8 +371,7 @@ void TestForm1::otherCjkFace()
                            QDir::toNativeSeparators(QFileInfo(folder).absoluteFilePath()));
 #endif
         environment.insert(QStringLiteral("ORBELUNE_OTHER_FACE"), QStringLiteral("1"));
-        const QString failure
-            = rowInFreshProcess(QTest::currentTestFunction(), QTest::currentDataTag(), environment);
+        const QString failure = rowInFreshProcess(environment);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         return;
     }

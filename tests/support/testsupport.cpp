@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 
 #include <utility>
@@ -87,6 +88,29 @@ FileSizeLimit::~FileSizeLimit()
     std::signal(SIGXFSZ, m_oldHandler);
 }
 #endif
+
+QString rowInFreshProcess(const QProcessEnvironment &environment, QString *output)
+{
+    const QString function = QString::fromUtf8(QTest::currentTestFunction());
+    const QString row = QString::fromUtf8(QTest::currentDataTag());
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                { row.isEmpty() ? function : function + ':' + row });
+    if (!child.waitForFinished(90000))
+        return QStringLiteral("the fresh process did not finish");
+    const QString printed = QString::fromUtf8(child.readAll());
+    if (output)
+        *output = printed;
+    const QString passed = QStringLiteral("::%1(%2)").arg(function, row);
+    for (const QString &line : printed.split(u'\n')) {
+        if (child.exitCode() == 0 && line.startsWith(QLatin1String("PASS   : "))
+            && line.trimmed().endsWith(passed))
+            return QString();
+    }
+    return printed;
+}
 
 QStringList items(const QListWidget *list)
 {

@@ -8,6 +8,7 @@
 #include "draw/randomsource.h"
 
 #include <QList>
+#include <QProcessEnvironment>
 #include <QUrl>
 #include <QtTest>
 
@@ -76,6 +77,12 @@ private:
     bool m_active = false;
 };
 #endif
+
+// Runs the current test function, at its current row, again in a fresh copy of this test
+// with the given environment: for what is settled when an application starts (the screen's
+// scale, the fonts, the random generator). Returns empty text when it passed there, and
+// otherwise what that run printed; output, when given, receives what it printed either way.
+QString rowInFreshProcess(const QProcessEnvironment &environment, QString *output = nullptr);
 
 // The texts of a list's items, in order.
 QStringList items(const QListWidget *list);
