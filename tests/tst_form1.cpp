@@ -352,8 +352,12 @@ void TestForm1::otherCjkFace()
     // A machine whose one CJK face is WenQuanYi Zen Hei, not the one the set-up installs.
     QFETCH(QString, name);
     const QString folder = QStringLiteral("/usr/share/fonts/truetype/wqy");
-    if (!QFile::exists(folder + QStringLiteral("/wqy-zenhei.ttc")))
+    if (!QFile::exists(folder + QStringLiteral("/wqy-zenhei.ttc"))) {
+        // make check and make test install it first: there its absence is a fault.
+        if (qEnvironmentVariableIsSet("ORBELUNE_REQUIRE_TEST_FONTS"))
+            QFAIL("fonts-wqy-zenhei is missing, though the set-up installs it");
         QSKIP("needs fonts-wqy-zenhei, which tools/setup-deps.sh installs");
+    }
     if (qEnvironmentVariableIsEmpty("ORBELUNE_OTHER_FACE")) {
         // The fontconfig file lists that face's folder only; nothing on the machine changes.
         static QTemporaryDir settings;
