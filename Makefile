@@ -13,8 +13,8 @@
 #                  Windows that is built once into ~/.cache/orbelune (about 15 minutes)
 #   make test-windows   the suite cross-built and run under Wine, then the zip's program
 #
-# Each build is a preset of CMakePresets.json (release, asan, fuzz, bench), which Qt Creator and
-# VS Code read as well; the targets here only add the set-up and chain the presets.
+# Each build is a preset of CMakePresets.json (release, debug, asan, fuzz, bench), which Qt
+# Creator and VS Code read as well; the targets here only add the set-up and chain the presets.
 #   cmake --preset release && cmake --build --preset release && ctest --preset check
 
 FUZZ_SECONDS ?= 60
@@ -35,6 +35,7 @@ BUILD_DIR := build
 ASAN_DIR := build-asan
 FUZZ_DIR := build-fuzz
 BENCH_DIR := build-bench
+DEBUG_DIR := build-debug
 ARTWORK_DIR := build-artwork
 
 # $(call configure,<preset>,<folder>[,<arguments>]): configures quietly, keeping the whole
@@ -154,4 +155,4 @@ format-check: setup
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run -Werror
 
 clean:
-	@rm -rf $(BUILD_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(ARTWORK_DIR) $(WINDOWS_DIR)
+	@rm -rf $(BUILD_DIR) $(DEBUG_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(ARTWORK_DIR) $(WINDOWS_DIR)
