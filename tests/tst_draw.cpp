@@ -23,6 +23,7 @@ private slots:
     void index();
     void indexNeverReachesPoolSize();
     void engineValuesStayBelowOne();
+    void defaultSourcesDisagree();
 };
 
 void TestDraw::caption_data()
@@ -58,6 +59,9 @@ void TestDraw::index_data()
     QTest::addRow("n = 2, one half: second") << 2 << 0.5f << 1;
     QTest::addRow("n = 1 always the only one") << 1 << belowOne << 0;
     QTest::addRow("n = 3, one third as a float") << 3 << (1.0f / 3.0f) << 1;
+    // 6 × r rounds up to 5 in single precision; one engine value in a few million is such.
+    QTest::addRow("n = 6, the engine's last value below 5/6")
+        << 6 << float(13981013) / float(1 << 24) << 4;
 }
 
 void TestDraw::index()
@@ -93,6 +97,18 @@ void TestDraw::engineValuesStayBelowOne()
         highest = std::max(highest, r);
     }
     QVERIFY(highest > 0.999f);
+}
+
+void TestDraw::defaultSourcesDisagree()
+{
+    // Each start of the program seeds its own source: sources that agree would draw the same
+    // tickets at every start.
+    EngineRandomSource first;
+    EngineRandomSource second;
+    bool disagree = false;
+    for (int i = 0; i < 8; ++i)
+        disagree |= first.next() != second.next();
+    QVERIFY(disagree);
 }
 
 QTEST_GUILESS_MAIN(TestDraw)

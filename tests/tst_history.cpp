@@ -3,6 +3,7 @@
 
 #include "history/fieldvalue.h"
 #include "history/historyrow.h"
+#include "history/messagequote.h"
 
 #include <QtTest>
 
@@ -32,6 +33,8 @@ private slots:
     void twoDigitRowsAgreeWithGeneralPath();
     void formatMessage_data();
     void formatMessage();
+    void oneLineText_data();
+    void oneLineText();
 };
 
 void TestHistory::fieldValue_data()
@@ -214,6 +217,28 @@ void TestHistory::formatMessage()
         "\u4f8b\u5982\uff1a10,11,12,15,26,29 09\r\n"
         "\r\n");
     QCOMPARE(rowFormatMessage(row), expected + quoted);
+}
+
+void TestHistory::oneLineText_data()
+{
+    // How a list shows a row, here on lines of at most 8 characters.
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("shown");
+    QTest::addRow("every line break shown as an arrow")
+        << QString::fromUtf16(u"1\n\r\v\f\u0085\u2028\u2029") << "1↵↵↵↵↵↵↵";
+    QTest::addRow("8 characters kept") << "12345678"
+                                       << "12345678";
+    QTest::addRow("9 characters cut") << "123456789"
+                                      << "12345678…";
+    QTest::addRow("a pair of surrogates is not cut")
+        << QString::fromUtf16(u"1234567\U0001F3B1") << "1234567…";
+}
+
+void TestHistory::oneLineText()
+{
+    QFETCH(QString, row);
+    QFETCH(QString, shown);
+    QCOMPARE(orbelune::oneLineText(row, 8), shown);
 }
 
 QTEST_GUILESS_MAIN(TestHistory)

@@ -311,6 +311,13 @@ void TestHistoryText::refusesWhatIsNoHistoryText_data()
     QTest::addRow("a stray byte far into a long line is shown")
         << QByteArray(1000, 'x') + "\x81," + QByteArray(1000, 'y')
         << QStringList { "第 1 行第 1001 个字符", "x\\x81,y", "（共 2002 个字符）" };
+    QTest::addRow("a stray byte just before the quote's cut is shown with what follows")
+        << QByteArray(95, 'x') + "\x81," + QByteArray(200, 'y')
+        << QStringList { "…" + QString(33, 'x') + "\\x81," + QString(20, 'y') };
+    // Where both encodings stop at the same byte, text of UTF-8 characters before it names
+    // UTF-8: "é" is also one GBK character, "茅".
+    QTest::addRow("a tie after UTF-8 text goes to UTF-8")
+        << QByteArray("caf\xC3\xA9\xFF") << QStringList { "第 1 行第 5 个字符", "café\\xFF" };
     // Converters disagree on user-defined characters and on 0xFF: no platform takes them.
     QTest::addRow("a user-defined character")
         << QByteArray("04,11\r\n\xAA\xA1\r\n") << QStringList { "第 2 行第 1 个字符" };

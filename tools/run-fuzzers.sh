@@ -10,7 +10,12 @@ set -eu
 build=$1
 seconds=$2
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-targets="fieldvalue historyrow historytext resultfile savename"
+# The targets are those fuzz/CMakeLists.txt lists, as the fuzz build wrote them down.
+if [ ! -f "$build/fuzz/targets.txt" ]; then
+    echo "run-fuzzers: $build is not a fuzz build (no fuzz/targets.txt)" >&2
+    exit 1
+fi
+targets=$(cat "$build/fuzz/targets.txt")
 
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"

@@ -22,6 +22,7 @@ desktop-file-utils
 appstream
 dpkg-dev
 file
+clang-format
 clang-14
 libclang-rt-14-dev
 llvm-14

@@ -1,7 +1,7 @@
 #include "app/filedialogs.h"
 
+#include "app/qttranslations.h"
 #include "history/dialogrules.h"
-#include "widgets/appstyle.h"
 
 #include <QEventLoop>
 #include <QFileDialog>

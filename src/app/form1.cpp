@@ -375,9 +375,4 @@ bool Form1::yieldToEvents(const std::function<void()> &modal)
     return alive && !m_closing;
 }
 
-void Form1::setRandomSource(std::unique_ptr<RandomSource> source)
-{
-    m_random = std::move(source);
-}
-
 } // namespace orbelune

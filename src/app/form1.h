@@ -25,6 +25,31 @@ class TaggedTimer;
 // Controls keep the names they were designed under, so that every procedure reads like the
 // layout tables it was written from. The members are grouped by subsystem; each group says
 // which file holds its procedures.
+//
+// The names kept from the design, in English (tools such as ctags list no Chinese name):
+//   Fifle       the menu "菜单", the design's File menu
+//   data        "导入数据", import a history file
+//   savejg      "保存结果", save the result (结果 jiéguǒ, result)
+//   caozou      the menu "操作" (cāozuò, operate)
+//   stopfx      "停止分析", stop the analysis (分析 fēnxī, analysis)
+//   webgo       "访问主页", visit the maker's home page
+//   link, line2 separators of the menus
+//   List1       the history list, one past draw a row
+//   ListNumB    the seven candidate pools (number lists of the balls)
+//   CapNum      the seven ball captions, the drawn numbers in two digits
+//   ImaRed      the seven ball pictures, red and, at index 6, blue
+//   PicFX       the analysis badge (picture of the 分析)
+//   Command1    the start button "开 始 分 析"
+//   Label1      the greeting; Label2 the copyright line, a link
+//   Frame1 … 4  the group boxes; Image1, 2 the pictures; Picture1 … 4 the corner icons
+//   TimSa       the stage timer: one stage of a run each 500 ms
+//   Timer1      the validation timer: a sweep over the history list each 10 ms
+//   初始化彩票球   "initialise the lottery balls": the start of a run
+//   计算奖球       "work out a prize ball": the elimination draw of one ball position
+//   计算蓝球       "work out the blue ball": fills the blue pool and draws it
+//   锁定命令       "lock the commands" that would start, import or save during a run
+//   结束分析       "end the analysis": the one way a run ends
+//   导入数据       "import data": the history list replaced by a file's lines
 class Form1 : public QMainWindow
 {
     Q_OBJECT
@@ -71,8 +96,6 @@ public:
     TaggedTimer *TimSa = nullptr; // stage timer, 500 ms; its tag is the next stage
     TaggedTimer *Timer1 = nullptr; // validation timer, 10 ms
 
-    void Command1_Click();
-    void start_Click();
     void exit_Click();
     void about_Click();
     void webgo_Click();
@@ -83,6 +106,8 @@ public:
 
     // ---- Draw engine: src/app/form1_run.cpp -------------------------------------------------
 
+    void Command1_Click();
+    void start_Click();
     void 初始化彩票球();
     void 计算奖球(qint16 p, qint16 q);
     void 计算蓝球();
@@ -110,6 +135,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // ---- Building the window, and handing control out: src/app/form1.cpp -------------------
+
     void buildFrames(QWidget *client);
     void buildBallRow();
     void buildMenus();
@@ -117,31 +144,35 @@ private:
     void setTabOrderOfControls();
     void loadShippedHistory();
 
-    void 锁定命令();
-    void 结束分析();
-    void setLockedCommandsEnabled(bool enabled);
-
     // Hands control to other events: runs modal (a message box or a dialog that waits for the
     // user), or else processes the pending events once. Returns whether the window is still
     // there and not closing; on false the caller returns at once and touches nothing, since
     // the window may be gone. The program's only ways into other handlers go through here.
     bool yieldToEvents(const std::function<void()> &modal = {});
 
+    // Set once the window is closing: a handler that was inside a yield when the user closed
+    // the window must not carry on with a run.
+    bool m_closing = false;
+
+    // ---- The command lock and the end of a run: src/app/form1_run.cpp ----------------------
+
+    void 锁定命令();
+    void 结束分析();
+    void setLockedCommandsEnabled(bool enabled);
+
+    std::array<qint16, 7> m_chosen {};
+    std::unique_ptr<RandomSource> m_random;
+
+    // Counts starts and stops, so that a start whose yield saw a stop knows it was cancelled.
+    quint64 m_runSerial = 0;
+
+    // ---- The import and the save: src/app/form1_files.cpp ----------------------------------
+
     // The common start of the import and the save: asks for a path with dialog, which closes
     // with the window. Returns empty text when the user cancelled, when the window was closed
     // meanwhile, or when a run was started meanwhile, which the user is told with
     // busyMessage.
     QString askForPath(const std::function<QString()> &dialog, const QStringList &busyMessage);
-
-    std::array<qint16, 7> m_chosen {};
-    std::unique_ptr<RandomSource> m_random;
-
-    // Set once the window is closing: a handler that was inside a yield when the user closed
-    // the window must not carry on with a run.
-    bool m_closing = false;
-
-    // Counts starts and stops, so that a start whose yield saw a stop knows it was cancelled.
-    quint64 m_runSerial = 0;
 };
 
 } // namespace orbelune

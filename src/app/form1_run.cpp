@@ -124,9 +124,14 @@ void Form1::计算奖球(qint16 p, qint16 q)
     // The survivor is the first item left; only now does the table learn the number.
     pool->setCurrentRow(0);
     m_chosen.at(std::size_t(p)) = qint16(pool->currentItem()->text().toShort());
-    setBallCaption(p, ballCaption(m_chosen[std::size_t(p)]));
+    setBallCaption(p, ballCaption(chosenNumber(p)));
     CapNum[std::size_t(p)]->show();
     ImaRed[std::size_t(p)]->show();
+}
+
+void Form1::setRandomSource(std::unique_ptr<RandomSource> source)
+{
+    m_random = std::move(source);
 }
 
 void Form1::stopfx_Click()

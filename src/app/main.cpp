@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/form1.h"
 #include "orbelune/appinfo.h"
 #include "widgets/appstyle.h"
@@ -8,6 +9,8 @@
 
 int main(int argc, char *argv[])
 {
+    if (const std::optional<int> answered = orbelune::answerCommandLine(argc, argv))
+        return *answered;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(orbelune::appinfo::name));
     QApplication::setApplicationVersion(QString::fromLatin1(orbelune::appinfo::version));

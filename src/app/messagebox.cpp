@@ -1,7 +1,7 @@
 #include "app/messagebox.h"
 
+#include "app/qttranslations.h"
 #include "orbelune/appinfo.h"
-#include "widgets/appstyle.h"
 
 #include <QMessageBox>
 

@@ -6,7 +6,7 @@ namespace orbelune {
 
 namespace {
 
-// What a message box's label breaks a line at.
+// What a message box's label, and a list box's item, breaks a line at.
 bool isLineBreak(QChar c)
 {
     switch (c.unicode()) {
@@ -96,6 +96,18 @@ QString quotedForMessage(QStringView text, qsizetype focus, qsizetype length)
     }
     return quoted
         + QStringLiteral("（共 %1 个字符）").arg(length < 0 ? characterCount(text) : length);
+}
+
+QString oneLineText(QStringView text, qsizetype maxChars)
+{
+    QString line = text.first(endOfPiece(text, std::min(text.size(), maxChars))).toString();
+    for (QChar &c : line) {
+        if (isLineBreak(c))
+            c = QChar(0x21B5);
+    }
+    if (line.size() < text.size())
+        line += QStringLiteral("…");
+    return line;
 }
 
 } // namespace orbelune

@@ -18,4 +18,9 @@ inline constexpr qsizetype maxQuotedLineBreaks = 8;
 // name, -1 for the characters of text. A surrogate pair is never cut in two.
 QString quotedForMessage(QStringView text, qsizetype focus = 0, qsizetype length = -1);
 
+// A row as a list shows it, on one line: each line break (where a message box would break the
+// line) as "↵", and text longer than maxChars cut to its first maxChars units (one fewer
+// rather than half a surrogate pair), then "…".
+QString oneLineText(QStringView text, qsizetype maxChars);
+
 } // namespace orbelune

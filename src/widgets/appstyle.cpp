@@ -7,8 +7,6 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QPainter>
 #include <QPalette>
 #include <QPointer>
@@ -18,7 +16,6 @@
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <QToolTip>
-#include <QTranslator>
 #include <QWidget>
 
 namespace orbelune {
@@ -256,23 +253,6 @@ void installProgramLook()
     // The icons of Qt's own file dialog come from the style, drawn for a light palette, rather
     // than from a desktop icon theme that may be drawn for a dark one.
     QIcon::setThemeName(QString());
-}
-
-void installQtTranslations()
-{
-    static QPointer<QTranslator> translator;
-    if (translator)
-        return;
-    translator = new QTranslator(qApp);
-    // On Windows the program is a folder to unzip anywhere, with Qt's translations in it.
-#ifdef Q_OS_WIN
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
-#else
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-#endif
-    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), folder))
-        QApplication::installTranslator(translator);
 }
 
 QFont songFont(int pixelSize, bool bold)

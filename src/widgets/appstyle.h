@@ -19,12 +19,6 @@ namespace orbelune {
 // the look back after someone changed it.
 void installProgramLook();
 
-// Qt's own texts, the buttons of a message box and the file dialog, in Simplified Chinese where
-// Qt's translations are installed, as the program speaks it whatever the desktop's language.
-// Called before a dialog is built rather than at start-up, since the main window shows none of
-// them; calling it again does nothing.
-void installQtTranslations();
-
 // The classic light colours the windows were designed with: white list boxes, black text, a
 // light grey-white button face and menu bar, a blue selection, pale yellow tool tips.
 QPalette programPalette();

@@ -13,7 +13,7 @@ ParagraphLabel::ParagraphLabel(const QString &text, int linePitch, QWidget *pare
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-int ParagraphLabel::layOut(QTextLayout &layout) const
+void ParagraphLabel::layOut(QTextLayout &layout) const
 {
     QTextOption option(Qt::AlignLeft);
     option.setWrapMode(QTextOption::WordWrap);
@@ -33,13 +33,6 @@ int ParagraphLabel::layOut(QTextLayout &layout) const
         ++lines;
     }
     layout.endLayout();
-    return lines;
-}
-
-int ParagraphLabel::textHeight() const
-{
-    QTextLayout layout;
-    return layOut(layout) * m_linePitch;
 }
 
 void ParagraphLabel::paintEvent(QPaintEvent *)

@@ -15,16 +15,11 @@ class ParagraphLabel : public QLabel
 public:
     ParagraphLabel(const QString &text, int linePitch, QWidget *parent);
 
-    int linePitch() const { return m_linePitch; }
-
-    // The height the wrapped text takes, in pixels: the number of lines times the pitch.
-    int textHeight() const;
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    int layOut(QTextLayout &layout) const;
+    void layOut(QTextLayout &layout) const;
 
     int m_linePitch;
 };

@@ -23,7 +23,6 @@ public:
         else if (!isActive())
             start();
     }
-    bool isEnabled() const { return isActive(); }
 
 private:
     QString m_tag;

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 
 #include <utility>
@@ -88,6 +89,29 @@ FileSizeLimit::~FileSizeLimit()
 }
 #endif
 
+QString rowInFreshProcess(const QProcessEnvironment &environment, QString *output)
+{
+    const QString function = QString::fromUtf8(QTest::currentTestFunction());
+    const QString row = QString::fromUtf8(QTest::currentDataTag());
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                { row.isEmpty() ? function : function + ':' + row });
+    if (!child.waitForFinished(90000))
+        return QStringLiteral("the fresh process did not finish");
+    const QString printed = QString::fromUtf8(child.readAll());
+    if (output)
+        *output = printed;
+    const QString passed = QStringLiteral("::%1(%2)").arg(function, row);
+    for (const QString &line : printed.split(u'\n')) {
+        if (child.exitCode() == 0 && line.startsWith(QLatin1String("PASS   : "))
+            && line.trimmed().endsWith(passed))
+            return QString();
+    }
+    return printed;
+}
+
 QStringList items(const QListWidget *list)
 {
     QStringList texts;
@@ -113,6 +137,24 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QRect inkBounds(QWidget *widget)
+{
+    const QImage drawn = widget->grab().toImage();
+    const QRgb background = drawn.pixel(0, 0);
+    QRect ink;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb pixel = drawn.pixel(x, y);
+            if (std::abs(qAlpha(pixel) - qAlpha(background)) > 128
+                || std::abs(qGray(pixel) - qGray(background)) > 128)
+                ink |= QRect(x, y, 1, 1);
+        }
+    }
+    const qreal scale = drawn.devicePixelRatio();
+    return QRectF(ink.x() / scale, ink.y() / scale, ink.width() / scale, ink.height() / scale)
+        .toAlignedRect();
 }
 
 bool showActive(QWidget *window)

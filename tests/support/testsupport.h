@@ -8,6 +8,7 @@
 #include "draw/randomsource.h"
 
 #include <QList>
+#include <QProcessEnvironment>
 #include <QUrl>
 #include <QtTest>
 
@@ -77,6 +78,12 @@ private:
 };
 #endif
 
+// Runs the current test function, at its current row, again in a fresh copy of this test
+// with the given environment: for what is settled when an application starts (the screen's
+// scale, the fonts, the random generator). Returns empty text when it passed there, and
+// otherwise what that run printed; output, when given, receives what it printed either way.
+QString rowInFreshProcess(const QProcessEnvironment &environment, QString *output = nullptr);
+
 // The texts of a list's items, in order.
 QStringList items(const QListWidget *list);
 
@@ -87,6 +94,11 @@ void fill(QListWidget *pool, int from, int to);
 QByteArray contents(const QString &path);
 
 bool writeFile(const QString &path, const QByteArray &bytes);
+
+// The box around what a widget draws, in its own coordinates: the pixels of its grab that
+// differ by more than half in opacity or in grey from its top-left one, the background.
+// Empty when it draws nothing there.
+QRect inkBounds(QWidget *widget);
 
 // True once the window is shown and has the keyboard.
 bool showActive(QWidget *window);
