@@ -71,7 +71,7 @@ sleep 2
 "$wine" "$setup" /S && fail "the update went on while the older program was running"
 [ -f "$folder/gone.dll" ] || fail "the refused update removed the older version's files"
 kill "$running"
-wait "$running" || true
+wait "$running" 2>/dev/null || true
 run_setup "$setup"
 [ "$(cat "$saved" 2>/dev/null)" = "01,02,03,04,05,06 07" ] || fail "the update lost the user's file"
 rm "$saved"

@@ -36,9 +36,11 @@ kill -0 "$xvfb_pid" 2>/dev/null && xdpyinfo >/dev/null 2>&1 \
 openbox >/dev/null 2>&1 &
 wm_pid=$!
 
-# Wine's C: drive is the one the tests use; the DLL path is left as Windows has it.
+# Wine's C: drive is the one the tests use; the DLL path is left as Windows has it. Wine's menu
+# builder, which would make this machine's menu entries for a shortcut it starts, stays off.
 unset QT_QPA_PLATFORM QT_PLUGIN_PATH QT_QPA_PLATFORM_PLUGIN_PATH WINEPATH
-export WINEPREFIX="${WINEPREFIX:-$cache/wine}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="${WINEPREFIX:-$cache/wine}" WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 [ -f "$WINEPREFIX/system.reg" ] || { /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1; wineserver -w; }
 case "$given" in
     *.lnk)
