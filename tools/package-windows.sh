@@ -99,6 +99,7 @@ find "$licenses" -type f -exec sed -i 's/\r*$/\r/' {} +
 
 # The short guide in Chinese. UTF-8 with a byte order mark: Notepad shows it right on every
 # Windows 10 and 11, whatever the system's code page, where GBK would show only on a Chinese one.
+# CR LF ends, and lines of at most 68 columns, for Notepad with word wrap on or off.
 {
     printf '\357\273\277'
     sed "s/@VERSION@/$version/; s/\r*$/\r/" "$here/dist/windows/readme-zh.txt"
