@@ -9,9 +9,11 @@
 #   make install PREFIX=/usr/local   install the program, desktop entry, icons and metainfo
 #   make package   a Debian package of the same, in the build folder
 #   make artwork   redraw the pictures in resources/ whose text is outlined, from resources/artwork/
-#   make windows   the Windows program as a zip, cross-built with MinGW-w64 against a Qt for
-#                  Windows that is built once into ~/.cache/orbelune (about 15 minutes)
-#   make test-windows   the suite cross-built and run under Wine, then the zip's program
+#   make windows   the Windows program as a zip and an installer, cross-built with MinGW-w64
+#                  against a Qt for Windows that is built once into ~/.cache/orbelune (about
+#                  15 minutes)
+#   make test-windows   the suite cross-built and run under Wine, then the zip's program, then
+#                  the installer: install, start, uninstall
 #
 # Each build is a preset of CMakePresets.json (release, debug, asan, fuzz, bench), which Qt
 # Creator and VS Code read as well; the targets here only add the set-up and chain the presets.
@@ -138,7 +140,8 @@ windows: setup-windows windows-host-tools
 	@./tools/package-windows.sh $(WINDOWS_DIR)/app $(QT_WINDOWS) $(VERSION)
 
 # The suite, cross-built (Release, as make test) and run by ctest through Wine; then the
-# zip's own program, unzipped, on a virtual X display.
+# zip's own program, unzipped, on a virtual X display; then the installer in a fresh Wine C:
+# drive: installed over an older version, started from its shortcut, uninstalled.
 test-windows: windows
 	@$(QT_WINDOWS)/bin/qt-cmake -S . -B $(WINDOWS_DIR)/tests -G Ninja -DCMAKE_BUILD_TYPE=Release \
 		-DCMAKE_CROSSCOMPILING_EMULATOR=$(CURDIR)/tools/wine-run.sh \
@@ -146,6 +149,8 @@ test-windows: windows
 	@cmake --build $(WINDOWS_DIR)/tests --parallel $(JOBS)
 	@cd $(WINDOWS_DIR)/tests && ctest --output-on-failure --parallel $(JOBS)
 	@./tools/smoke-windows.sh $(WINDOWS_DIR)/orbelune-$(VERSION)-windows-x64.zip
+	@./tools/installer-test-windows.sh $(WINDOWS_DIR)/orbelune-$(VERSION)-windows-x64-setup.exe \
+		$(WINDOWS_DIR)/orbelune-$(VERSION)-windows-x64.zip
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i

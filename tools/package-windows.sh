@@ -1,9 +1,11 @@
 #!/bin/sh
-# Gathers the Windows program into the zip a user downloads:
+# Gathers the Windows program into the zip and the installer a user downloads:
 #   tools/package-windows.sh <cross build folder> <Qt for Windows prefix> <version>
-# writes <cross build folder>/../orbelune-<version>-windows-x64.zip holding orbelune.exe, every
-# DLL it loads (found by following the import tables from the exe and the plugins), the
-# platform plugin, Qt's Simplified Chinese translations and the licence texts.
+# writes orbelune-<version>-windows-x64.zip and orbelune-<version>-windows-x64-setup.exe beside
+# the cross build folder. Both hold the same files: orbelune.exe, every DLL it loads (found by
+# following the import tables from the exe and the plugins), the platform plugin, Qt's
+# Simplified Chinese translations, the licence texts and 使用说明.txt; the installer adds its
+# uninstaller.
 set -eu
 
 build=$(cd "$1" && pwd)
@@ -19,7 +21,8 @@ out=$(dirname "$build")
 name=orbelune-$version-windows-x64
 stage=$out/$name
 zip=$out/$name.zip
-rm -rf "$stage" "$zip"
+setup=$out/$name-setup.exe
+rm -rf "$stage" "$zip" "$setup"
 mkdir -p "$stage/platforms" "$stage/translations" "$stage/licenses"
 
 cp "$build/orbelune.exe" "$stage/"
@@ -94,5 +97,52 @@ sed "s/@VERSION@/$version/" "$here/dist/windows/licenses-README.txt" >"$licenses
 # Windows users open these with Notepad: CR LF line ends.
 find "$licenses" -type f -exec sed -i 's/\r*$/\r/' {} +
 
-(cd "$out" && zip -qr9 "$name.zip" "$name")
+# The short guide in Chinese. UTF-8 with a byte order mark: Notepad shows it right on every
+# Windows 10 and 11, whatever the system's code page, where GBK would show only on a Chinese one.
+# CR LF ends, and lines of at most 68 columns, for Notepad with word wrap on or off.
+{
+    printf '\357\273\277'
+    sed "s/@VERSION@/$version/; s/\r*$/\r/" "$here/dist/windows/readme-zh.txt"
+} >"$stage/使用说明.txt"
+
+# Info-ZIP's zip stores the guide's name as bare UTF-8, which Explorer on a Chinese Windows
+# reads as GBK: Python's zipfile marks such names as UTF-8 (flag bit 11).
+(cd "$out" && python3 - "$name" "$name.zip" <<'PYTHON'
+import os, sys, zipfile
+folder, archive = sys.argv[1:]
+with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as zip_file:
+    for root, folders, files in os.walk(folder):
+        folders.sort()
+        for name in [root] + sorted(os.path.join(root, file) for file in files):
+            zip_file.write(name)
+PYTHON
+)
 echo "package-windows: $zip"
+
+# The installer, from the same folder. Its uninstaller deletes exactly these files and then
+# their folders if empty, deepest first; it is generated here, so it always matches the zip.
+dos() { printf '%s' "$1" | sed 's|^\./||; s|/|\\|g'; }
+list=$build/uninstall-files.nsh
+(
+    cd "$stage"
+    find . -type f | LC_ALL=C sort | while read -r file; do
+        printf 'Delete "$INSTDIR\\%s"\n' "$(dos "$file")"
+    done
+    find . -mindepth 1 -type d | LC_ALL=C sort -r | while read -r folder; do
+        printf 'RMDir "$INSTDIR\\%s"\n' "$(dos "$folder")"
+    done
+) >"$list"
+# The picture beside the welcome and finish pages: the program's icon, from the icon's largest
+# image, on the white of the page, so that it need not be stretched to the panel's size (which
+# the dialog font decides) and stays round.
+icon=$build/src/app/orbelune.ico
+largest=$(identify -format '%w %p\n' "$icon" | sort -n | tail -n 1 | cut -d ' ' -f 2)
+convert -size 164x314 xc:white \( "$icon[$largest]" -resize 96x96 \) -gravity north \
+    -geometry +0+56 -composite -type TrueColor BMP3:"$build/installer-panel.bmp"
+size_kb=$(du -sk --apparent-size "$stage" | cut -f 1)
+homepage=$(sed -n 's/^CMAKE_PROJECT_HOMEPAGE_URL:[A-Z]*=//p' "$build/CMakeCache.txt")
+LC_ALL=C.UTF-8 makensis -V2 -WX -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" \
+    -DICON="$icon" -DPANEL="$build/installer-panel.bmp" -DOUTFILE="$setup" \
+    -DSIZE_KB="$size_kb" -DHOMEPAGE="$homepage" -DFILE_LIST="$list" \
+    "$here/dist/windows/orbelune.nsi"
+echo "package-windows: $setup"

@@ -12,8 +12,9 @@ wine64
 wine
 dpkg-dev
 xz-utils
-zip
+python3
 unzip
+nsis
 qt6-translations-l10n
 qt6-base-dev
 qt6-base-dev-tools

@@ -1,14 +1,15 @@
 #!/bin/sh
 # One run of the real Windows program from its zip, under Wine on a virtual X display with
 # Qt's windows platform, as a user would start it:
-#   tools/smoke-windows.sh <orbelune-…-windows-x64.zip> [pictures folder]
+#   tools/smoke-windows.sh <orbelune-…-windows-x64.zip | Orbelune.lnk> [pictures folder]
+# A shortcut is one an installer made in $WINEPREFIX, started as Explorer starts it.
 # Checks the window's title, that the history list shows rows, and that the program ends with
 # exit code 0 when its window is closed. Nothing of Qt for Windows outside the zip is on the
 # DLL path, so a DLL missing from the zip fails the run. Given a folder, it also runs an
 # analysis and takes the README's pictures of the main window and the about window.
 set -eu
 
-zip=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+given=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 pictures=${2:-}
 cache=${ORBELUNE_CACHE:-$HOME/.cache/orbelune}
 display=${SMOKE_DISPLAY:-:43}
@@ -26,9 +27,6 @@ finish() {
 }
 trap finish EXIT
 
-unzip -q "$zip" -d "$work"
-folder=$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n 1)
-
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY="$display"
@@ -38,11 +36,23 @@ kill -0 "$xvfb_pid" 2>/dev/null && xdpyinfo >/dev/null 2>&1 \
 openbox >/dev/null 2>&1 &
 wm_pid=$!
 
-# Wine's C: drive is the one the tests use; the DLL path is left as Windows has it.
+# Wine's C: drive is the one the tests use; the DLL path is left as Windows has it. Wine's menu
+# builder, which would make this machine's menu entries for a shortcut it starts, stays off.
 unset QT_QPA_PLATFORM QT_PLUGIN_PATH QT_QPA_PLATFORM_PLUGIN_PATH WINEPATH
-export WINEPREFIX="${WINEPREFIX:-$cache/wine}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="${WINEPREFIX:-$cache/wine}" WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 [ -f "$WINEPREFIX/system.reg" ] || { /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1; wineserver -w; }
-(cd "$folder" && exec /usr/lib/wine/wine64 ./orbelune.exe) >"$work/program.log" 2>&1 &
+case "$given" in
+    *.lnk)
+        # start /wait waits for the program the shortcut names and ends with its exit code.
+        /usr/lib/wine/wine64 start /wait /unix "$given" >"$work/program.log" 2>&1 &
+        ;;
+    *)
+        unzip -q "$given" -d "$work"
+        folder=$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+        (cd "$folder" && exec /usr/lib/wine/wine64 ./orbelune.exe) >"$work/program.log" 2>&1 &
+        ;;
+esac
 program_pid=$!
 
 fail() {
