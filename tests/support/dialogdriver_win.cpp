@@ -39,14 +39,14 @@ Boxes findBoxes()
     Boxes boxes;
     EnumWindows(
         [](HWND window, LPARAM found) -> BOOL {
-            auto *boxes = reinterpret_cast<Boxes *>(found);
+            auto *seen = reinterpret_cast<Boxes *>(found);
             if (!isDialogBox(window))
                 return TRUE;
             if (GetWindow(window, GW_OWNER)) {
-                boxes->question = window;
+                seen->question = window;
             } else {
-                boxes->dialog = window;
-                ++boxes->dialogs;
+                seen->dialog = window;
+                ++seen->dialogs;
             }
             return TRUE;
         },
