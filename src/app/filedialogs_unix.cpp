@@ -5,7 +5,6 @@
 #include "history/dialogrules.h"
 #include "widgets/appstyle.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -20,12 +19,12 @@ namespace {
 // Qt's dialog keeps its recent folders, view and sidebar in the settings every Qt program
 // shares (QSettings(UserScope, "QtProject") in the native format, ~/.config/QtProject.conf
 // here), which the program promises not to write and no uninstall could safely remove. The
-// native format's files are moved into a folder inside the program's own file: a folder
-// that can never be made, so Qt reads nothing there and gives up writing before it creates
-// so much as a lock file. The program keeps no settings of its own.
+// native format's files are moved into a folder inside /dev/null, which can never be made:
+// Qt reads nothing there, and gives up writing before it creates so much as a lock file.
+// The program keeps no settings of its own.
 void keepNoSettings()
 {
-    const QString nowhere = QCoreApplication::applicationFilePath();
+    const QString nowhere = QStringLiteral("/dev/null");
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, nowhere);
 }
