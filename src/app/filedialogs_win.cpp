@@ -51,6 +51,9 @@ std::wstring wide(const QString &text)
 
 // Windows' own question before a file is replaced, asked about the file the save writes:
 // the name chosen with ".txt" appended where it lacks it. "No" keeps the dialog open.
+// A COM interface has no virtual destructor: its objects go through Release().
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class SaveEvents final : public IFileDialogEvents
 {
 public:
@@ -126,6 +129,7 @@ public:
 private:
     const DialogRun &m_run;
 };
+#pragma GCC diagnostic pop
 
 QString shownPath(IShellItem *item)
 {

@@ -4,6 +4,8 @@
 
 #include <dlgs.h>
 
+#include <string>
+
 namespace orbelune::testing {
 
 namespace {
