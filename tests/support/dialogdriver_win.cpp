@@ -1,5 +1,7 @@
 #include "dialogdriver.h"
 
+#include <QDir>
+
 #include <windows.h>
 
 #include <dlgs.h>
@@ -103,7 +105,8 @@ void chooseInFileDialog(const QString &name)
 {
     const Boxes boxes = findBoxes();
     if (HWND box = boxes.dialog ? nameBox(boxes.dialog) : nullptr) {
-        SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.toStdWString().c_str()));
+        const std::wstring text = QDir::toNativeSeparators(name).toStdWString();
+        SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
         PostMessageW(boxes.dialog, WM_COMMAND, IDOK, 0);
     }
 }
