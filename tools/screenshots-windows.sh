@@ -1,7 +1,7 @@
 #!/bin/sh
-# Takes the README's pictures of the Windows program's save dialog and of its question before
-# a file is replaced, under Wine on Xvfb with Openbox, in a Chinese locale, from the folder
-# that `make windows` zips:
+# Takes the README's pictures of the Windows program's Tab stops, its save dialog and its
+# question before a file is replaced, under Wine on Xvfb with Openbox, in a Chinese locale,
+# from the folder that `make windows` zips:
 #   tools/screenshots-windows.sh [build-windows/orbelune-<version>-windows-x64]
 # Wine runs in a prefix of its own, made anew in a temporary folder (a minute or two). Needs
 # Xvfb, openbox, xdotool, wmctrl, ImageMagick, and the zh_CN locale (made from Debian's
@@ -51,6 +51,22 @@ window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Orbelune Ver' |
 sleep 3
 xdotool windowactivate --sync "$window"
 
+# Each Tab stop from the history list on: the seven pools, the start button, the list again;
+# a sheet of the part of the window around each, enlarged twice.
+for stop in 1 2 3 4 5 6 7 8 9; do
+    xdotool key Tab
+    sleep 0.5
+    case $stop in
+    8) area=300x165+362+22 ;;
+    9) area=300x165+4+22 ;;
+    *) area=300x165+362+198 ;;
+    esac
+    import -window "$window" "$work/window.png"
+    convert "$work/window.png" -crop "$area" +repage -scale 200% "$work/stop$stop.png"
+done
+montage "$work/stop9.png" "$work"/stop[1-8].png -tile 3x3 -geometry +8+8 \
+    "$docs/windows-focus-stops.png"
+
 # 菜单 → 保存结果 from the keyboard: Alt, Down opens the menu, Down again reaches the item.
 xdotool key alt
 xdotool key Down Down Return
@@ -78,4 +94,5 @@ sleep 1
     || { echo "screenshots-windows: result.txt was replaced" >&2; exit 1; }
 wmctrl -i -c "$window"
 sleep 2
-echo "screenshots-windows: docs/windows-save-dialog.png, docs/windows-replace-question.png"
+echo "screenshots-windows: docs/windows-focus-stops.png, docs/windows-save-dialog.png," \
+    "docs/windows-replace-question.png"
