@@ -90,7 +90,9 @@ ShownFileDialog shownFileDialog()
     shown.hasOwner = GetWindow(boxes.dialog, GW_OWNER) != nullptr;
     if (boxes.question) {
         wchar_t text[512] = {};
-        GetDlgItemTextW(boxes.question, 0xFFFF, text, 512);
+        // The text is item 0xFFFF on Windows, 100 under Wine.
+        if (!GetDlgItemTextW(boxes.question, 0xFFFF, text, 512))
+            GetDlgItemTextW(boxes.question, 100, text, 512);
         shown.question = QString::fromWCharArray(text);
     }
     return shown;
