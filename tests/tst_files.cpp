@@ -1,5 +1,5 @@
 // The history import and the result file, through the window's commands; the file dialogs
-// answered through their seam, and a few times the real ones.
+// answered through their seam (the real ones are tst_filedialogs').
 
 #include "testsupport.h"
 
@@ -7,15 +7,11 @@
 #include "history/historytext.h"
 #include "history/resultfile.h"
 
-#include <QComboBox>
 #include <QDirIterator>
-#include <QFileDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <optional>
@@ -326,85 +322,6 @@ QByteArray asSaved(const QByteArray &file)
     return saved;
 }
 
-#ifndef Q_OS_WIN
-QString documentsOrHome()
-{
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QDir(QFileInfo(documents).isDir() ? documents : QDir::homePath()).absolutePath();
-}
-#endif
-
-int visibleFileDialogs(QFileDialog **last = nullptr)
-{
-    int visible = 0;
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *dialog = qobject_cast<QFileDialog *>(widget); dialog && dialog->isVisible()) {
-            ++visible;
-            if (last)
-                *last = dialog;
-        }
-    }
-    return visible;
-}
-
-// As a user types a name: selectFile() leaves the name box alone while it has the focus.
-void typeName(QFileDialog *dialog, const QString &path)
-{
-    dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
-}
-
-// QFileDialog checks the typed name in accept().
-void typeAndAccept(QFileDialog *dialog, const QString &path)
-{
-    typeName(dialog, path);
-    static_cast<QDialog *>(dialog)->accept();
-}
-
-QStringList shownFilters(QFileDialog *dialog)
-{
-    QStringList texts;
-    if (auto *combo = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
-        for (int i = 0; i < combo->count(); ++i)
-            texts.append(combo->itemText(i));
-    return texts;
-}
-
-// Runs script once a real file dialog shows; a dialog still open after ten seconds is closed,
-// so that a failing test never waits for a click.
-void whenDialogShown(QObject *context, std::function<void(QFileDialog *)> script)
-{
-    auto *poll = new QTimer(context);
-    QObject::connect(poll, &QTimer::timeout, context, [poll, script] {
-        QFileDialog *dialog = nullptr;
-        if (visibleFileDialogs(&dialog) > 0) {
-            poll->stop();
-            script(dialog);
-        }
-    });
-    QTimer::singleShot(10000, context, [poll] {
-        poll->stop();
-        // The dialog's own warning box first, if it put one up.
-        if (QWidget *box = QApplication::activeModalWidget())
-            box->close();
-        closeFileDialog();
-    });
-    poll->start(10);
-}
-
-// The number of file dialogs shown after a second command given while one is open. A
-// command that opened a second dialog would wait for it, so the count is also taken from
-// inside that wait, which then closes the second dialog.
-int dialogsAfter(QObject *context, const std::function<void()> &command)
-{
-    auto seen = std::make_shared<int>(0);
-    QTimer::singleShot(0, context, [seen] {
-        if ((*seen = visibleFileDialogs()) > 1)
-            closeFileDialog();
-    });
-    command();
-    return std::max(*seen, visibleFileDialogs());
-}
-
 } // namespace
 
 class TestFiles : public QObject
@@ -438,11 +355,6 @@ private slots:
     void replacedFileKeepsModeAndOwner();
     void windowUsedWhileDialogOpen_data();
     void windowUsedWhileDialogOpen();
-
-    void realDialog_data();
-    void realDialog();
-    void destroyedWindowClosesDialog();
-    void closingWindowClosesDialogAndEndsProgram();
 
 private:
     Form1 *m_form = nullptr;
@@ -965,124 +877,6 @@ void TestFiles::windowUsedWhileDialogOpen()
     }
     QCOMPARE(items(m_form->List1), before);
     QVERIFY(QDir(m_dir->path()).isEmpty());
-}
-
-void TestFiles::realDialog_data()
-{
-    QTest::addColumn<bool>("save");
-    QTest::addRow("open dialog") << false;
-    QTest::addRow("save dialog") << true;
-}
-
-void TestFiles::realDialog()
-{
-    // What the user meets in each real dialog: its title and filters, no owner and no
-    // modality (the window stays usable), one file dialog at a time whichever command asks,
-    // and the name typed taken.
-    QFETCH(bool, save);
-    setFileDialogHandler({});
-    m_form->show();
-    QString title;
-    QStringList filters;
-    QWidget *parent = m_form;
-    QString folder;
-    bool windowUsable = false;
-    bool mustExist = false;
-    bool asksBeforeReplacing = true;
-    int dialogs = 0;
-    QObject context;
-    whenDialogShown(&context, [&](QFileDialog *dialog) {
-        title = dialog->windowTitle();
-        filters = shownFilters(dialog);
-        parent = dialog->parentWidget();
-        folder = dialog->directory().absolutePath();
-        windowUsable = dialog->windowModality() == Qt::NonModal && m_form->isEnabled()
-            && !QApplication::activeModalWidget();
-        mustExist = dialog->fileMode() == QFileDialog::ExistingFile;
-        asksBeforeReplacing = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
-        dialogs = dialogsAfter(&context, [this] { m_form->data_Click(); });
-        typeAndAccept(dialog, save ? m_dir->filePath("out") : fixture("roundtrip-gbk.txt"));
-    });
-    if (save)
-        m_form->savejg_Click();
-    else
-        m_form->data_Click();
-
-    QCOMPARE(title,
-             save ? QStringLiteral("保存运算出来的彩球结果")
-                  : QStringLiteral("请选择要导入的彩票数据文件"));
-    const QStringList expectedFilters = save ? QStringList { "文本文件 (*.txt)" }
-                                             : QStringList { "文本文件(*.txt)", "所有文件(*.*)" };
-    QCOMPARE(filters, expectedFilters);
-    QCOMPARE(parent, nullptr);
-    QVERIFY(windowUsable);
-    QCOMPARE(dialogs, 1);
-    QVERIFY(!isFileDialogOpen());
-    QVERIFY(m_seams->messages.isEmpty());
-    if (save) {
-        // Saving over a file asks nothing; the dialog opens in the documents.
-        QVERIFY(!asksBeforeReplacing);
-#ifndef Q_OS_WIN
-        QCOMPARE(folder, documentsOrHome());
-#endif
-        QVERIFY(QFileInfo::exists(m_dir->filePath("out.txt")));
-        QCOMPARE(m_form->List1->count(), 877);
-    } else {
-        QVERIFY(mustExist);
-        QCOMPARE(m_form->List1->count(), 8);
-    }
-}
-
-void TestFiles::destroyedWindowClosesDialog()
-{
-    setFileDialogHandler({});
-    m_form->show();
-    bool dialogOutlivedWindow = true;
-    QObject context;
-    whenDialogShown(&context, [&](QFileDialog *dialog) {
-        typeName(dialog, fixture("roundtrip-gbk.txt"));
-        delete m_form;
-        m_form = nullptr;
-        dialogOutlivedWindow = dialog->isVisible();
-    });
-    // The command returns into a window that is gone: it must touch nothing of it.
-    Form1 *form = m_form;
-    form->data_Click();
-    QVERIFY(!dialogOutlivedWindow);
-    QVERIFY(!isFileDialogOpen());
-    QVERIFY(m_seams->messages.isEmpty());
-}
-
-void TestFiles::closingWindowClosesDialogAndEndsProgram()
-{
-    setFileDialogHandler({});
-    m_form->show();
-    const QStringList before = items(m_form->List1);
-    bool returned = false;
-    bool dialogOutlivedWindow = true;
-    QObject context;
-    QTimer::singleShot(0, &context, [&] {
-        m_form->data_Click();
-        returned = true;
-    });
-    whenDialogShown(&context, [&](QFileDialog *dialog) {
-        typeName(dialog, fixture("roundtrip-gbk.txt"));
-        m_form->close();
-        dialogOutlivedWindow = dialog->isVisible();
-    });
-    QTimer::singleShot(15000, &context, [] {
-        closeFileDialog();
-        QCoreApplication::exit(1);
-    });
-
-    // The program's own loop: it must end by itself once the window is closed.
-    QApplication::setQuitOnLastWindowClosed(true);
-    QCOMPARE(QApplication::exec(), 0);
-    QVERIFY(!dialogOutlivedWindow);
-    QVERIFY(returned);
-    QVERIFY(!isFileDialogOpen());
-    QCOMPARE(visibleFileDialogs(), 0);
-    QCOMPARE(items(m_form->List1), before);
 }
 
 QTEST_MAIN(TestFiles)

@@ -114,6 +114,8 @@ private slots:
     void layoutInPixels_data();
     void layoutInPixels();
     void focusOrder();
+    void focusShown_data();
+    void focusShown();
     void picturesDrawAsTheirSource_data();
     void picturesDrawAsTheirSource();
     void iconDrawnAsQtDrawsIt_data();
@@ -217,15 +219,51 @@ void TestForm1::focusOrder()
     QList<QWidget *> expected { m_form->List1 };
     for (QListWidget *pool : m_form->ListNumB)
         expected.append(pool);
-    // Past the button the picture boxes (the badge is hidden), then the history list again.
-    expected << m_form->Command1 << m_form->Picture4 << m_form->Picture2 << m_form->Picture3
-             << m_form->Picture1 << m_form->List1;
+    // Past the button the history list again: no key does anything on a picture.
+    expected << m_form->Command1 << m_form->List1;
+    m_form->PicFX->show();
     QVERIFY(showActive(m_form));
     m_form->List1->setFocus();
     for (QWidget *widget : expected) {
         QCOMPARE(QApplication::focusWidget(), widget);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
+}
+
+void TestForm1::focusShown_data()
+{
+    QTest::addColumn<int>("stop"); // Tabs from the history list
+    QTest::addColumn<qreal>("scale");
+    for (qreal scale : { 1.0, 1.25, 2.0 }) {
+        QTest::addRow("history list, scale %g", scale) << 0 << scale;
+        for (int p = 0; p < 7; ++p)
+            QTest::addRow("empty pool %d, scale %g", p, scale) << p + 1 << scale;
+        QTest::addRow("start button, scale %g", scale) << 8 << scale;
+    }
+}
+
+void TestForm1::focusShown()
+{
+    // Every stop of the Tab key shows that the keyboard is there: the start button's own face
+    // and the pools before a run used to look the same with it and without.
+    QFETCH(int, stop);
+    QFETCH(qreal, scale);
+    QVERIFY(showActive(m_form));
+    m_form->List1->setFocus();
+    for (int i = 0; i < stop; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget *widget = QApplication::focusWidget();
+    auto drawn = [widget, scale] {
+        QImage image((QSizeF(widget->size()) * scale).toSize(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(scale);
+        image.fill(Qt::white);
+        widget->render(&image);
+        return image;
+    };
+    const QImage focused = drawn();
+    QTest::keyClick(widget, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != widget);
+    QVERIFY(drawn() != focused);
 }
 
 void TestForm1::picturesDrawAsTheirSource_data()

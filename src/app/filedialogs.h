@@ -16,8 +16,9 @@ QString ShowOpenDialog(QWidget *owner, const QString &title, const QString &patt
                        qint32 n);
 
 // Asks for a file name to save to; filter holds NUL-separated description and pattern pairs.
-// Choosing an existing file asks no question. Returns the path, with ".txt" appended unless
-// it ends in txt, or empty text when the user cancelled.
+// Returns the path, with ".txt" appended unless it ends in txt, or empty text when the user
+// cancelled. Where that file exists, the dialog first asks whether to replace it; "no" keeps
+// the dialog open.
 QString ShowSaveDialog(QWidget *owner, const QString &title, const QString &filter,
                        const QString &initialDir);
 
@@ -30,6 +31,7 @@ struct FileDialogRequest
     QWidget *owner = nullptr;
     QString title;
     QStringList nameFilters; // in Qt's syntax, "description (patterns)"
+    QString filterList; // the same as the system's dialog takes it: NUL-separated pairs
     QString initialDir;
     bool multiple = false;
 };
@@ -41,11 +43,17 @@ using FileDialogHandler = std::function<QString(const FileDialogRequest &)>;
 // handler restores the real dialogs.
 void setFileDialogHandler(FileDialogHandler handler);
 
+// The dialog itself, when no handler answers: Qt's own on Linux (filedialogs_unix.cpp), the
+// system's on Windows (filedialogs_win.cpp). Returns the path as chosen, or empty text for a
+// cancel or a dialog that could not be shown.
+QString runPlatformFileDialog(const FileDialogRequest &request);
+
 // The dialogs have no owner, so the window stays usable while one is open. Only one is open
 // at a time: asking for another raises the open one and returns empty text at once.
 bool isFileDialogOpen();
 
-// Closes the open file dialog, if any, as a cancel: its caller gets empty text.
+// Closes the open file dialog, if any, and any question it asks, as a cancel: its caller gets
+// empty text.
 void closeFileDialog();
 
 } // namespace orbelune

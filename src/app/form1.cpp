@@ -311,21 +311,14 @@ void Form1::describeForAccessibility()
 
 void Form1::setTabOrderOfControls()
 {
-    // The history list, the pools in index order, the start button, then the picture boxes:
-    // the badge (while it shows) and the four corner icons. The lightweight pictures (the
-    // balls, the paper, the magnifier) take no focus.
+    // The history list, the pools in index order, then the start button. No picture takes
+    // the focus: no key does anything on one, and a screen reader reaches them by their names.
     QWidget *previous = List1;
     for (QListWidget *pool : ListNumB) {
         setTabOrder(previous, pool);
         previous = pool;
     }
     setTabOrder(previous, Command1);
-    previous = Command1;
-    for (SvgPicture *box : { PicFX, Picture4, Picture2, Picture3, Picture1 }) {
-        box->setFocusPolicy(Qt::TabFocus);
-        setTabOrder(previous, box);
-        previous = box;
-    }
     List1->setFocus();
 }
 

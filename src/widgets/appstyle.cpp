@@ -48,6 +48,21 @@ QStringList songFamilies()
     return families;
 }
 
+// Fusion's blue for an outline the keyboard has reached, never paler than a mid tone.
+QColor focusOutline(const QPalette &palette)
+{
+    QColor highlighted = palette.highlight().color().darker(125);
+    if (highlighted.lightness() > 160)
+        highlighted.setHsl(highlighted.hue(), highlighted.saturation(), 160);
+    return highlighted;
+}
+
+bool hasKeyboardFocus(const QStyleOption *option)
+{
+    return (option->state & QStyle::State_HasFocus)
+        && (option->state & QStyle::State_KeyboardFocusChange);
+}
+
 // A push button's face in Fusion's manner: a light vertical gradient inside an outline with
 // rounded corners, blue on the default button and on one the keyboard has reached, grey on the
 // others, paler when disabled. Fusion draws its own through a cache made at the screen's scale,
@@ -59,8 +74,7 @@ void drawButtonPanel(const QStyleOption *option, QPainter *painter, const QRect 
     const bool enabled = option->state & QStyle::State_Enabled;
     const bool down = option->state & (QStyle::State_Sunken | QStyle::State_On);
     const bool hover = enabled && (option->state & QStyle::State_MouseOver);
-    const bool keyboardFocus = (option->state & QStyle::State_HasFocus)
-        && (option->state & QStyle::State_KeyboardFocusChange);
+    const bool keyboardFocus = hasKeyboardFocus(option);
     bool isDefault = false;
     if (const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option)) {
         if (button->features & QStyleOptionButton::Flat && !down)
@@ -68,9 +82,7 @@ void drawButtonPanel(const QStyleOption *option, QPainter *painter, const QRect 
         isDefault = enabled && (button->features & QStyleOptionButton::DefaultButton);
     }
 
-    QColor highlighted = palette.highlight().color().darker(125);
-    if (highlighted.lightness() > 160)
-        highlighted.setHsl(highlighted.hue(), highlighted.saturation(), 160);
+    const QColor highlighted = focusOutline(palette);
     QColor outline = palette.window().color().darker(140);
     if (isDefault || keyboardFocus)
         outline = highlighted;
@@ -112,6 +124,21 @@ void drawButtonPanel(const QStyleOption *option, QPainter *painter, const QRect 
            QPoint(r, t + 1), QPoint(r - 1, t + 1), QPoint(l + 1, b), QPoint(l, b - 1),
            QPoint(l + 1, b - 1), QPoint(r - 1, b), QPoint(r, b - 1), QPoint(r - 1, b - 1) })
         painter->fillRect(QRect(corner, QSize(1, 1)), soft);
+
+    // The outline alone cannot tell the keyboard's place: the default button has it blue
+    // all the time. A dotted ring inside the face, as Windows draws it, marks the focus.
+    if (keyboardFocus) {
+        const QRect ring = rect.adjusted(3, 3, -3, -3);
+        const QColor dot = palette.buttonText().color();
+        for (int x = ring.left(); x <= ring.right(); x += 2) {
+            painter->fillRect(QRect(x, ring.top(), 1, 1), dot);
+            painter->fillRect(QRect(x, ring.bottom(), 1, 1), dot);
+        }
+        for (int y = ring.top(); y <= ring.bottom(); y += 2) {
+            painter->fillRect(QRect(ring.left(), y, 1, 1), dot);
+            painter->fillRect(QRect(ring.right(), y, 1, 1), dot);
+        }
+    }
     painter->restore();
 }
 
@@ -132,8 +159,12 @@ public:
                        const QWidget *widget) const override
     {
         if (element == PE_Frame && qobject_cast<const QAbstractScrollArea *>(widget)) {
-            // Fusion's colour for the frame of a list, on the device grid.
-            const QColor outline = option->palette.window().color().darker(140).lighter(108);
+            // Fusion's colour for the frame of a list, on the device grid. An empty list shows
+            // no current item, so the keyboard's place is shown by the frame, in the blue of a
+            // button the keyboard has reached.
+            const QColor outline = hasKeyboardFocus(option)
+                ? focusOutline(option->palette)
+                : option->palette.window().color().darker(140).lighter(108);
             drawGridFrame(painter, option->rect, outline);
             return;
         }

@@ -1,0 +1,134 @@
+// Qt's own file dialog, in the program's look, on every system but Windows.
+
+#include "app/filedialogs.h"
+
+#include "history/dialogrules.h"
+#include "app/qttranslations.h"
+
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSettings>
+
+namespace orbelune {
+
+namespace {
+
+// Qt's dialog keeps its recent folders, view and sidebar in the settings every Qt program
+// shares (QSettings(UserScope, "QtProject") in the native format, ~/.config/QtProject.conf
+// here), which the program promises not to write and no uninstall could safely remove. The
+// native format's files are moved into a folder inside /dev/null, which can never be made:
+// Qt reads nothing there, and gives up writing before it creates so much as a lock file.
+// The program keeps no settings of its own.
+void keepNoSettings()
+{
+    const QString nowhere = QStringLiteral("/dev/null");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, nowhere);
+}
+
+// Qt's dialog asks before replacing the name as typed, but the save writes that name with
+// ".txt" appended where it lacks it: the question is asked here instead, about the file the
+// save will write, in Qt's words.
+class FileDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QString chosen = selectedFiles().value(0);
+        const QFileInfo target(withTxtEnding(chosen));
+        // A folder typed into the name box is opened by Qt's accept.
+        if (acceptMode() == AcceptSave && !chosen.isEmpty() && !QFileInfo(chosen).isDir()
+            && target.exists() && !target.isDir()) {
+            QMessageBox question(
+                QMessageBox::Warning, windowTitle(),
+                tr("%1 already exists.\nDo you want to replace it?").arg(target.fileName()),
+                QMessageBox::Yes | QMessageBox::No, this);
+            question.setDefaultButton(QMessageBox::No);
+            // Like the dialog, the question leaves the main window usable.
+            question.setWindowModality(Qt::WindowModal);
+            if (question.exec() != QMessageBox::Yes)
+                return;
+        }
+        QFileDialog::accept();
+    }
+};
+
+QPointer<QFileDialog> &openDialog()
+{
+    static QPointer<QFileDialog> current;
+    return current;
+}
+
+} // namespace
+
+QString runPlatformFileDialog(const FileDialogRequest &request)
+{
+    if (QFileDialog *open = openDialog()) {
+        open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
+        open->raise();
+        open->activateWindow();
+        return QString();
+    }
+
+    installQtTranslations();
+    keepNoSettings();
+    FileDialog dialog(request.owner, request.title, request.initialDir);
+#ifndef Q_OS_MACOS
+    // A platform theme (gtk3, qt6ct, KDE, the desktop portal) would put its own dialog here,
+    // in the desktop's colours, dark on a dark desktop; Qt's own follows the program's palette.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+#endif
+    // The descriptions already name their patterns ("文本文件(*.txt)"); Qt's details would
+    // only repeat them.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(request.nameFilters);
+    if (request.kind == FileDialogRequest::Kind::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles
+                                            : QFileDialog::ExistingFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The dialog's accept asks its own question.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+
+    // Not exec(): that would block the main window. The dialog is shown without modality
+    // and the call waits in a loop of its own until the dialog is finished.
+    dialog.setWindowModality(Qt::NonModal);
+    QEventLoop loop;
+    QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
+    openDialog() = &dialog;
+    dialog.show();
+    dialog.raise();
+    dialog.activateWindow();
+    loop.exec();
+    openDialog() = nullptr;
+
+    if (dialog.result() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
+}
+
+bool isFileDialogOpen()
+{
+    return !openDialog().isNull();
+}
+
+void closeFileDialog()
+{
+    QFileDialog *open = openDialog();
+    if (!open)
+        return;
+    // A question still open is answered "no" first, so that its accept returns.
+    for (QMessageBox *question : open->findChildren<QMessageBox *>())
+        question->done(QMessageBox::No);
+    open->close();
+}
+
+} // namespace orbelune

@@ -1,0 +1,320 @@
+// The real file dialogs as the user meets them, Qt's own or the system's on Windows, driven
+// through the window's commands: what they show, the question before a file is replaced,
+// that they leave the main window usable and go with it, and that they keep no settings.
+
+#include "dialogdriver.h"
+#include "testsupport.h"
+
+#include "app/form1.h"
+#include "history/historytext.h"
+#include "history/resultfile.h"
+
+#include <QFileDialog>
+#include <QListWidget>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <optional>
+
+using namespace orbelune;
+using namespace orbelune::testing;
+
+namespace {
+
+QString fixture(const char *name)
+{
+    return QFileInfo(QStringLiteral(ORBELUNE_TEST_DATA "/") + QLatin1String(name))
+        .absoluteFilePath();
+}
+
+// Runs each step on a timer until it returns true, then the next one, as a user answers a
+// dialog that waits; whatever is still open after ten seconds is closed, so that a failing
+// test never waits for a click.
+void script(QObject *context, QList<std::function<bool()>> steps)
+{
+    auto *poll = new QTimer(context);
+    auto next = std::make_shared<qsizetype>(0);
+    QObject::connect(poll, &QTimer::timeout, context, [poll, next, steps] {
+        if (*next < steps.size() && steps.at(*next)())
+            ++*next;
+        if (*next == steps.size())
+            poll->stop();
+    });
+    QTimer::singleShot(10000, context, [poll] {
+        poll->stop();
+        closeFileDialog();
+    });
+    poll->start(10);
+}
+
+bool dialogShown()
+{
+    return shownFileDialog().shown && shownFileDialog().question.isEmpty();
+}
+
+// A step that chooses name once the dialog shows, done when the dialog has gone or asks its
+// question. The system's dialog runs on a thread of its own and may still be settling when
+// it shows: the name is chosen again every half second while nothing happens.
+std::function<bool()> choose(const QString &name)
+{
+    auto ticks = std::make_shared<int>(0);
+    return [name, ticks] {
+        const ShownFileDialog shown = shownFileDialog();
+        if (!shown.shown || !shown.question.isEmpty())
+            return *ticks > 0;
+        if ((*ticks)++ % 50 == 0)
+            chooseInFileDialog(name);
+        return false;
+    };
+}
+
+} // namespace
+
+class TestFileDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_form = new Form1;
+        m_form->show();
+        m_dir.emplace();
+        m_seams.emplace();
+        setFileDialogHandler({});
+    }
+    void cleanup()
+    {
+        m_seams.reset();
+        delete m_form;
+        m_dir.reset();
+    }
+
+    void realDialog_data();
+    void realDialog();
+    void replaceAsked_data();
+    void replaceAsked();
+    void dialogsKeepNoSettings();
+    void destroyedWindowClosesDialog();
+    void closingWindowClosesDialogAndEndsProgram();
+
+private:
+    Form1 *m_form = nullptr;
+    std::optional<QTemporaryDir> m_dir;
+    std::optional<Seams> m_seams;
+};
+
+void TestFileDialogs::realDialog_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addRow("open dialog") << false;
+    QTest::addRow("save dialog") << true;
+}
+
+void TestFileDialogs::realDialog()
+{
+    // What the user meets in each real dialog: its title and filters, no owner (the window
+    // stays usable), one file dialog at a time whichever command asks, and the name typed
+    // taken.
+    QFETCH(bool, save);
+    ShownFileDialog shown;
+    bool windowUsable = false;
+    int dialogs = 0;
+    bool mustExist = true;
+    QObject context;
+    script(&context, { [&] {
+        if (!dialogShown())
+            return false;
+        shown = shownFileDialog();
+        windowUsable = m_form->isEnabled() && !QApplication::activeModalWidget();
+        // Qt's dialog says whether it takes only a file that exists.
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (auto *dialog = qobject_cast<QFileDialog *>(window))
+                mustExist = dialog->fileMode() == QFileDialog::ExistingFile;
+        // A second command given while the dialog is open shows no second one.
+        m_form->data_Click();
+        dialogs = shownFileDialogCount();
+        chooseInFileDialog(save ? m_dir->filePath("out") : fixture("roundtrip-gbk.txt"));
+        return true;
+    } });
+    if (save)
+        m_form->savejg_Click();
+    else
+        m_form->data_Click();
+
+    QCOMPARE(shown.title,
+             save ? QStringLiteral("保存运算出来的彩球结果")
+                  : QStringLiteral("请选择要导入的彩票数据文件"));
+    const QStringList expectedFilters = save ? QStringList { "文本文件 (*.txt)" }
+                                             : QStringList { "文本文件(*.txt)", "所有文件(*.*)" };
+    QCOMPARE(shown.filters, expectedFilters);
+    QVERIFY(!shown.hasOwner);
+    QVERIFY(windowUsable);
+    QCOMPARE(dialogs, 1);
+    QVERIFY(!isFileDialogOpen());
+    QVERIFY(m_seams->messages.isEmpty());
+    if (save) {
+#ifndef Q_OS_WIN
+        // The save dialog opens in the documents.
+        const QString documents
+            = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QCOMPARE(shown.folder,
+                 QDir(QFileInfo(documents).isDir() ? documents : QDir::homePath()).absolutePath());
+#endif
+        QVERIFY(QFileInfo::exists(m_dir->filePath("out.txt")));
+        QCOMPARE(m_form->List1->count(), 877);
+    } else {
+        QVERIFY(mustExist);
+        QCOMPARE(m_form->List1->count(), 8);
+    }
+}
+
+void TestFileDialogs::replaceAsked_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("existing"); // a file there before, holding "old"
+    QTest::addColumn<QString>("asked"); // the file the question names; empty for none
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QString>("written"); // the file the result went to; empty for none
+    QTest::addRow("a new name") << "result"
+                                << ""
+                                << "" << false << "result.txt";
+    QTest::addRow("an existing file, yes") << "result.txt"
+                                           << "result.txt"
+                                           << "result.txt" << true << "result.txt";
+    QTest::addRow("an existing file, no") << "result.txt"
+                                          << "result.txt"
+                                          << "result.txt" << false << "";
+    // The save appends ".txt": the question is about the file it writes.
+    QTest::addRow("its name without the ending, no") << "result"
+                                                     << "result.txt"
+                                                     << "result.txt" << false << "";
+    QTest::addRow("the same name with another ending") << "result.doc"
+                                                       << "result.doc"
+                                                       << "" << false << "result.doc.txt";
+}
+
+void TestFileDialogs::replaceAsked()
+{
+    // A click on an existing file used to replace it at once, the user's own history file
+    // as well: the dialog now asks, and "no" keeps the file and the dialog.
+    QFETCH(QString, typed);
+    QFETCH(QString, existing);
+    QFETCH(QString, asked);
+    QFETCH(bool, yes);
+    QFETCH(QString, written);
+    if (!existing.isEmpty())
+        QVERIFY(writeFile(m_dir->filePath(existing), "old"));
+    QString question;
+    bool dialogKept = false;
+    QList<std::function<bool()>> steps { choose(m_dir->filePath(typed)) };
+    if (!asked.isEmpty()) {
+        steps.append([&] {
+            question = shownFileDialog().question;
+            answerFileDialogQuestion(yes);
+            return !question.isEmpty();
+        });
+    }
+    if (!asked.isEmpty() && !yes) {
+        steps.append([&] {
+            if (!dialogShown())
+                return false;
+            dialogKept = true;
+            closeFileDialog();
+            return true;
+        });
+    }
+    QObject context;
+    script(&context, steps);
+    m_form->savejg_Click();
+
+    QCOMPARE(question.isEmpty(), asked.isEmpty());
+    QVERIFY2(question.contains(asked), qPrintable(question));
+    QCOMPARE(dialogKept, !asked.isEmpty() && !yes);
+    if (!existing.isEmpty() && existing != written)
+        QCOMPARE(contents(m_dir->filePath(existing)), QByteArray("old"));
+    if (!written.isEmpty())
+        QVERIFY(contents(m_dir->filePath(written)).startsWith(encodeGbk(resultHeading())));
+    QVERIFY(m_seams->messages.isEmpty());
+}
+
+void TestFileDialogs::dialogsKeepNoSettings()
+{
+    // Qt's widget dialog keeps the folders it was used in among the settings every Qt
+    // program shares, which the program promises not to write. A folder typed into the name
+    // box is opened, as the user would open it, before the file is chosen there.
+    QObject context;
+    script(&context,
+           { [&] {
+                if (!dialogShown())
+                    return false;
+                chooseInFileDialog(m_dir->path());
+                return true;
+            },
+             choose(m_dir->filePath("result")) });
+    m_form->savejg_Click();
+    QVERIFY(QFileInfo::exists(m_dir->filePath("result.txt")));
+#ifdef Q_OS_WIN
+    const QSettings shared(
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\QtProject\\OrganizationDefaults"),
+        QSettings::NativeFormat);
+#else
+    const QSettings shared(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                               + QStringLiteral("/QtProject.conf"),
+                           QSettings::IniFormat);
+#endif
+    const QString kept = shared.value("FileDialog/lastVisited").toString()
+        + shared.value("FileDialog/history").toStringList().join(u' ');
+    QVERIFY2(!kept.contains(QDir(m_dir->path()).dirName()), qPrintable(kept));
+}
+
+void TestFileDialogs::destroyedWindowClosesDialog()
+{
+    QObject context;
+    script(&context, { [&] {
+        if (!dialogShown())
+            return false;
+        delete m_form;
+        m_form = nullptr;
+        return true;
+    } });
+    // The command returns into a window that is gone: it must touch nothing of it.
+    Form1 *form = m_form;
+    form->data_Click();
+    QCOMPARE(shownFileDialogCount(), 0);
+    QVERIFY(!isFileDialogOpen());
+    QVERIFY(m_seams->messages.isEmpty());
+}
+
+void TestFileDialogs::closingWindowClosesDialogAndEndsProgram()
+{
+    const QStringList before = items(m_form->List1);
+    bool returned = false;
+    QObject context;
+    QTimer::singleShot(0, &context, [&] {
+        m_form->data_Click();
+        returned = true;
+    });
+    script(&context, { [&] {
+        if (!dialogShown())
+            return false;
+        m_form->close();
+        return true;
+    } });
+    QTimer::singleShot(15000, &context, [] {
+        closeFileDialog();
+        QCoreApplication::exit(1);
+    });
+
+    // The program's own loop: it must end by itself once the window is closed.
+    QApplication::setQuitOnLastWindowClosed(true);
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(returned);
+    QVERIFY(!isFileDialogOpen());
+    QCOMPARE(shownFileDialogCount(), 0);
+    QCOMPARE(items(m_form->List1), before);
+}
+
+QTEST_MAIN(TestFileDialogs)
+#include "tst_filedialogs.moc"
