@@ -1,5 +1,5 @@
-// Reading history files, the save dialog's name rule and the result text: the pure logic.
-// Writing the file on a full disk is tested through the window, in tst_files.
+// Decoding history files, the save dialog's name rule and the result text: the pure logic.
+// Reading and writing the files themselves is the file layer's, in tst_fileio.
 
 #include "fileio/codepage936.h"
 #include "history/dialogrules.h"
@@ -7,8 +7,6 @@
 #include "history/resultfile.h"
 
 #include <QCryptographicHash>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace orbelune;
@@ -104,7 +102,6 @@ private slots:
     void decodesByMark();
     void refusesWhatIsNoHistoryText_data();
     void refusesWhatIsNoHistoryText();
-    void readRefusesHugeFileAtOnce();
 
     void resultText_data();
     void resultText();
@@ -342,24 +339,6 @@ void TestHistoryText::refusesWhatIsNoHistoryText()
     for (const QString &reason : reasons)
         QVERIFY2(file.error.contains(reason), qPrintable(file.error));
     QVERIFY(file.rows.isEmpty());
-}
-
-void TestHistoryText::readRefusesHugeFileAtOnce()
-{
-    // A sparse file of 3 GiB costs no disk space; reading it would cost 3 GiB of memory.
-    QTemporaryDir dir;
-    QFile huge(dir.filePath("huge.txt"));
-    QVERIFY(huge.open(QIODevice::WriteOnly));
-    if (!huge.resize(qint64(3) << 30))
-        QSKIP("this file system cannot make a sparse file");
-    huge.close();
-
-    QElapsedTimer timer;
-    timer.start();
-    const HistoryFileText file = readHistoryFile(huge.fileName());
-    QVERIFY(timer.elapsed() < 1000);
-    QVERIFY(!file.ok());
-    QVERIFY2(file.error.contains("太大"), qPrintable(file.error));
 }
 
 void TestHistoryText::resultText_data()

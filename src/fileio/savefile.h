@@ -1,18 +1,43 @@
 #pragma once
 
+#include "fileio/oserror.h"
+
 #include <QByteArray>
 #include <QString>
 
 namespace orbelune {
 
-// The outcome of a save, for the message that reports it.
+// What a save was doing when it failed, which with the cause makes its message.
+enum class SaveStep {
+    Look, // at what the path names: a folder, no regular file, a missing folder
+    Create, // the new file
+    Open, // the old file, to see that it may be written
+    Write, // the new content, and putting it on the disk
+    Replace, // the old file by the new one
+    Rewrite, // the old file opened to write it over in place
+};
+
+// What became of the old content of a file that a failed save was to replace.
+enum class OldContent {
+    Untouched,
+    PutBack, // written over in place, then written back and cut to its old size
+    Lost, // written over in place, and it could not be put back
+};
+
+// The outcome of a save.
 struct SaveOutcome
 {
-    QString error; // empty when the file was written; otherwise what failed and why, in words
-    // The file was written over in place and that failed after its old content had been
-    // overwritten: the file now holds part of the new content.
-    bool oldContentLost = false;
-    bool ok() const { return error.isEmpty(); }
+    FileError error; // FileFault::None when the file was written
+    SaveStep step = SaveStep::Look;
+    OldContent old = OldContent::Untouched;
+    // The missing folder, for FileFault::NotFound at SaveStep::Look; where Windows left the
+    // old file when a failed replacement could not put it back.
+    QString place;
+
+    bool ok() const { return !error.failed(); }
+    bool oldContentKept() const { return old != OldContent::Lost; }
+    // What failed and why, in words for the user.
+    QString errorText() const;
 };
 
 // Replaces the file at path with bytes, or creates it. The bytes go to a temporary file beside
