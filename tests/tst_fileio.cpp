@@ -171,6 +171,13 @@ QString readOnlyFile(Scene &scene)
 {
     return withMode<0444>(scene);
 }
+
+// A symbolic link at link, in the scene, holding target as it is.
+bool makeLink(Scene &scene, const char *link, const char *target)
+{
+    return ::symlink(target, QFile::encodeName(scene.path(QString::fromUtf8(link))).constData())
+        == 0;
+}
 #endif
 
 #ifdef Q_OS_WIN
@@ -406,6 +413,14 @@ struct RefusedRow
     QByteArray bytes = result;
 };
 
+// A path through links, and the file the system reaches by it, in the scene: the file
+// that an import reads is the one a save writes. Null for a loop of links.
+struct LinkRow
+{
+    const char *path;
+    const char *file;
+};
+
 // A file saved over: what it keeps of the old one.
 struct OverwriteRow
 {
@@ -419,6 +434,7 @@ struct OverwriteRow
 Q_DECLARE_METATYPE(ReadRow)
 Q_DECLARE_METATYPE(RefusedRow)
 Q_DECLARE_METATYPE(OverwriteRow)
+Q_DECLARE_METATYPE(LinkRow)
 
 class TestFileIo : public QObject
 {
@@ -431,6 +447,8 @@ private slots:
     void saveRefusedKeepsOldFile();
     void savedOverFileKeepsModeAndOwner_data();
     void savedOverFileKeepsModeAndOwner();
+    void linkedPathNamesOneFile_data();
+    void linkedPathNamesOneFile();
 };
 
 void TestFileIo::readRefused_data()
@@ -605,6 +623,59 @@ void TestFileIo::savedOverFileKeepsModeAndOwner()
     QCOMPARE(now.st_uid, old.st_uid);
     QCOMPARE(now.st_gid, old.st_gid);
 #endif
+}
+
+void TestFileIo::linkedPathNamesOneFile_data()
+{
+    QTest::addColumn<LinkRow>("row");
+    QTest::addRow("a linked folder") << LinkRow { "home/data/plain.txt", "real/data/plain.txt" };
+    QTest::addRow("a link whose target climbs with ..")
+        << LinkRow { "home/data/latest.txt", "real/archive/2024.txt" };
+    QTest::addRow("a chain of links across folders")
+        << LinkRow { "home/data/chained.txt", "real/archive/2024.txt" };
+    QTest::addRow("a link to a link") << LinkRow { "home/current.txt", "real/archive/2024.txt" };
+    QTest::addRow("a link to nothing yet")
+        << LinkRow { "home/data/new.txt", "real/archive/new.txt" };
+    QTest::addRow("a loop") << LinkRow { "loop.txt", nullptr };
+}
+
+void TestFileIo::linkedPathNamesOneFile()
+{
+    // Relative targets are the link's own business: "../archive" from real/data, reached
+    // through home/data, is real/archive, where home/archive is another file.
+    QFETCH(LinkRow, row);
+    Scene scene;
+    for (const char *folder : { "real/data", "real/links", "real/archive", "home/archive" })
+        QVERIFY(QDir().mkpath(scene.path(folder)));
+    for (const char *file :
+         { "real/data/plain.txt", "real/archive/2024.txt", "home/archive/2024.txt" })
+        QVERIFY(writeFile(scene.path(file), file));
+    for (const auto &[link, target] : { std::pair { "home/data", "../real/data" },
+                                        { "real/data/latest.txt", "../archive/2024.txt" },
+                                        { "real/data/chained.txt", "../links/now.txt" },
+                                        { "real/links/now.txt", "../archive/2024.txt" },
+                                        { "home/current.txt", "data/latest.txt" },
+                                        { "real/data/new.txt", "../archive/new.txt" },
+                                        { "loop.txt", "loop-back.txt" },
+                                        { "loop-back.txt", "loop.txt" } }) {
+        if (!makeLink(scene, link, target))
+            QSKIP("cannot make a symbolic link here");
+    }
+    const QString path = scene.path(row.path);
+    const QString file = row.file ? scene.path(row.file) : QString();
+    QMap<QString, QByteArray> expected = snapshot(scene.dir.path());
+
+    const FileRead read = readWholeFile(path, 1000);
+    const SaveOutcome saved = writeWholeFile(path, "the new result\r\n");
+    if (!row.file) {
+        QCOMPARE(read.error.fault, FileFault::LinkLoop);
+        QCOMPARE(saved.error.fault, FileFault::LinkLoop);
+    } else {
+        QCOMPARE(read.bytes, expected.value(file));
+        QVERIFY2(saved.ok(), qPrintable(saved.errorText()));
+        expected.insert(file, "the new result\r\n");
+    }
+    QCOMPARE(snapshot(scene.dir.path()), expected);
 }
 
 QTEST_GUILESS_MAIN(TestFileIo)

@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,28 +27,53 @@ SaveOutcome folderMissing(const QString &folder)
                          folder };
 }
 
-// The file a path names once every link on the way has been followed; a link to nothing
-// names the file it would create. Empty for a loop of links.
-QString finalTarget(const QString &path)
+// The file a path names, found as the kernel finds it: each link's target, when relative,
+// is taken from the real folder the link stands in (not from the path as typed, where ".."
+// may climb out of a linked folder into another), and a link to nothing names the file the
+// kernel would create. folder is the real folder that holds it.
+SaveOutcome finalTarget(const QString &path, QString &target, QString &folder)
 {
-    QFileInfo info(path);
-    for (int depth = 0; depth < 40; ++depth) {
-        if (!info.isSymLink())
-            return info.absoluteFilePath();
-        info.setFile(info.symLinkTarget());
+    QByteArray current = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    // The kernel follows at most 40 links for one name.
+    for (int links = 0; links <= 40; ++links) {
+        const qsizetype slash = current.lastIndexOf('/');
+        const QByteArray name = current.mid(slash + 1);
+        char *real = ::realpath(slash > 0 ? current.left(slash).constData() : "/", nullptr);
+        if (!real) {
+            if (errno == ENOENT || errno == ENOTDIR)
+                return folderMissing(QFile::decodeName(current.left(slash)));
+            return refused(SaveStep::Create, errnoError(errno));
+        }
+        const QByteArray realFolder(real);
+        std::free(real);
+        const QByteArray full = (realFolder == "/" ? QByteArray() : realFolder) + '/' + name;
+        struct stat info
+        {
+        };
+        if (name.isEmpty() || ::lstat(full.constData(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            target = QFile::decodeName(full);
+            folder = QFile::decodeName(realFolder);
+            return SaveOutcome {};
+        }
+        QByteArray link(qsizetype(info.st_size) + 1, Qt::Uninitialized);
+        const ssize_t length = ::readlink(full.constData(), link.data(), size_t(link.size()));
+        if (length < 0 || length >= link.size()) // gone, or changed since it was looked at
+            return refused(SaveStep::Create, errnoError(length < 0 ? errno : EAGAIN));
+        link.truncate(length);
+        current = link.startsWith('/') ? link : realFolder + '/' + link;
     }
-    return QString();
+    return refused(SaveStep::Create, errnoError(ELOOP));
 }
 
 } // namespace
 
 SaveOutcome lookAt(const QString &path, Target &target)
 {
-    const QString targetPath = finalTarget(path);
-    if (targetPath.isEmpty())
-        return refused(SaveStep::Create, errnoError(ELOOP));
+    QString targetPath;
+    QString folder;
+    if (SaveOutcome found = finalTarget(path, targetPath, folder); !found.ok())
+        return found;
     const QByteArray native = QFile::encodeName(targetPath);
-    const QString folder = QFileInfo(targetPath).absolutePath();
 
     struct stat old
     {
