@@ -15,12 +15,14 @@
 #include <optional>
 
 #ifdef Q_OS_UNIX
+#include <grp.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -52,6 +54,8 @@ struct Scene
     {
         writeFile(path("result.txt"), earlier);
         QDir(dir.path()).mkdir(QStringLiteral("folder.txt"));
+        // Another user may look in, for the rows that save as one.
+        QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther);
     }
     ~Scene()
     {
@@ -318,9 +322,13 @@ QByteArray identity(const QString &path)
 #endif
 }
 
-// The result of an earlier run in a folder where no file may be created.
+// The result of an earlier run, which everyone may write, in a folder where no file may be
+// created.
 QString inLockedFolder(Scene &scene)
 {
+    QFile::setPermissions(oldResult(scene),
+                          QFile::permissions(oldResult(scene)) | QFile::WriteGroup
+                              | QFile::WriteOther);
     lockFolder(scene, scene.dir.path());
     return oldResult(scene);
 }
@@ -358,28 +366,57 @@ template <const char *name> QString named(Scene &scene)
     return scene.path(QString::fromUtf8(name));
 }
 
-// Runs a row that needs another user elsewhere: true when the row is done with, passed or
-// failed, or skipped.
-bool runElsewhere(As as)
+// Skips a row that needs root where the test does not run as root.
+bool needsRoot(As as)
 {
 #ifdef Q_OS_UNIX
-    if (as == As::Root && !isRoot()) {
+    if (as == As::Root && ::geteuid() != 0) {
         QTest::qSkip("devices, mounts and other owners need root", __FILE__, __LINE__);
-        return true;
-    }
-    if (as == As::Nobody && isRoot()) {
-        QByteArray output;
-        const int code = rerunRowAsNobody(output);
-        if (code == 77)
-            QTest::qSkip("cannot run the row as the user nobody", __FILE__, __LINE__);
-        else if (code != 0)
-            QTest::qFail(output.constData(), __FILE__, __LINE__);
         return true;
     }
 #else
     Q_UNUSED(as);
 #endif
     return false;
+}
+
+// Saves as the row's user. Root passes every permission check: where the test runs as root,
+// a row about permissions saves in a child process that runs as the user nobody.
+SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes)
+{
+#ifdef Q_OS_UNIX
+    if (as == As::Nobody && ::geteuid() == 0) {
+        SaveOutcome saved;
+        int pipe[2];
+        if (::pipe(pipe) != 0)
+            return saved;
+        if (::fork() == 0) {
+            int outcome[3] = { -1, -1, -1 };
+            const gid_t nobody = 65534;
+            if (::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0) {
+                const SaveOutcome done = writeWholeFile(path, bytes);
+                outcome[0] = int(done.error.fault);
+                outcome[1] = int(done.step);
+                outcome[2] = int(done.old);
+            }
+            ::_exit(::write(pipe[1], outcome, sizeof outcome) == sizeof outcome ? 0 : 1);
+        }
+        ::close(pipe[1]);
+        int outcome[3] = { -1, -1, -1 };
+        const bool told = ::read(pipe[0], outcome, sizeof outcome) == sizeof outcome;
+        ::close(pipe[0]);
+        ::wait(nullptr);
+        if (!told || outcome[0] < 0)
+            QTest::qFail("cannot save as the user nobody", __FILE__, __LINE__);
+        saved.error.fault = FileFault(outcome[0]);
+        saved.step = SaveStep(outcome[1]);
+        saved.old = OldContent(outcome[2]);
+        return saved;
+    }
+#else
+    Q_UNUSED(as);
+#endif
+    return writeWholeFile(path, bytes);
 }
 
 using SetUp = QString (*)(Scene &); // makes the row's case; the path it reads or saves
@@ -547,7 +584,7 @@ void TestFileIo::saveRefusedKeepsOldFile_data()
 void TestFileIo::saveRefusedKeepsOldFile()
 {
     QFETCH(RefusedRow, row);
-    if (runElsewhere(row.as))
+    if (needsRoot(row.as))
         return;
     Scene scene;
     const QString path = row.setUp(scene);
@@ -562,7 +599,7 @@ void TestFileIo::saveRefusedKeepsOldFile()
         if (row.room > 0 && !fullDisk.emplace(row.room).isActive())
             QSKIP("cannot limit the file size here");
 #endif
-        saved = writeWholeFile(path, row.bytes);
+        saved = saveAs(row.as, path, row.bytes);
     }
     QCOMPARE(saved.error.fault, row.fault);
     QCOMPARE(saved.step, row.step);
@@ -593,7 +630,7 @@ void TestFileIo::savedOverFileKeepsModeAndOwner_data()
 void TestFileIo::savedOverFileKeepsModeAndOwner()
 {
     QFETCH(OverwriteRow, row);
-    if (runElsewhere(row.as))
+    if (needsRoot(row.as))
         return;
     Scene scene;
     QVERIFY(writeFile(oldResult(scene), QByteArray(30000, 'o')));
@@ -608,7 +645,7 @@ void TestFileIo::savedOverFileKeepsModeAndOwner()
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &old), 0);
 #endif
 
-    const SaveOutcome saved = writeWholeFile(path, result);
+    const SaveOutcome saved = saveAs(row.as, path, result);
     QVERIFY2(saved.ok(), qPrintable(saved.errorText()));
     QCOMPARE(contents(path), result);
     QCOMPARE(QDir(scene.dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),

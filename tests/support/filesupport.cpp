@@ -1,20 +1,14 @@
 #include "filesupport.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QtTest>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
-#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <unistd.h>
 #endif
 
 namespace orbelune::testing {
@@ -64,32 +58,6 @@ FileSizeLimit::~FileSizeLimit()
     old.rlim_max = rlim_t(m_oldHard);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, m_oldHandler);
-}
-
-bool isRoot()
-{
-    return ::geteuid() == 0;
-}
-
-int rerunRowAsNobody(QByteArray &output)
-{
-    QProcess child;
-    child.setProgram(QCoreApplication::applicationFilePath());
-    child.setArguments({ QString::fromLatin1(QTest::currentTestFunction()) + u':'
-                         + QString::fromLatin1(QTest::currentDataTag()) });
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), QDir::tempPath());
-    child.setProcessEnvironment(environment);
-    child.setChildProcessModifier([] {
-        const gid_t nobody = 65534;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)
-            ::_exit(77);
-    });
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start();
-    const bool finished = child.waitForFinished(60000);
-    output = child.readAll();
-    return finished && child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
 }
 #endif
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // What the file tests share, the core's and the window's: a disk that fills up, a file read or
-// written in one call, a folder's whole content, and a test row run again as another user.
+// written in one call, and a folder's whole content.
 
 #include <QByteArray>
 #include <QMap>
@@ -28,13 +28,6 @@ private:
     void (*m_oldHandler)(int) = nullptr;
     bool m_active = false;
 };
-
-bool isRoot();
-
-// Root passes every permission check: a row about permissions runs again in a child process
-// of the test as the user nobody. Returns the child's exit code, 77 when it could not become
-// nobody; output is what it printed.
-int rerunRowAsNobody(QByteArray &output);
 #endif
 
 // A file's bytes, or "<unreadable>".
