@@ -83,7 +83,7 @@ QString resultOnSmallDisk(Scene &scene)
 {
     const QByteArray disk = QFile::encodeName(scene.path("disk"));
     if (!QDir().mkpath(scene.path("disk"))
-        || ::mount("tmpfs", disk.constData(), "tmpfs", 0, "size=64k") != 0) {
+        || ::mount("tmpfs", disk.constData(), "tmpfs", 0, "size=64k,nr_inodes=16") != 0) {
         scene.skip = QStringLiteral("cannot mount a tmpfs here");
         return QString();
     }
@@ -174,6 +174,44 @@ QString linkToDevice(Scene &scene)
 QString readOnlyFile(Scene &scene)
 {
     return withMode<0444>(scene);
+}
+
+// The result of an earlier run, another user's but writable by all, in a shared folder (mode
+// 1777): the sticky bit keeps others from replacing it.
+QString inSharedFolder(Scene &scene)
+{
+    const QByteArray shared = QFile::encodeName(scene.path("shared"));
+    const QByteArray file = shared + "/result.txt";
+    if (::mkdir(shared.constData(), 0777) != 0 || ::chmod(shared.constData(), 01777) != 0
+        || !writeFile(QFile::decodeName(file), earlier) || ::chmod(file.constData(), 0666) != 0
+        || ::chown(file.constData(), 1234, 1234) != 0)
+        scene.skip = QStringLiteral("cannot give a file to another user here");
+    return QFile::decodeName(file);
+}
+
+// The result of an earlier run with another file mounted on it: it cannot be replaced.
+QString boundOnItsOwn(Scene &scene)
+{
+    const QByteArray file = QFile::encodeName(oldResult(scene));
+    const QByteArray source = QFile::encodeName(scene.path("folder.txt/source.txt"));
+    writeFile(QFile::decodeName(source), earlier);
+    if (::mount(source.constData(), file.constData(), nullptr, MS_BIND, nullptr) != 0)
+        scene.skip = QStringLiteral("cannot bind-mount a file here");
+    else
+        scene.undo.append([file] { ::umount2(file.constData(), MNT_DETACH); });
+    return oldResult(scene);
+}
+
+// The result of an earlier run on a disk where no file may be added: every inode is taken.
+QString noFreeInode(Scene &scene)
+{
+    const QString path = resultOnSmallDisk(scene);
+    for (int i = 0; !path.isEmpty() && i < 100; ++i) {
+        if (!QFile(scene.path("disk/%1").arg(i)).open(QIODevice::WriteOnly))
+            return path;
+    }
+    scene.skip = QStringLiteral("cannot use up the inodes of the disk");
+    return path;
 }
 
 // A symbolic link at link, in the scene, holding target as it is.
@@ -623,8 +661,17 @@ void TestFileIo::savedOverFileKeepsModeAndOwner_data()
     QTest::addRow("read-only 0400, as root") << OverwriteRow { withMode<0400>, As::Root };
     QTest::addRow("0640 of another owner, as root") << OverwriteRow { othersFile, As::Root };
 #endif
+    // Where the old file may be written but not replaced, it is written in place.
     QTest::addRow("writable file, folder not: written in place")
         << OverwriteRow { inLockedFolder, As::Nobody, true };
+#ifdef Q_OS_UNIX
+    QTest::addRow("another's writable file in a shared folder: written in place")
+        << OverwriteRow { inSharedFolder, As::Nobody, true };
+    QTest::addRow("a file mounted on its own: written in place")
+        << OverwriteRow { boundOnItsOwn, As::Root, true };
+    QTest::addRow("no free inode on the disk: written in place")
+        << OverwriteRow { noFreeInode, As::Root, true };
+#endif
 }
 
 void TestFileIo::savedOverFileKeepsModeAndOwner()
@@ -638,6 +685,8 @@ void TestFileIo::savedOverFileKeepsModeAndOwner()
     if (!scene.skip.isEmpty())
         QSKIP(qPrintable(scene.skip));
     const QByteArray before = identity(path);
+    const QDir folder = QFileInfo(path).dir();
+    const QStringList entries = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
 #ifdef Q_OS_UNIX
     struct stat old
     {
@@ -648,8 +697,7 @@ void TestFileIo::savedOverFileKeepsModeAndOwner()
     const SaveOutcome saved = saveAs(row.as, path, result);
     QVERIFY2(saved.ok(), qPrintable(saved.errorText()));
     QCOMPARE(contents(path), result);
-    QCOMPARE(QDir(scene.dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
-             QStringList { "result.txt" });
+    QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System), entries);
     QCOMPARE(identity(path) == before, row.inPlace);
 #ifdef Q_OS_UNIX
     struct stat now

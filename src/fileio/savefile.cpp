@@ -44,7 +44,17 @@ bool isNoRoom(FileFault fault)
     return fault == FileFault::NoSpace || fault == FileFault::Quota || fault == FileFault::TooLarge;
 }
 
-// Writes the file over in place, for a folder in which no file may be created. The old
+// True where the system refuses a new file in the old one's place, while the old file itself
+// may be written (the look saw to that): a folder that lets nobody create a file, a shared
+// folder whose sticky bit keeps another user's file from being replaced, a file that is a
+// mount point of its own, and, for the new file, a disk that has no room for one more.
+bool refusesReplacement(FileFault fault, bool creating)
+{
+    return fault == FileFault::PermissionDenied || fault == FileFault::Busy
+        || (creating && (fault == FileFault::NoSpace || fault == FileFault::Quota));
+}
+
+// Writes the file over in place, where it may not be replaced. The old
 // content is overwritten from the start: if that fails half-way, it is gone, and the outcome
 // says so. Where the new content is longer, room for it is reserved first, so that a full
 // disk is found before anything is overwritten.
@@ -127,7 +137,7 @@ SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes)
     OpenFile file;
     QString temporary;
     if (const FileError error = createTemporary(target, file.handle(), temporary); error.failed()) {
-        if (target.exists && error.fault == FileFault::PermissionDenied)
+        if (target.exists && refusesReplacement(error.fault, true))
             return writeInPlace(target, bytes);
         return failure(SaveStep::Create, error);
     }
@@ -153,6 +163,8 @@ SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes)
     QString oldNowAt;
     if (const FileError error = replace(temporary, target, oldNowAt); error.failed()) {
         removeFile(temporary);
+        if (target.exists && oldNowAt.isEmpty() && refusesReplacement(error.fault, false))
+            return writeInPlace(target, bytes);
         SaveOutcome outcome = failure(target.exists ? SaveStep::Replace : SaveStep::Create, error);
         outcome.place = oldNowAt;
         return outcome;

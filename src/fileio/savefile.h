@@ -43,9 +43,11 @@ struct SaveOutcome
 // Replaces the file at path with bytes, or creates it. The bytes go to a temporary file beside
 // it that takes its place once everything is written and on the disk, so a failure leaves the
 // old file as it was; the new file keeps the old one's permissions, and its owner and group
-// where the process may set them. A link is followed to the file it names. Where the folder
-// does not let a file be created but the file itself may be written, it is written over in
-// place, after room for the new content has been reserved where the file system can.
+// where the process may set them. A link is followed to the file it names, as the system
+// follows it. Where the file may be written but not replaced (a folder that lets no file be
+// created, another user's file in a shared folder, a file mounted on its own, a disk without
+// room for one more file), it is written over in place, after room for the new content has
+// been reserved where the file system can.
 // Refuses, leaving it alone, anything that is not a regular file: a folder, a pipe, a
 // device, a socket, or a link to one.
 SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes);
