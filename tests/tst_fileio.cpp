@@ -467,6 +467,7 @@ constexpr char inFile[] = "result.txt/result.txt";
 constexpr char con[] = "CON.txt";
 constexpr char nul[] = "nul.txt";
 constexpr char stream[] = "result.txt:stream.txt";
+constexpr char fresh[] = "new.txt";
 
 // A file that cannot be read for an import.
 struct ReadRow
@@ -496,6 +497,55 @@ struct LinkRow
     const char *file;
 };
 
+// Records each flush of a save with what the saved file held at that moment ("old", "new",
+// "none"), and makes the file flushes from the failAt-th on fail.
+class RecordingSync final : public FileSync
+{
+public:
+    RecordingSync(const QString &path, int failAt)
+        : m_path(path)
+        , m_failAt(failAt)
+    {
+    }
+    FileError syncFile(qintptr file) const override
+    {
+        calls << "file " + held();
+        if (m_failAt > 0 && ++m_files >= m_failAt)
+            return FileError { FileFault::Io };
+        return FileSync::syncFile(file);
+    }
+    void syncFolder(const QString &path) const override
+    {
+        calls << "folder " + held();
+        FileSync::syncFolder(path);
+    }
+    mutable QStringList calls;
+
+private:
+    QString held() const
+    {
+        const QByteArray bytes = contents(m_path);
+        return bytes == earlier       ? "old"
+            : bytes == result         ? "new"
+            : bytes == "<unreadable>" ? "none"
+                                      : "part";
+    }
+    QString m_path;
+    int m_failAt;
+    mutable int m_files = 0;
+};
+
+// A save, the flushes it makes and how it ends.
+struct SyncRow
+{
+    SetUp setUp;
+    QStringList calls;
+    int failAt = 0;
+    FileFault fault = FileFault::None;
+    OldContent old = OldContent::Untouched;
+    As as = As::Anyone;
+};
+
 // A file saved over: what it keeps of the old one.
 struct OverwriteRow
 {
@@ -510,6 +560,7 @@ Q_DECLARE_METATYPE(ReadRow)
 Q_DECLARE_METATYPE(RefusedRow)
 Q_DECLARE_METATYPE(OverwriteRow)
 Q_DECLARE_METATYPE(LinkRow)
+Q_DECLARE_METATYPE(SyncRow)
 
 class TestFileIo : public QObject
 {
@@ -524,6 +575,8 @@ private slots:
     void savedOverFileKeepsModeAndOwner();
     void linkedPathNamesOneFile_data();
     void linkedPathNamesOneFile();
+    void saveFlushedToDisk_data();
+    void saveFlushedToDisk();
 };
 
 void TestFileIo::readRefused_data()
@@ -760,6 +813,44 @@ void TestFileIo::linkedPathNamesOneFile()
         QVERIFY2(saved.ok(), qPrintable(saved.errorText()));
         expected.insert(file, "the new result\r\n");
     }
+    QCOMPARE(snapshot(scene.dir.path()), expected);
+}
+
+void TestFileIo::saveFlushedToDisk_data()
+{
+    QTest::addColumn<SyncRow>("row");
+    QTest::addRow("a new file: its data, then its folder's names")
+        << SyncRow { named<fresh>, { "file none", "folder new" } };
+    QTest::addRow("a replaced file: its data before it takes the old one's place")
+        << SyncRow { oldResult, { "file old", "folder new" } };
+#ifdef Q_OS_UNIX
+    QTest::addRow("written in place: once it holds the new content")
+        << SyncRow { .setUp = noFreeInode, .calls = { "file new" }, .as = As::Root };
+#else
+    QTest::addRow("written in place: once it holds the new content")
+        << SyncRow { inLockedFolder, { "file new" } };
+#endif
+    QTest::addRow("a failing disk found at the flush: the old file stays")
+        << SyncRow { oldResult, { "file old" }, 1, FileFault::Io };
+}
+
+void TestFileIo::saveFlushedToDisk()
+{
+    QFETCH(SyncRow, row);
+    if (needsRoot(row.as))
+        return;
+    Scene scene;
+    const QString path = row.setUp(scene);
+    if (!scene.skip.isEmpty())
+        QSKIP(qPrintable(scene.skip));
+    QMap<QString, QByteArray> expected = snapshot(scene.dir.path());
+    const RecordingSync sync(path, row.failAt);
+    const SaveOutcome saved = writeWholeFile(path, result, sync);
+    QCOMPARE(sync.calls, row.calls);
+    QCOMPARE(saved.error.fault, row.fault);
+    QCOMPARE(saved.old, row.old);
+    if (saved.ok())
+        expected.insert(path, result);
     QCOMPARE(snapshot(scene.dir.path()), expected);
 }
 

@@ -58,7 +58,7 @@ bool refusesReplacement(FileFault fault, bool creating)
 // content is overwritten from the start: if that fails half-way, it is gone, and the outcome
 // says so. Where the new content is longer, room for it is reserved first, so that a full
 // disk is found before anything is overwritten.
-SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes)
+SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes, const FileSync &sync)
 {
     OpenFile file;
     bool readable = false;
@@ -85,7 +85,7 @@ SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes)
     if (!error.failed())
         error = setSize(file.handle(), bytes.size());
     if (!error.failed()) {
-        error = flushFile(file.handle());
+        error = sync.syncFile(file.handle());
         lost = lost || error.failed();
     }
     if (const FileError closed = file.close(); !error.failed())
@@ -128,7 +128,13 @@ QString SaveOutcome::errorText() const
     return because("无法创建文件");
 }
 
-SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes)
+const FileSync &systemFileSync()
+{
+    static const FileSync sync;
+    return sync;
+}
+
+SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes, const FileSync &sync)
 {
     Target target;
     if (SaveOutcome refused = lookAt(path, target); !refused.ok())
@@ -138,7 +144,7 @@ SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes)
     QString temporary;
     if (const FileError error = createTemporary(target, file.handle(), temporary); error.failed()) {
         if (target.exists && refusesReplacement(error.fault, true))
-            return writeInPlace(target, bytes);
+            return writeInPlace(target, bytes, sync);
         return failure(SaveStep::Create, error);
     }
     const auto discard = [&](SaveStep step, const FileError &error) {
@@ -155,7 +161,7 @@ SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes)
     if (const FileError error = writeAt(file.handle(), 0, bytes, written); error.failed())
         return discard(SaveStep::Write, error);
     // The data reaches the disk here; a full disk or a failing one may only say so now.
-    if (const FileError error = flushFile(file.handle()); error.failed())
+    if (const FileError error = sync.syncFile(file.handle()); error.failed())
         return discard(SaveStep::Write, error);
     if (const FileError error = file.close(); error.failed())
         return discard(SaveStep::Write, error);
@@ -164,13 +170,13 @@ SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes)
     if (const FileError error = replace(temporary, target, oldNowAt); error.failed()) {
         removeFile(temporary);
         if (target.exists && oldNowAt.isEmpty() && refusesReplacement(error.fault, false))
-            return writeInPlace(target, bytes);
+            return writeInPlace(target, bytes, sync);
         SaveOutcome outcome = failure(target.exists ? SaveStep::Replace : SaveStep::Create, error);
         outcome.place = oldNowAt;
         return outcome;
     }
     // The new name on the disk too.
-    flushFolder(target.folder);
+    sync.syncFolder(target.folder);
     return SaveOutcome {};
 }
 

@@ -40,6 +40,22 @@ struct SaveOutcome
     QString errorText() const;
 };
 
+// The calls that put a save on the disk: the new file's data before it takes the old one's
+// place, and the folder's names after. The system's own are the default; a test passes its own
+// to see that they are made, and when, or to make one fail.
+class FileSync
+{
+public:
+    virtual ~FileSync() = default;
+    // Puts the data of an open file (a descriptor, or a HANDLE on Windows) on the disk.
+    virtual FileError syncFile(qintptr file) const;
+    // Puts a folder's names on the disk, where the system lets a folder be flushed; on Windows
+    // the move itself writes through.
+    virtual void syncFolder(const QString &folder) const;
+};
+
+const FileSync &systemFileSync();
+
 // Replaces the file at path with bytes, or creates it. The bytes go to a temporary file beside
 // it that takes its place once everything is written and on the disk, so a failure leaves the
 // old file as it was; the new file keeps the old one's permissions, and its owner and group
@@ -50,6 +66,7 @@ struct SaveOutcome
 // been reserved where the file system can.
 // Refuses, leaving it alone, anything that is not a regular file: a folder, a pipe, a
 // device, a socket, or a link to one.
-SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes);
+SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes,
+                           const FileSync &sync = systemFileSync());
 
 } // namespace orbelune

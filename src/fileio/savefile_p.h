@@ -51,12 +51,6 @@ FileError setSize(qintptr file, qint64 size);
 // before anything is written; the file may then be size bytes long.
 FileError reserve(qintptr file, qint64 size);
 
-// Puts the file's data on the disk.
-FileError flushFile(qintptr file);
-
-// Puts the folder's names on the disk, where the system lets a folder be flushed.
-void flushFolder(const QString &folder);
-
 FileError closeFile(qintptr file);
 
 // Opens the target to write it over in place, and to read it where the user may. Not

@@ -209,20 +209,6 @@ FileError reserve(qintptr file, qint64 size)
 #endif
 }
 
-FileError flushFile(qintptr file)
-{
-    return ::fsync(int(file)) == 0 ? FileError {} : errnoError(errno);
-}
-
-void flushFolder(const QString &folder)
-{
-    if (const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_CLOEXEC);
-        dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-}
-
 FileError closeFile(qintptr file)
 {
     // After a close interrupted by a signal the descriptor is gone on Linux: never retry.
@@ -269,3 +255,21 @@ void removeFile(const QString &path)
 }
 
 } // namespace orbelune::savefile_platform
+
+namespace orbelune {
+
+FileError FileSync::syncFile(qintptr file) const
+{
+    return ::fsync(int(file)) == 0 ? FileError {} : errnoError(errno);
+}
+
+void FileSync::syncFolder(const QString &folder) const
+{
+    if (const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_CLOEXEC);
+        dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+} // namespace orbelune

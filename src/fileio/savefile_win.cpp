@@ -230,14 +230,6 @@ FileError reserve(qintptr file, qint64 size)
     return setSize(file, size);
 }
 
-FileError flushFile(qintptr file)
-{
-    return FlushFileBuffers(handleOf(file)) ? FileError {} : lastError();
-}
-
-// A folder's entries reach the disk with the write-through move and NTFS's own journal.
-void flushFolder(const QString &) { }
-
 FileError closeFile(qintptr file)
 {
     return CloseHandle(handleOf(file)) ? FileError {} : lastError();
@@ -304,3 +296,16 @@ void removeFile(const QString &path)
 }
 
 } // namespace orbelune::savefile_platform
+
+namespace orbelune {
+
+FileError FileSync::syncFile(qintptr file) const
+{
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(file)) ? FileError {}
+                                                            : win32Error(GetLastError());
+}
+
+// A folder's names reach the disk with the write-through move and NTFS's own journal.
+void FileSync::syncFolder(const QString &) const { }
+
+} // namespace orbelune
