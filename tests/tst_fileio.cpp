@@ -498,19 +498,19 @@ struct LinkRow
 };
 
 // Records each flush of a save with what the saved file held at that moment ("old", "new",
-// "none"), and makes the file flushes from the failAt-th on fail.
+// "none"), and makes the first few file flushes fail.
 class RecordingSync final : public FileSync
 {
 public:
-    RecordingSync(const QString &path, int failAt)
+    RecordingSync(const QString &path, int failures)
         : m_path(path)
-        , m_failAt(failAt)
+        , m_failures(failures)
     {
     }
     FileError syncFile(qintptr file) const override
     {
         calls << "file " + held();
-        if (m_failAt > 0 && ++m_files >= m_failAt)
+        if (++m_files <= m_failures)
             return FileError { FileFault::Io };
         return FileSync::syncFile(file);
     }
@@ -531,7 +531,7 @@ private:
                                       : "part";
     }
     QString m_path;
-    int m_failAt;
+    int m_failures;
     mutable int m_files = 0;
 };
 
@@ -540,7 +540,7 @@ struct SyncRow
 {
     SetUp setUp;
     QStringList calls;
-    int failAt = 0;
+    int failures = 0; // of the file flushes, the first ones
     FileFault fault = FileFault::None;
     OldContent old = OldContent::Untouched;
     As as = As::Anyone;
@@ -647,16 +647,17 @@ void TestFileIo::saveRefusedKeepsOldFile_data()
     QTest::addRow("read-only file")
         << RefusedRow { readOnlyFile, Open, PermissionDenied, As::Nobody };
     // Where only the file may be written, it is written in place: no room is found before a
-    // byte is overwritten; a failure after that is told as the loss it is.
+    // byte is overwritten; after a failure past that, the old content goes back.
     QTest::addRow("in place, no room for the longer result") << RefusedRow {
         .setUp = inLockedFolder, .step = Write, .fault = TooLarge, .as = As::Nobody, .room = 4096
     };
-    QTest::addRow("in place, failing half-way") << RefusedRow { .setUp = longInLockedFolder,
-                                                                .step = Write,
-                                                                .fault = TooLarge,
-                                                                .as = As::Nobody,
-                                                                .old = OldContent::Lost,
-                                                                .room = 4096 };
+    QTest::addRow("in place, failing half-way: the old content put back")
+        << RefusedRow { .setUp = longInLockedFolder,
+                        .step = Write,
+                        .fault = TooLarge,
+                        .as = As::Nobody,
+                        .old = OldContent::PutBack,
+                        .room = 4096 };
 #endif
 #ifdef Q_OS_WIN
     // Windows sends these names to a device in every folder: no file would be written.
@@ -819,19 +820,27 @@ void TestFileIo::linkedPathNamesOneFile()
 void TestFileIo::saveFlushedToDisk_data()
 {
     QTest::addColumn<SyncRow>("row");
+#ifdef Q_OS_UNIX
+    const SetUp inPlace = noFreeInode;
+    const As as = As::Root;
+#else
+    const SetUp inPlace = inLockedFolder;
+    const As as = As::Anyone;
+#endif
     QTest::addRow("a new file: its data, then its folder's names")
         << SyncRow { named<fresh>, { "file none", "folder new" } };
     QTest::addRow("a replaced file: its data before it takes the old one's place")
         << SyncRow { oldResult, { "file old", "folder new" } };
-#ifdef Q_OS_UNIX
     QTest::addRow("written in place: once it holds the new content")
-        << SyncRow { .setUp = noFreeInode, .calls = { "file new" }, .as = As::Root };
-#else
-    QTest::addRow("written in place: once it holds the new content")
-        << SyncRow { inLockedFolder, { "file new" } };
-#endif
+        << SyncRow { .setUp = inPlace, .calls = { "file new" }, .as = as };
     QTest::addRow("a failing disk found at the flush: the old file stays")
         << SyncRow { oldResult, { "file old" }, 1, FileFault::Io };
+    // Written in place, the old content goes back when the new one fails to reach the disk.
+    QTest::addRow("in place, failing at the flush: the old content put back") << SyncRow {
+        inPlace, { "file new", "file old" }, 1, FileFault::Io, OldContent::PutBack, as
+    };
+    QTest::addRow("in place, failing again as it goes back: the old content lost")
+        << SyncRow { inPlace, { "file new", "file old" }, 2, FileFault::Io, OldContent::Lost, as };
 }
 
 void TestFileIo::saveFlushedToDisk()
@@ -844,14 +853,15 @@ void TestFileIo::saveFlushedToDisk()
     if (!scene.skip.isEmpty())
         QSKIP(qPrintable(scene.skip));
     QMap<QString, QByteArray> expected = snapshot(scene.dir.path());
-    const RecordingSync sync(path, row.failAt);
+    const RecordingSync sync(path, row.failures);
     const SaveOutcome saved = writeWholeFile(path, result, sync);
     QCOMPARE(sync.calls, row.calls);
     QCOMPARE(saved.error.fault, row.fault);
     QCOMPARE(saved.old, row.old);
     if (saved.ok())
         expected.insert(path, result);
-    QCOMPARE(snapshot(scene.dir.path()), expected);
+    if (saved.old != OldContent::Lost)
+        QCOMPARE(snapshot(scene.dir.path()), expected);
 }
 
 QTEST_GUILESS_MAIN(TestFileIo)

@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace orbelune {
 
 using namespace savefile_platform;
@@ -54,10 +56,14 @@ bool refusesReplacement(FileFault fault, bool creating)
         || (creating && (fault == FileFault::NoSpace || fault == FileFault::Quota));
 }
 
-// Writes the file over in place, where it may not be replaced. The old
-// content is overwritten from the start: if that fails half-way, it is gone, and the outcome
-// says so. Where the new content is longer, room for it is reserved first, so that a full
-// disk is found before anything is overwritten.
+// An old file larger than this is no result the program wrote, and keeping all of it in memory
+// to write it back would cost more than the save.
+constexpr qint64 maxKeptContent = 64 * 1024 * 1024;
+
+// Writes the file over in place, where it may not be replaced. Its old content is read first
+// and, should writing fail once it has begun, written back and the file cut to its old size;
+// only when that fails too is the old content lost. Where the new content is longer, room for
+// it is reserved first, so that a full disk is found before anything is overwritten.
 SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes, const FileSync &sync)
 {
     OpenFile file;
@@ -67,6 +73,13 @@ SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes, const Fi
         error.failed())
         return failure(
             error.fault == FileFault::NotRegularFile ? SaveStep::Look : SaveStep::Rewrite, error);
+    // A file the user may write but not read cannot be kept.
+    QByteArray old;
+    const bool keep = readable && oldSize <= maxKeptContent;
+    if (keep) {
+        if (const FileError error = readAt(file.handle(), 0, oldSize, old); error.failed())
+            return failure(SaveStep::Rewrite, error);
+    }
 
     if (bytes.size() > oldSize) {
         if (const FileError error = reserve(file.handle(), bytes.size());
@@ -81,18 +94,28 @@ SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes, const Fi
 
     qint64 written = 0;
     FileError error = writeAt(file.handle(), 0, bytes, written);
-    bool lost = written > 0;
+    const bool cut = !error.failed() && bytes.size() < oldSize;
     if (!error.failed())
         error = setSize(file.handle(), bytes.size());
-    if (!error.failed()) {
+    if (!error.failed())
         error = sync.syncFile(file.handle());
-        lost = lost || error.failed();
+    if (!error.failed())
+        return SaveOutcome {}; // the data is on the disk: the close has nothing more to say
+    if (written == 0) {
+        setSize(file.handle(), oldSize);
+        return failure(SaveStep::Write, error);
     }
-    if (const FileError closed = file.close(); !error.failed())
-        error = closed;
-    if (error.failed())
-        return failure(SaveStep::Write, error, lost ? OldContent::Lost : OldContent::Untouched);
-    return SaveOutcome {};
+
+    // What was overwritten goes back (all of it where the end was cut off), and the file
+    // takes its old size again.
+    qint64 rewritten = 0;
+    const bool putBack = keep
+        && !writeAt(file.handle(), 0,
+                    QByteArrayView(old).first(cut ? oldSize : std::min(oldSize, written)),
+                    rewritten)
+                .failed()
+        && !setSize(file.handle(), oldSize).failed() && !sync.syncFile(file.handle()).failed();
+    return failure(SaveStep::Write, error, putBack ? OldContent::PutBack : OldContent::Lost);
 }
 
 } // namespace

@@ -35,7 +35,6 @@ struct SaveOutcome
     QString place;
 
     bool ok() const { return !error.failed(); }
-    bool oldContentKept() const { return old != OldContent::Lost; }
     // What failed and why, in words for the user.
     QString errorText() const;
 };
