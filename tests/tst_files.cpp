@@ -123,6 +123,8 @@ void TestFiles::importRefusedKeepsList_data()
     QTest::addColumn<QString>("reason");
     QTest::addRow("missing file") << fixture("missing.txt") << "文件不存在";
     QTest::addRow("binary file") << fixture("binary.bin") << "空字符";
+    QTest::addRow("UTF-16 without its mark")
+        << fixture("utf16le-without-bom.txt") << "没有字节顺序标记的 UTF-16";
     QTest::addRow("one stray byte before three good rows")
         << fixture("one-stray-byte.txt") << "第 1 行第 6 个字符是一个既不是 GBK 也不是 UTF-8";
 }

@@ -232,10 +232,44 @@ HistoryFileText nulRefusal()
                    QStringLiteral("文件中含有空字符 (NUL)，不是文本文件。"));
 }
 
+// Where the first UTF-16 unit that is no character stands, as a line and a column counted in
+// characters: a surrogate without its other half, or a last byte without its pair.
+std::optional<std::pair<qsizetype, qsizetype>> firstBadUtf16(QByteArrayView body, bool bigEndian)
+{
+    const auto unit = [&](qsizetype i) {
+        const char16_t first = uchar(body[2 * i]);
+        const char16_t second = uchar(body[2 * i + 1]);
+        return bigEndian ? char16_t(first << 8 | second) : char16_t(second << 8 | first);
+    };
+    const qsizetype units = body.size() / 2;
+    qsizetype line = 1;
+    qsizetype column = 0;
+    for (qsizetype i = 0; i < units; ++i) {
+        const char16_t c = unit(i);
+        if (c == u'\r') {
+            ++line;
+            column = 0;
+            if (i + 1 < units && unit(i + 1) == u'\n')
+                ++i;
+            continue;
+        }
+        ++column;
+        if (QChar::isHighSurrogate(c) && i + 1 < units && QChar::isLowSurrogate(unit(i + 1)))
+            ++i;
+        else if (QChar::isSurrogate(c))
+            return std::pair { line, column };
+    }
+    if (body.size() % 2 != 0)
+        return std::pair { line, column + 1 };
+    return std::nullopt;
+}
+
 // A file with a byte-order mark: the mark is removed, and every row must be what the file
-// holds, so that a save writes the same bytes back: a file whose bytes do not survive
-// decoding and encoding again is not text in its encoding.
-HistoryFileText decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding &unicode)
+// holds, so that a save writes the same bytes back. A file holding a sequence that is not its
+// encoding (a surrogate alone, which the decoders let through or replace) is refused, naming
+// where the sequence is.
+HistoryFileText decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding &unicode,
+                                 const CodePage936 &gbk)
 {
     // Only the one mark is removed: a second one right after it is part of the first row.
     const QByteArrayView body = QByteArrayView(bytes).sliced(unicode.markLength);
@@ -243,12 +277,44 @@ HistoryFileText decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding 
     QString text = decoder.decode(body);
     if (text.contains(QChar(u'\0')))
         return nulRefusal();
-    // (The decoder also swallows an incomplete character at the end silently.)
+    std::optional<std::pair<qsizetype, qsizetype>> bad;
+    if (unicode.encoding == QStringConverter::Utf8) {
+        CharReader utf8(true, gbk);
+        if (const std::optional<BadByte> byte = firstBadByte(body.toByteArray(), utf8))
+            bad = std::pair { byte->line, byte->column };
+    } else {
+        bad = firstBadUtf16(body, unicode.encoding == QStringConverter::Utf16BE);
+    }
+    const QLatin1String name(unicode.name);
+    if (bad)
+        return refusal(
+            HistoryTextFault::NotItsUnicode,
+            QStringLiteral("文件以 %1 字节顺序标记开头，但第 %2 行第 %3 个字符不是有效的 "
+                           "%1 文字。")
+                .arg(name)
+                .arg(bad->first)
+                .arg(bad->second),
+            bad->first, bad->second);
     if (QByteArray(QStringEncoder(unicode.encoding).encode(text)) != body)
-        return refusal(HistoryTextFault::NotItsUnicode,
-                       QStringLiteral("文件以 %1 字节顺序标记开头，但内容不是有效的 %1 文本。")
-                           .arg(QLatin1String(unicode.name)));
+        return refusal(
+            HistoryTextFault::NotItsUnicode,
+            QStringLiteral("文件以 %1 字节顺序标记开头，但内容不是有效的 %1 文本。").arg(name));
     return decodeHistoryText(std::move(text));
+}
+
+// Text in UTF-16 without a mark, as Windows' editors once wrote it: with ASCII text, every
+// other byte is NUL.
+bool looksLikeUtf16(const QByteArray &bytes)
+{
+    if (bytes.size() < 2 || bytes.size() % 2 != 0)
+        return false;
+    bool evenNul = true;
+    bool oddNul = true;
+    for (qsizetype i = 0; i < bytes.size(); i += 2) {
+        evenNul = evenNul && bytes[i] == 0;
+        oddNul = oddNul && bytes[i + 1] == 0;
+    }
+    return evenNul != oddNul;
 }
 
 } // namespace
@@ -275,8 +341,13 @@ HistoryFileText decodeHistoryFile(const QByteArray &bytes, const CodePage936 &gb
 {
     const std::optional<UnicodeEncoding> unicode = unicodeByMark(bytes);
     if (unicode)
-        return decodeMarkedFile(bytes, *unicode);
+        return decodeMarkedFile(bytes, *unicode, gbk);
 
+    if (looksLikeUtf16(bytes))
+        return refusal(
+            HistoryTextFault::Utf16WithoutMark,
+            QStringLiteral("文件看起来是没有字节顺序标记的 UTF-16 文本。\r\n"
+                           "请用文本编辑器把文件另存为 GBK 或 UTF-8 编码，再重新导入。"));
     // A NUL byte is NUL in GBK and in UTF-8 alike, wherever it stands.
     if (bytes.contains('\0'))
         return nulRefusal();

@@ -24,6 +24,7 @@ QStringList splitHistoryLines(QStringView text);
 enum class HistoryTextFault {
     None,
     HoldsNul,
+    Utf16WithoutMark, // every other byte NUL
     NotGbkOrUtf8, // no mark, and a byte that neither encoding reads
     NotItsUnicode, // a byte-order mark, and a sequence that is not that encoding
     TooManyRows,
@@ -46,8 +47,10 @@ struct HistoryFileText
 // Decodes the whole content of a history file and splits it into rows. A UTF-8, UTF-16 LE
 // or UTF-16 BE byte-order mark selects that encoding and is removed; any other file is GBK,
 // or UTF-8 when its bytes are not GBK but are UTF-8 throughout.
-// Refuses, with a reason, text holding NUL characters, bytes that do not decode (GBK bytes
-// are accepted only when they encode back to themselves) and more than maxHistoryRows rows.
+// Refuses, with a reason, text holding NUL characters (naming UTF-16 without a mark as such),
+// bytes that do not decode (GBK bytes are accepted only when they encode back to themselves; a
+// marked file's invalid sequence, a lone surrogate too, is named by its line and column) and
+// more than maxHistoryRows rows.
 HistoryFileText decodeHistoryFile(const QByteArray &bytes, const CodePage936 &gbk = codePage936());
 
 } // namespace orbelune
