@@ -101,7 +101,8 @@ SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes, const Fi
         error = sync.syncFile(file.handle());
     if (!error.failed())
         return SaveOutcome {}; // the data is on the disk: the close has nothing more to say
-    if (written == 0) {
+    if (written == 0 && !cut) {
+        // Nothing overwritten: the room reserved beyond the old end, if any, is given back.
         setSize(file.handle(), oldSize);
         return failure(SaveStep::Write, error);
     }
