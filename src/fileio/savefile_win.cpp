@@ -4,11 +4,14 @@
 
 #include "fileio/win32file.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <cstring>
 #include <windows.h>
+#include <winioctl.h>
 
 namespace orbelune::savefile_platform {
 
@@ -61,17 +64,133 @@ bool identify(HANDLE file, quint64 &volume, quint64 &index)
     return true;
 }
 
-// The file a path names once every link on the way has been followed; a link to nothing
-// names the file it would create. Empty for a loop of links.
-QString finalTarget(const QString &path)
+// The path Windows keeps for the file or folder at path once it is open, every link and
+// junction on the way followed; false, with the error in code, where it cannot be opened.
+bool openedPath(const QString &path, QString &opened, DWORD &code)
 {
-    QFileInfo info(path);
-    for (int depth = 0; depth < 40; ++depth) {
-        if (!info.isSymLink())
-            return info.absoluteFilePath();
-        info.setFile(info.symLinkTarget());
+    const Handle file(CreateFileW(win32FilePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.isValid()) {
+        code = GetLastError();
+        return false;
     }
-    return QString();
+    std::wstring name(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(file.get(), name.data(), DWORD(name.size()), 0);
+    if (length >= name.size()) {
+        name.resize(length);
+        length = GetFinalPathNameByHandleW(file.get(), name.data(), DWORD(name.size()), 0);
+    }
+    if (length == 0 || length >= name.size()) {
+        code = GetLastError();
+        return false;
+    }
+    name.resize(length);
+    opened = QString::fromStdWString(name);
+    if (opened.startsWith(QLatin1String("\\\\?\\UNC\\")))
+        opened = QLatin1String("\\\\") + opened.mid(8);
+    else if (opened.startsWith(QLatin1String("\\\\?\\")))
+        opened = opened.mid(4);
+    opened = QDir::fromNativeSeparators(opened);
+    return true;
+}
+
+// The target a symbolic link or a junction at path holds, as it holds it; empty where path is
+// neither.
+QString linkTarget(const QString &path)
+{
+    const Handle link(
+        CreateFileW(win32FilePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // REPARSE_DATA_BUFFER, which MinGW keeps for drivers: the tag, two lengths, then the
+    // offset and length of the substitute name, those of the print name, a symbolic link's
+    // flags, and the names.
+    alignas(ULONG) BYTE data[MAXIMUM_REPARSE_DATA_BUFFER_SIZE];
+    DWORD size = 0;
+    if (!link.isValid()
+        || !DeviceIoControl(link.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data, sizeof data,
+                            &size, nullptr))
+        return QString();
+    ULONG tag = 0;
+    USHORT offset = 0;
+    USHORT length = 0;
+    ULONG flags = 0;
+    std::memcpy(&tag, data, sizeof tag);
+    std::memcpy(&offset, data + 8, sizeof offset);
+    std::memcpy(&length, data + 10, sizeof length);
+    qsizetype names = 16;
+    if (tag == IO_REPARSE_TAG_SYMLINK) {
+        std::memcpy(&flags, data + 16, sizeof flags);
+        names = 20;
+    } else if (tag != IO_REPARSE_TAG_MOUNT_POINT) {
+        return QString();
+    }
+    if (names + offset + length > qsizetype(size))
+        return QString();
+    QString target(length / 2, Qt::Uninitialized);
+    std::memcpy(target.data(), data + names + offset, length);
+    // An absolute target is in the form of the native calls, "\??\C:\…".
+    if (target.startsWith(QLatin1String("\\??\\UNC\\")))
+        target = QLatin1String("\\\\") + target.mid(8);
+    else if (target.startsWith(QLatin1String("\\??\\")))
+        target = target.mid(4);
+    return QDir::fromNativeSeparators(target);
+}
+
+// Refuses a name that would not give a file on a disk.
+SaveOutcome checkName(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    // Whatever folder it stands in, "CON" or "nul.txt" is a device: writing the result there
+    // would send it to the device and leave no file.
+    if (isWin32DevicePath(path))
+        return refused(SaveStep::Look, FileError { FileFault::NotRegularFile });
+    // Too long a name is a failure to create the file, whatever error the temporary file's
+    // own name would give: NTFS and FAT take at most 255 UTF-16 units a name.
+    if (name.size() > 255)
+        return refused(SaveStep::Create, FileError { FileFault::NameTooLong });
+    // A colon names a stream of another file: the result would be hidden inside that one.
+    if (name.contains(u':'))
+        return refused(SaveStep::Create, FileError { FileFault::InvalidName });
+    return SaveOutcome {};
+}
+
+// The file a path names, found as Windows finds it: the folder opened and asked for its final
+// path, then the file; a link or junction to nothing is followed by its stored target, a
+// relative one taken from the real folder the link stands in, to the file Windows would
+// create.
+SaveOutcome finalTarget(const QString &path, QString &target)
+{
+    QString current = QFileInfo(path).absoluteFilePath();
+    // Windows follows at most 63 reparse points for one name.
+    for (int links = 0; links <= 63; ++links) {
+        if (SaveOutcome refusedName = checkName(current); !refusedName.ok())
+            return refusedName;
+        const QFileInfo info(current);
+        QString folder;
+        DWORD code = 0;
+        if (!openedPath(info.absolutePath(), folder, code)) {
+            if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+                return SaveOutcome { FileError { FileFault::NotFound }, SaveStep::Look,
+                                     OldContent::Untouched, info.absolutePath() };
+            return refused(SaveStep::Create, win32Error(code));
+        }
+        if (!folder.endsWith(u'/'))
+            folder += u'/';
+        const QString full = folder + info.fileName();
+        if (openedPath(full, target, code))
+            return SaveOutcome {};
+        if (code == ERROR_CANT_RESOLVE_FILENAME)
+            return refused(SaveStep::Create, FileError { FileFault::LinkLoop });
+        const QString link = linkTarget(full);
+        if (link.isEmpty()) {
+            target = full;
+            return SaveOutcome {};
+        }
+        current = QDir::cleanPath(QDir::isAbsolutePath(link) ? link : folder + link);
+    }
+    return refused(SaveStep::Create, FileError { FileFault::LinkLoop });
 }
 
 // A name beside target that is not taken: target's own with a random ending, or, where that
@@ -105,21 +224,12 @@ DWORD replaceCause(const std::wstring &target, DWORD code)
 
 SaveOutcome lookAt(const QString &path, Target &target)
 {
-    const QString targetPath = finalTarget(path);
-    if (targetPath.isEmpty())
-        return refused(SaveStep::Create, FileError { FileFault::LinkLoop });
+    QString targetPath;
+    if (SaveOutcome found = finalTarget(path, targetPath); !found.ok())
+        return found;
+    if (SaveOutcome refusedName = checkName(targetPath); !refusedName.ok())
+        return refusedName;
     const QFileInfo info(targetPath);
-    // Whatever folder it stands in, "CON" or "nul.txt" is a device: writing the result there
-    // would send it to the device and leave no file.
-    if (isWin32DevicePath(targetPath))
-        return refused(SaveStep::Look, FileError { FileFault::NotRegularFile });
-    // Too long a name is a failure to create the file, whatever error the temporary file's
-    // own name would give: NTFS and FAT take at most 255 UTF-16 units a name.
-    if (info.fileName().size() > 255)
-        return refused(SaveStep::Create, FileError { FileFault::NameTooLong });
-    // A colon names a stream of another file: the result would be hidden inside that one.
-    if (info.fileName().contains(u':'))
-        return refused(SaveStep::Create, FileError { FileFault::InvalidName });
 
     const std::wstring native = win32FilePath(targetPath);
     const DWORD attributes = GetFileAttributesW(native.c_str());
