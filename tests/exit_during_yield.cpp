@@ -1,19 +1,31 @@
 // The program as main.cpp builds it, closed at a moment when a handler of the window is
-// still on the stack: inside the yield of a start, inside the yield of a sweep tick, or
-// while the format message is open. Each mode must end with exit code 0; ctest runs one
-// mode per test.
+// still on the stack: inside the yield of a start, inside the yield of a sweep tick, while the
+// format message is open, or, by the end of the session, in the middle of a save. Each mode
+// must end with exit code 0; ctest runs one mode per test.
 
 #include "app/form1.h"
+#include "app/sessionend.h"
+#include "fileio/savefile.h"
 #include "orbelune/appinfo.h"
 #include "widgets/taggedtimer.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
+#include <functional>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 using namespace orbelune;
 
@@ -25,6 +37,8 @@ constexpr int closeMissedTheYield = 3;
 constexpr int runWentOn = 4;
 constexpr int unknownMode = 5;
 constexpr int wrongNumberOfMessages = 6;
+constexpr int temporaryFileLeft = 7;
+constexpr int resultNeitherOldNorNew = 8;
 
 void failWith(int code, const char *why)
 {
@@ -62,6 +76,47 @@ protected:
     }
 };
 
+// Ends the session from inside a save, once the new file is written and waits to take the old
+// one's place: by the signal on POSIX systems, by Windows' question on Windows.
+class SessionEndingSync final : public FileSync
+{
+public:
+    SessionEndingSync(int signal, const QWidget &window)
+        : m_signal(signal)
+        , m_window(window)
+    {
+    }
+    FileError syncFile(qintptr file) const override
+    {
+#ifdef Q_OS_WIN
+        SendMessageW(reinterpret_cast<HWND>(m_window.winId()), WM_QUERYENDSESSION, 0,
+                     ENDSESSION_LOGOFF);
+#else
+        std::raise(m_signal);
+#endif
+        return FileSync::syncFile(file);
+    }
+
+private:
+    int m_signal;
+    const QWidget &m_window;
+};
+
+// The signal a mode names, 0 for the end of a Windows session, -1 for no ending of a session.
+int endingOf(const QString &mode)
+{
+#ifdef Q_OS_WIN
+    return mode == QLatin1String("end-session") ? 0 : -1;
+#else
+    for (const auto &[name, signal] :
+         { std::pair { "SIGTERM", SIGTERM }, { "SIGHUP", SIGHUP }, { "SIGINT", SIGINT } }) {
+        if (mode == QLatin1String(name))
+            return signal;
+    }
+    return -1;
+#endif
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -76,6 +131,15 @@ int main(int argc, char *argv[])
 
     Form1 window;
     window.show();
+
+    // For the modes that end the session during a save: the folder, the old and the new
+    // result, the time since the session ended, and what is checked once the program ends.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("result.txt"));
+    const QByteArray old = "the result of an earlier run\r\n";
+    const QByteArray result = QByteArray("10,11,12,15,26,29 09\r\n").repeated(32767);
+    QElapsedTimer ended;
+    std::function<int()> after = [] { return 0; };
 
     // Never hang the suite: a close that does not end the program fails the test.
     QTimer::singleShot(20000, &app, [] { failWith(notClosedInTime, "the program did not end"); });
@@ -113,11 +177,39 @@ int main(int argc, char *argv[])
         watch->start(20);
         expectedBoxes = 1;
         QTimer::singleShot(0, &window, [&window] { window.Command1->click(); });
+    } else if (const int ending = endingOf(mode); ending >= 0) {
+        // As main.cpp does, and a save of the largest list, which takes a while.
+        endWithSession();
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(old) != old.size())
+            return unknownMode;
+        file.close();
+        QTimer::singleShot(0, &window, [&, ending] {
+            const SessionEndingSync sync(ending, window);
+            ended.start();
+            writeWholeFile(path, result, sync);
+        });
+        after = [&] {
+            if (ended.elapsed() > 5000)
+                return notClosedInTime;
+            if (QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System)
+                != QStringList { QStringLiteral("result.txt") })
+                return temporaryFileLeft;
+            QFile saved(path);
+            if (!saved.open(QIODevice::ReadOnly))
+                return resultNeitherOldNorNew;
+            const QByteArray bytes = saved.readAll();
+            return bytes == old || bytes == result ? 0 : resultNeitherOldNorNew;
+        };
     } else {
-        std::fprintf(stderr, "usage: %s start-yield|sweep-yield|message\n", argv[0]);
+        std::fprintf(stderr, "usage: %s start-yield|sweep-yield|message|<ending>\n", argv[0]);
         return unknownMode;
     }
     const int code = app.exec();
+    if (code == 0 && after() != 0) {
+        std::fprintf(stderr, "the session ended during a save: failure %d\n", after());
+        return after();
+    }
     if (code == 0 && boxes.shown != expectedBoxes) {
         std::fprintf(stderr, "%d message boxes shown, %d expected\n", boxes.shown, expectedBoxes);
         return wrongNumberOfMessages;

@@ -2,8 +2,8 @@
 
 #include "app/filedialogs.h"
 
-#include "history/dialogrules.h"
 #include "app/qttranslations.h"
+#include "history/dialogrules.h"
 
 #include <QEventLoop>
 #include <QFileDialog>

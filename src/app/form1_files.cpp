@@ -4,6 +4,7 @@
 
 #include "app/filedialogs.h"
 #include "app/messagebox.h"
+#include "fileio/readfile.h"
 #include "fileio/savefile.h"
 #include "history/historytext.h"
 #include "history/messagequote.h"
@@ -108,10 +109,12 @@ void Form1::导入数据(const QString &path)
 {
     // The whole file is read and checked first: a file that cannot be imported leaves the
     // list as it was.
-    const HistoryFileText file = readHistoryFile(path);
-    if (!file.ok()) {
+    const FileRead read = readWholeFile(path, maxHistoryFileBytes);
+    const HistoryFileText file = read.ok() ? decodeHistoryFile(read.bytes) : HistoryFileText {};
+    if (!read.ok() || !file.ok()) {
         warn(this,
-             { QStringLiteral("无法导入数据文件："), QDir::toNativeSeparators(path), file.error,
+             { QStringLiteral("无法导入数据文件："), QDir::toNativeSeparators(path),
+               read.ok() ? file.error : read.errorText(),
                QStringLiteral("往期数据列表没有改动。") });
         return;
     }
@@ -168,14 +171,17 @@ void Form1::savejg_Click()
     const SaveOutcome saved = writeWholeFile(path, result.bytes);
     if (saved.ok())
         return;
-    // Only a file written over in place can be lost, and only after its first bytes were
-    // overwritten: the user must know that the old content is gone.
-    const QString left = saved.oldContentLost
-        ? QStringLiteral("这个文件所在的文件夹不允许新建文件，只能在原处直接改写；"
-                         "改写到一半时出错，原有的内容已经丢失，文件中只有部分结果。"
-                         "请换一个位置重新保存。")
-        : untouched;
-    warn(this, { QStringLiteral("无法保存结果文件："), shownPath, saved.error, left });
+    // Only a file written over in place is touched by a failed save: the user must know
+    // whether its old content is back or gone.
+    QString left = untouched;
+    if (saved.old == OldContent::PutBack)
+        left = QStringLiteral("这个文件不能由新文件替换，只能在原处直接改写；改写时出错，"
+                              "已经把原有的内容写回，原有的文件完好无损。");
+    else if (saved.old == OldContent::Lost)
+        left = QStringLiteral("这个文件不能由新文件替换，只能在原处直接改写；"
+                              "改写到一半时出错，原有的内容已经丢失，文件中只有部分结果。"
+                              "请换一个位置重新保存。");
+    warn(this, { QStringLiteral("无法保存结果文件："), shownPath, saved.errorText(), left });
 }
 
 } // namespace orbelune

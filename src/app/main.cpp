@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/form1.h"
+#include "app/sessionend.h"
 #include "orbelune/appinfo.h"
 #include "widgets/appstyle.h"
 #include "widgets/svgpicture.h"
@@ -20,6 +21,7 @@ int main(int argc, char *argv[])
     // style, palette and font take over from it.
     orbelune::installProgramLook();
 
+    orbelune::endWithSession();
     orbelune::Form1 window;
     window.show();
     return app.exec();

@@ -1,16 +1,6 @@
 #include "fileio/codepage936.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
-
-#include <climits>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#else
-#include <cerrno>
-#include <iconv.h>
-#endif
+#include <algorithm>
 
 namespace orbelune {
 
@@ -29,143 +19,10 @@ bool holdsPrivateUse(QStringView text)
     return false;
 }
 
-#ifdef Q_OS_WIN
-
-constexpr UINT chineseCodePage = 936;
-
-class WindowsCodePage936 final : public CodePage936
+bool isAscii(const QByteArray &bytes)
 {
-protected:
-    std::optional<QString> toUnicode(QByteArrayView bytes) const override
-    {
-        // The API counts in int; a history file is at most a few MiB.
-        if (bytes.size() > INT_MAX)
-            return std::nullopt;
-        const int size = int(bytes.size());
-        const int length = MultiByteToWideChar(chineseCodePage, MB_ERR_INVALID_CHARS, bytes.data(),
-                                               size, nullptr, 0);
-        if (length <= 0)
-            return std::nullopt;
-        QString text(length, Qt::Uninitialized);
-        if (MultiByteToWideChar(chineseCodePage, MB_ERR_INVALID_CHARS, bytes.data(), size,
-                                reinterpret_cast<wchar_t *>(text.data()), length)
-            != length)
-            return std::nullopt;
-        return text;
-    }
-
-    std::optional<QByteArray> fromUnicode(QStringView text) const override
-    {
-        if (text.size() > INT_MAX)
-            return std::nullopt;
-        const int size = int(text.size());
-        const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
-        // No best fit (which would write "a" for "ä"), and a character written as the
-        // default "?" is one that has no form here.
-        BOOL usedDefault = FALSE;
-        const int length = WideCharToMultiByte(chineseCodePage, WC_NO_BEST_FIT_CHARS, wide, size,
-                                               nullptr, 0, nullptr, &usedDefault);
-        if (length <= 0 || usedDefault)
-            return std::nullopt;
-        QByteArray bytes(length, Qt::Uninitialized);
-        if (WideCharToMultiByte(chineseCodePage, WC_NO_BEST_FIT_CHARS, wide, size, bytes.data(),
-                                length, nullptr, &usedDefault)
-                != length
-            || usedDefault)
-            return std::nullopt;
-        return bytes;
-    }
-};
-
-#else
-
-// Qt's ICU converter, where Qt was built with ICU ("GBK" is ICU's windows-936).
-class IcuCodePage936 final : public CodePage936
-{
-protected:
-    std::optional<QString> toUnicode(QByteArrayView bytes) const override
-    {
-        QStringDecoder decoder("GBK", QStringConverter::Flag::Stateless);
-        QString text = decoder.decode(bytes);
-        if (decoder.hasError())
-            return std::nullopt;
-        return text;
-    }
-
-    std::optional<QByteArray> fromUnicode(QStringView text) const override
-    {
-        QStringEncoder encoder("GBK", QStringConverter::Flag::Stateless);
-        QByteArray bytes = encoder.encode(text);
-        if (encoder.hasError())
-            return std::nullopt;
-        return bytes;
-    }
-};
-
-// iconv, for a Qt built without ICU. Every call opens its own descriptor: iconv keeps state
-// in it, and the core keeps none of its own.
-class IconvCodePage936 final : public CodePage936
-{
-public:
-    static bool available()
-    {
-        const iconv_t descriptor = iconv_open(utf16, chinese);
-        if (descriptor == iconv_t(-1))
-            return false;
-        iconv_close(descriptor);
-        return true;
-    }
-
-protected:
-    std::optional<QString> toUnicode(QByteArrayView bytes) const override
-    {
-        // One byte gives at most one UTF-16 unit.
-        const std::optional<QByteArray> wide = convert(utf16, chinese, bytes, 2 * bytes.size());
-        if (!wide)
-            return std::nullopt;
-        return QString(reinterpret_cast<const QChar *>(wide->constData()), wide->size() / 2);
-    }
-
-    std::optional<QByteArray> fromUnicode(QStringView text) const override
-    {
-        // One UTF-16 unit gives at most two bytes.
-        const QByteArrayView wide(reinterpret_cast<const char *>(text.utf16()), 2 * text.size());
-        return convert(chinese, utf16, wide, 2 * text.size());
-    }
-
-private:
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    static constexpr const char *utf16 = "UTF-16LE";
-#else
-    static constexpr const char *utf16 = "UTF-16BE";
-#endif
-    static constexpr const char *chinese = "CP936";
-
-    // Nothing on an invalid or incomplete sequence, and nothing on a conversion that iconv
-    // itself calls irreversible.
-    static std::optional<QByteArray> convert(const char *to, const char *from, QByteArrayView in,
-                                             qsizetype room)
-    {
-        const iconv_t descriptor = iconv_open(to, from);
-        if (descriptor == iconv_t(-1))
-            return std::nullopt;
-        QByteArray out(room, Qt::Uninitialized);
-        char *input = const_cast<char *>(in.data());
-        size_t inputLeft = size_t(in.size());
-        char *output = out.data();
-        size_t outputLeft = size_t(out.size());
-        size_t result = iconv(descriptor, &input, &inputLeft, &output, &outputLeft);
-        if (result == 0)
-            result = iconv(descriptor, nullptr, nullptr, &output, &outputLeft);
-        iconv_close(descriptor);
-        if (result != 0 || inputLeft != 0)
-            return std::nullopt;
-        out.truncate(out.size() - qsizetype(outputLeft));
-        return out;
-    }
-};
-
-#endif
+    return std::all_of(bytes.cbegin(), bytes.cend(), [](char byte) { return uchar(byte) < 0x80; });
+}
 
 } // namespace
 
@@ -198,39 +55,6 @@ std::optional<QByteArray> CodePage936::encode(QStringView text) const
     return bytes;
 }
 
-const CodePage936 *windowsCodePage936()
-{
-#ifdef Q_OS_WIN
-    static const WindowsCodePage936 converter;
-    return &converter;
-#else
-    return nullptr;
-#endif
-}
-
-const CodePage936 *icuCodePage936()
-{
-#ifdef Q_OS_WIN
-    // Qt for Windows may have ICU too, but the program never needs it there.
-    return nullptr;
-#else
-    static const IcuCodePage936 converter;
-    static const bool available = QStringDecoder("GBK").isValid();
-    return available ? &converter : nullptr;
-#endif
-}
-
-const CodePage936 *iconvCodePage936()
-{
-#ifdef Q_OS_WIN
-    return nullptr;
-#else
-    static const IconvCodePage936 converter;
-    static const bool available = IconvCodePage936::available();
-    return available ? &converter : nullptr;
-#endif
-}
-
 const CodePage936 &codePage936()
 {
     static const CodePage936 *const converter = [] {
@@ -243,6 +67,67 @@ const CodePage936 &codePage936()
         return static_cast<const CodePage936 *>(nullptr);
     }();
     return *converter;
+}
+
+QString decodeGbk(const QByteArray &bytes)
+{
+    // GBK keeps the bytes below 0x80 for ASCII, and text of those alone (the shipped history)
+    // needs no converter: finding the system's loads tables that cost a megabyte of memory.
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
+    return decodeGbk(bytes, codePage936());
+}
+
+QString decodeGbk(const QByteArray &bytes, const CodePage936 &gbk)
+{
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
+    if (std::optional<QString> text = gbk.decode(bytes))
+        return *std::move(text);
+
+    // A character of code page 936 is one byte or two.
+    const QByteArrayView view(bytes);
+    QString text;
+    text.reserve(bytes.size());
+    for (qsizetype i = 0; i < view.size();) {
+        if (const std::optional<QString> one = gbk.decode(view.sliced(i, 1))) {
+            text += *one;
+            i += 1;
+        } else if (i + 1 == view.size()) {
+            break; // the first byte of a character the file ends before
+        } else if (const std::optional<QString> two = gbk.decode(view.sliced(i, 2))) {
+            text += *two;
+            i += 2;
+        } else {
+            text += QChar::ReplacementCharacter;
+            i += 1;
+        }
+    }
+    return text;
+}
+
+QByteArray encodeGbk(QStringView text, const CodePage936 &gbk)
+{
+    if (std::optional<QByteArray> bytes = gbk.encode(text))
+        return *std::move(bytes);
+
+    QByteArray bytes;
+    bytes.reserve(2 * text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        // A surrogate pair is one character.
+        const qsizetype length
+            = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
+                                                                                               : 1;
+        const std::optional<QByteArray> character = gbk.encode(text.sliced(i, length));
+        bytes += character ? *character : QByteArray("?");
+        i += length;
+    }
+    return bytes;
+}
+
+bool fitsGbk(QStringView text, const CodePage936 &gbk)
+{
+    return gbk.encode(text).has_value();
 }
 
 } // namespace orbelune

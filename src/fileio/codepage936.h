@@ -41,4 +41,19 @@ const CodePage936 *windowsCodePage936();
 const CodePage936 *icuCodePage936();
 const CodePage936 *iconvCodePage936();
 
+// Decodes the bytes of a text file in code page 936 (see CodePage936::decode() for what it
+// refuses). Bytes that do not decode become U+FFFD, each on its own; an incomplete character at
+// the very end is dropped. Without a converter given, the system's is used, and only for bytes
+// that are not all ASCII.
+QString decodeGbk(const QByteArray &bytes);
+QString decodeGbk(const QByteArray &bytes, const CodePage936 &gbk);
+
+// Encodes text in GBK. A character that GBK cannot hold becomes "?"; use fitsGbk() first
+// where that would lose data.
+QByteArray encodeGbk(QStringView text, const CodePage936 &gbk = codePage936());
+
+// True when text survives encoding in GBK and decoding again unchanged, the same on every
+// platform.
+bool fitsGbk(QStringView text, const CodePage936 &gbk = codePage936());
+
 } // namespace orbelune

@@ -2,10 +2,6 @@
 
 #include <cerrno>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 namespace orbelune {
 
 QString fileFaultText(FileFault fault, long long code)
@@ -37,6 +33,8 @@ QString fileFaultText(FileFault fault, long long code)
         return QStringLiteral("路径中有一部分不是文件夹");
     case FileFault::IsADirectory:
         return QStringLiteral("这是一个文件夹");
+    case FileFault::NotRegularFile:
+        return QStringLiteral("这不是普通文件");
     case FileFault::LinkLoop:
         return QStringLiteral("符号链接的层数太多");
     case FileFault::Busy:
@@ -59,6 +57,7 @@ QString fileFaultText(FileFault fault, long long code)
         return QStringLiteral("网络位置无法访问，或网络连接已断开");
     case FileFault::AlreadyExists:
         return QStringLiteral("文件已经存在");
+    case FileFault::None:
     case FileFault::Other:
         break;
     }
@@ -68,6 +67,8 @@ QString fileFaultText(FileFault fault, long long code)
 FileFault fileFaultFromErrno(int code)
 {
     switch (code) {
+    case 0:
+        return FileFault::None;
     case ENOSPC:
         return FileFault::NoSpace;
 #ifdef EDQUOT
@@ -114,77 +115,9 @@ FileFault fileFaultFromErrno(int code)
     }
 }
 
-QString systemErrorText(int code)
+FileError errnoError(int code)
 {
-    return fileFaultText(fileFaultFromErrno(code), code);
+    return FileError { fileFaultFromErrno(code), code };
 }
-
-#ifdef Q_OS_WIN
-
-FileFault fileFaultFromWin32(unsigned long code)
-{
-    switch (code) {
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return FileFault::NoSpace;
-    case ERROR_NOT_ENOUGH_QUOTA:
-        return FileFault::Quota;
-    case ERROR_WRITE_PROTECT:
-        return FileFault::WriteProtected;
-    case ERROR_FILENAME_EXCED_RANGE:
-        return FileFault::NameTooLong;
-    case ERROR_INVALID_NAME:
-        return FileFault::InvalidName;
-    case ERROR_ACCESS_DENIED:
-        return FileFault::PermissionDenied;
-    case ERROR_CRC:
-    case ERROR_IO_DEVICE:
-    case ERROR_SECTOR_NOT_FOUND:
-    case ERROR_WRITE_FAULT:
-    case ERROR_READ_FAULT:
-        return FileFault::Io;
-    case ERROR_FILE_TOO_LARGE:
-        return FileFault::TooLarge;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return FileFault::NotFound;
-    case ERROR_DIRECTORY:
-        return FileFault::NotADirectory;
-    case ERROR_CANT_RESOLVE_FILENAME:
-        return FileFault::LinkLoop;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return FileFault::HeldByOtherProgram;
-    case ERROR_TOO_MANY_OPEN_FILES:
-        return FileFault::TooManyOpenFiles;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-        return FileFault::NoMemory;
-    case ERROR_NOT_SUPPORTED:
-    case ERROR_INVALID_FUNCTION:
-        return FileFault::NotSupported;
-    case ERROR_NOT_READY:
-    case ERROR_DEVICE_NOT_CONNECTED:
-    case ERROR_DEV_NOT_EXIST:
-        return FileFault::DeviceNotReady;
-    case ERROR_BAD_NETPATH:
-    case ERROR_NETNAME_DELETED:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_UNEXP_NET_ERR:
-        return FileFault::NetworkGone;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return FileFault::AlreadyExists;
-    default:
-        return FileFault::Other;
-    }
-}
-
-QString win32ErrorText(unsigned long code)
-{
-    return fileFaultText(fileFaultFromWin32(code), static_cast<long long>(code));
-}
-
-#endif
 
 } // namespace orbelune

@@ -8,6 +8,7 @@ namespace orbelune {
 // of POSIX systems and the error codes of Windows come down to these, so that one cause reads
 // the same on every system.
 enum class FileFault {
+    None,
     NoSpace,
     Quota,
     ReadOnlyFileSystem,
@@ -21,6 +22,7 @@ enum class FileFault {
     NotFound,
     NotADirectory,
     IsADirectory,
+    NotRegularFile, // a pipe, a device, a socket: nothing the program reads or replaces
     LinkLoop,
     Busy,
     HeldByOtherProgram,
@@ -40,14 +42,24 @@ enum class FileFault {
 // shown only for FileFault::Other, where nothing better is known.
 QString fileFaultText(FileFault fault, long long code = 0);
 
-// The cause of a failed file operation, from its errno value.
+// A file operation's failure: its cause, and the system's own code of it.
+struct FileError
+{
+    FileFault fault = FileFault::None;
+    long long code = 0; // errno or GetLastError(); shown only for FileFault::Other
+
+    bool failed() const { return fault != FileFault::None; }
+    QString text() const { return fileFaultText(fault, code); }
+};
+
+// The cause of a failed file operation, from its errno value; FileFault::None for 0.
 FileFault fileFaultFromErrno(int code);
-QString systemErrorText(int code);
+FileError errnoError(int code);
 
 #ifdef Q_OS_WIN
 // The same from an error code of Windows (GetLastError()).
 FileFault fileFaultFromWin32(unsigned long code);
-QString win32ErrorText(unsigned long code);
+FileError win32Error(unsigned long code);
 #endif
 
 } // namespace orbelune

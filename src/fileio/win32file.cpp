@@ -1,7 +1,5 @@
 #include "fileio/win32file.h"
 
-#ifdef Q_OS_WIN
-
 #include <QDir>
 #include <QFileInfo>
 
@@ -58,5 +56,3 @@ std::wstring win32FilePath(const QString &path)
 }
 
 } // namespace orbelune
-
-#endif

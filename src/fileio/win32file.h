@@ -4,8 +4,6 @@
 
 #include <string>
 
-#ifdef Q_OS_WIN
-
 namespace orbelune {
 
 // True where a path reaches a device rather than a file on a disk: a path in the device
@@ -19,5 +17,3 @@ bool isWin32DevicePath(const QString &path);
 std::wstring win32FilePath(const QString &path);
 
 } // namespace orbelune
-
-#endif

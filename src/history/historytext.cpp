@@ -1,30 +1,13 @@
 #include "history/historytext.h"
 
 #include "fileio/codepage936.h"
-#include "fileio/oserror.h"
 #include "history/messagequote.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include <algorithm>
 #include <optional>
 #include <vector>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
-#ifdef Q_OS_WIN
-#include "fileio/win32file.h"
-
-#include <windows.h>
-#endif
 
 namespace orbelune {
 
@@ -186,9 +169,15 @@ std::optional<BadByte> firstBadByte(const QByteArray &bytes, CharReader &reader)
     return std::nullopt;
 }
 
-// Why a file without a mark that is neither GBK nor UTF-8 is refused, told so that the user
-// can find the byte and mend the file.
-QString undecodableReason(const QByteArray &bytes, const CodePage936 &gbkConverter)
+HistoryFileText refusal(HistoryTextFault fault, const QString &reason, qsizetype line = 0,
+                        qsizetype column = 0)
+{
+    return HistoryFileText { {}, fault, line, column, reason };
+}
+
+// Refuses a file without a mark that is neither GBK nor UTF-8, telling the user where the
+// byte is, so that the file can be mended.
+HistoryFileText undecodable(const QByteArray &bytes, const CodePage936 &gbkConverter)
 {
     // Named in the encoding that reads further into the file. A tie goes to UTF-8 when the
     // text before the byte holds UTF-8 characters of more than one byte: such text is
@@ -211,20 +200,18 @@ QString undecodableReason(const QByteArray &bytes, const CodePage936 &gbkConvert
             || (inUtf8->offset == inGbk->offset && nonAscii(inUtf8->offset))))
         bad = inUtf8;
     if (!bad)
-        return QStringLiteral("文件含有不能按 GBK 编码读取的字节；"
-                              "这个文件既不是 GBK 也不是 UTF-8 文本。");
-    return QStringLiteral(
-               "第 %1 行第 %2 个字符是一个既不是 GBK 也不是 UTF-8 文字的字节（0x%3）：\r\n")
-               .arg(bad->line)
-               .arg(bad->column)
-               .arg(QString::number(bad->byte, 16).toUpper())
-        + quotedForMessage(bad->shownLine, bad->shownAt, bad->lineLength)
-        + QStringLiteral("\r\n请用文本编辑器把文件另存为 GBK 或 UTF-8 编码，再重新导入。");
-}
-
-HistoryFileText refusal(const QString &reason)
-{
-    return HistoryFileText { {}, reason };
+        return refusal(HistoryTextFault::NotGbkOrUtf8,
+                       QStringLiteral("文件含有不能按 GBK 编码读取的字节；"
+                                      "这个文件既不是 GBK 也不是 UTF-8 文本。"));
+    return refusal(
+        HistoryTextFault::NotGbkOrUtf8,
+        QStringLiteral("第 %1 行第 %2 个字符是一个既不是 GBK 也不是 UTF-8 文字的字节（0x%3）：\r\n")
+                .arg(bad->line)
+                .arg(bad->column)
+                .arg(QString::number(bad->byte, 16).toUpper())
+            + quotedForMessage(bad->shownLine, bad->shownAt, bad->lineLength)
+            + QStringLiteral("\r\n请用文本编辑器把文件另存为 GBK 或 UTF-8 编码，再重新导入。"),
+        bad->line, bad->column);
 }
 
 // Splits decoded text into rows, refusing more rows than the list can hold.
@@ -232,21 +219,57 @@ HistoryFileText decodeHistoryText(QString text)
 {
     QStringList rows = splitHistoryLines(text);
     if (rows.size() > maxHistoryRows)
-        return refusal(QStringLiteral("文件有 %1 行，往期数据列表最多只能容纳 %2 行。")
+        return refusal(HistoryTextFault::TooManyRows,
+                       QStringLiteral("文件有 %1 行，往期数据列表最多只能容纳 %2 行。")
                            .arg(rows.size())
                            .arg(maxHistoryRows));
-    return HistoryFileText { std::move(rows), {} };
+    return HistoryFileText { std::move(rows), HistoryTextFault::None, 0, 0, {} };
 }
 
 HistoryFileText nulRefusal()
 {
-    return refusal(QStringLiteral("文件中含有空字符 (NUL)，不是文本文件。"));
+    return refusal(HistoryTextFault::HoldsNul,
+                   QStringLiteral("文件中含有空字符 (NUL)，不是文本文件。"));
+}
+
+// Where the first UTF-16 unit that is no character stands, as a line and a column counted in
+// characters: a surrogate without its other half, or a last byte without its pair.
+std::optional<std::pair<qsizetype, qsizetype>> firstBadUtf16(QByteArrayView body, bool bigEndian)
+{
+    const auto unit = [&](qsizetype i) {
+        const char16_t first = uchar(body[2 * i]);
+        const char16_t second = uchar(body[2 * i + 1]);
+        return bigEndian ? char16_t(first << 8 | second) : char16_t(second << 8 | first);
+    };
+    const qsizetype units = body.size() / 2;
+    qsizetype line = 1;
+    qsizetype column = 0;
+    for (qsizetype i = 0; i < units; ++i) {
+        const char16_t c = unit(i);
+        if (c == u'\r') {
+            ++line;
+            column = 0;
+            if (i + 1 < units && unit(i + 1) == u'\n')
+                ++i;
+            continue;
+        }
+        ++column;
+        if (QChar::isHighSurrogate(c) && i + 1 < units && QChar::isLowSurrogate(unit(i + 1)))
+            ++i;
+        else if (QChar::isSurrogate(c))
+            return std::pair { line, column };
+    }
+    if (body.size() % 2 != 0)
+        return std::pair { line, column + 1 };
+    return std::nullopt;
 }
 
 // A file with a byte-order mark: the mark is removed, and every row must be what the file
-// holds, so that a save writes the same bytes back: a file whose bytes do not survive
-// decoding and encoding again is not text in its encoding.
-HistoryFileText decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding &unicode)
+// holds, so that a save writes the same bytes back. A file holding a sequence that is not its
+// encoding (a surrogate alone, which the decoders let through or replace) is refused, naming
+// where the sequence is.
+HistoryFileText decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding &unicode,
+                                 const CodePage936 &gbk)
 {
     // Only the one mark is removed: a second one right after it is part of the first row.
     const QByteArrayView body = QByteArrayView(bytes).sliced(unicode.markLength);
@@ -254,11 +277,44 @@ HistoryFileText decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding 
     QString text = decoder.decode(body);
     if (text.contains(QChar(u'\0')))
         return nulRefusal();
-    // (The decoder also swallows an incomplete character at the end silently.)
+    std::optional<std::pair<qsizetype, qsizetype>> bad;
+    if (unicode.encoding == QStringConverter::Utf8) {
+        CharReader utf8(true, gbk);
+        if (const std::optional<BadByte> byte = firstBadByte(body.toByteArray(), utf8))
+            bad = std::pair { byte->line, byte->column };
+    } else {
+        bad = firstBadUtf16(body, unicode.encoding == QStringConverter::Utf16BE);
+    }
+    const QLatin1String name(unicode.name);
+    if (bad)
+        return refusal(
+            HistoryTextFault::NotItsUnicode,
+            QStringLiteral("文件以 %1 字节顺序标记开头，但第 %2 行第 %3 个字符不是有效的 "
+                           "%1 文字。")
+                .arg(name)
+                .arg(bad->first)
+                .arg(bad->second),
+            bad->first, bad->second);
     if (QByteArray(QStringEncoder(unicode.encoding).encode(text)) != body)
-        return refusal(QStringLiteral("文件以 %1 字节顺序标记开头，但内容不是有效的 %1 文本。")
-                           .arg(QLatin1String(unicode.name)));
+        return refusal(
+            HistoryTextFault::NotItsUnicode,
+            QStringLiteral("文件以 %1 字节顺序标记开头，但内容不是有效的 %1 文本。").arg(name));
     return decodeHistoryText(std::move(text));
+}
+
+// Text in UTF-16 without a mark, as Windows' editors once wrote it: with ASCII text, every
+// other byte is NUL.
+bool looksLikeUtf16(const QByteArray &bytes)
+{
+    if (bytes.size() < 2 || bytes.size() % 2 != 0)
+        return false;
+    bool evenNul = true;
+    bool oddNul = true;
+    for (qsizetype i = 0; i < bytes.size(); i += 2) {
+        evenNul = evenNul && bytes[i] == 0;
+        oddNul = oddNul && bytes[i + 1] == 0;
+    }
+    return evenNul != oddNul;
 }
 
 } // namespace
@@ -281,82 +337,17 @@ QStringList splitHistoryLines(QStringView text)
     return rows;
 }
 
-namespace {
-
-bool isAscii(const QByteArray &bytes)
-{
-    return std::all_of(bytes.cbegin(), bytes.cend(), [](char byte) { return uchar(byte) < 0x80; });
-}
-
-} // namespace
-
-QString decodeGbk(const QByteArray &bytes)
-{
-    // GBK keeps the bytes below 0x80 for ASCII, and text of those alone (the shipped history)
-    // needs no converter: finding the system's loads tables that cost a megabyte of memory.
-    if (isAscii(bytes))
-        return QString::fromLatin1(bytes);
-    return decodeGbk(bytes, codePage936());
-}
-
-QString decodeGbk(const QByteArray &bytes, const CodePage936 &gbk)
-{
-    if (isAscii(bytes))
-        return QString::fromLatin1(bytes);
-    if (std::optional<QString> text = gbk.decode(bytes))
-        return *std::move(text);
-
-    // A character of code page 936 is one byte or two.
-    const QByteArrayView view(bytes);
-    QString text;
-    text.reserve(bytes.size());
-    for (qsizetype i = 0; i < view.size();) {
-        if (const std::optional<QString> one = gbk.decode(view.sliced(i, 1))) {
-            text += *one;
-            i += 1;
-        } else if (i + 1 == view.size()) {
-            break; // the first byte of a character the file ends before
-        } else if (const std::optional<QString> two = gbk.decode(view.sliced(i, 2))) {
-            text += *two;
-            i += 2;
-        } else {
-            text += QChar::ReplacementCharacter;
-            i += 1;
-        }
-    }
-    return text;
-}
-
-QByteArray encodeGbk(QStringView text, const CodePage936 &gbk)
-{
-    if (std::optional<QByteArray> bytes = gbk.encode(text))
-        return *std::move(bytes);
-
-    QByteArray bytes;
-    bytes.reserve(2 * text.size());
-    for (qsizetype i = 0; i < text.size();) {
-        // A surrogate pair is one character.
-        const qsizetype length
-            = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
-                                                                                               : 1;
-        const std::optional<QByteArray> character = gbk.encode(text.sliced(i, length));
-        bytes += character ? *character : QByteArray("?");
-        i += length;
-    }
-    return bytes;
-}
-
-bool fitsGbk(QStringView text, const CodePage936 &gbk)
-{
-    return gbk.encode(text).has_value();
-}
-
 HistoryFileText decodeHistoryFile(const QByteArray &bytes, const CodePage936 &gbk)
 {
     const std::optional<UnicodeEncoding> unicode = unicodeByMark(bytes);
     if (unicode)
-        return decodeMarkedFile(bytes, *unicode);
+        return decodeMarkedFile(bytes, *unicode, gbk);
 
+    if (looksLikeUtf16(bytes))
+        return refusal(
+            HistoryTextFault::Utf16WithoutMark,
+            QStringLiteral("文件看起来是没有字节顺序标记的 UTF-16 文本。\r\n"
+                           "请用文本编辑器把文件另存为 GBK 或 UTF-8 编码，再重新导入。"));
     // A NUL byte is NUL in GBK and in UTF-8 alike, wherever it stands.
     if (bytes.contains('\0'))
         return nulRefusal();
@@ -377,104 +368,7 @@ HistoryFileText decodeHistoryFile(const QByteArray &bytes, const CodePage936 &gb
     // file: a save could not write the byte back, and GBK cannot even hold U+FFFD, so the save
     // would fail. Nothing is lost this way: the list stays as it was, and the message shows
     // where the byte is and how to mend the file.
-    return refusal(undecodableReason(bytes, gbk));
-}
-
-HistoryFileText readHistoryFile(const QString &path)
-{
-    const auto tooLarge = [] {
-        return refusal(QStringLiteral("文件太大：往期数据文件最多 %1 字节（4 MiB）。")
-                           .arg(maxHistoryFileBytes));
-    };
-    // Read one byte more than allowed, so that a file that grew since it was measured is
-    // still caught, and no more than that.
-    QByteArray bytes;
-#ifdef Q_OS_UNIX
-    // Opened without blocking and only then looked at, so that nothing can take the file's
-    // place in between: a pipe would block the read, a device never end it.
-    const int fd
-        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return refusal(QStringLiteral("文件不存在。"));
-        return refusal(QStringLiteral("无法打开文件（%1）。").arg(systemErrorText(errno)));
-    }
-    struct stat info
-    {
-    };
-    QString refused;
-    if (::fstat(fd, &info) != 0)
-        refused = QStringLiteral("无法打开文件（%1）。").arg(systemErrorText(errno));
-    else if (S_ISDIR(info.st_mode))
-        refused = QStringLiteral("这是一个文件夹，不是文件。");
-    else if (!S_ISREG(info.st_mode))
-        refused = QStringLiteral("这不是普通文件。");
-    else if (info.st_size > maxHistoryFileBytes)
-        refused = tooLarge().error;
-    while (refused.isEmpty() && bytes.size() <= maxHistoryFileBytes) {
-        const qsizetype before = bytes.size();
-        bytes.resize(std::min<qsizetype>(maxHistoryFileBytes + 1, before + 64 * 1024));
-        const ssize_t n = ::read(fd, bytes.data() + before, size_t(bytes.size() - before));
-        bytes.resize(before + std::max<qsizetype>(n, 0));
-        if (n < 0 && errno != EINTR)
-            refused = QStringLiteral("读取文件时出错（%1）。").arg(systemErrorText(errno));
-        else if (n == 0)
-            break;
-    }
-    ::close(fd);
-    if (!refused.isEmpty())
-        return refusal(refused);
-#else
-    // "nul.txt" would open a device: reading the console could wait for ever.
-    if (isWin32DevicePath(path))
-        return refusal(QStringLiteral("这不是普通文件。"));
-    const std::wstring native = win32FilePath(path);
-    const auto cannotOpen = [](DWORD code) {
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
-            return QStringLiteral("文件不存在。");
-        return QStringLiteral("无法打开文件（%1）。").arg(win32ErrorText(code));
-    };
-    // A folder cannot be opened as a file, and would only say that access is denied.
-    const DWORD attributes = GetFileAttributesW(native.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return refusal(cannotOpen(GetLastError()));
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return refusal(QStringLiteral("这是一个文件夹，不是文件。"));
-    // Another program may go on writing the file while it is read, as one that keeps a log
-    // does; a program that holds it without sharing gets its own cause.
-    const HANDLE file
-        = CreateFileW(native.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return refusal(cannotOpen(GetLastError()));
-    QString refused;
-    LARGE_INTEGER size {};
-    if (GetFileType(file) != FILE_TYPE_DISK)
-        refused = QStringLiteral("这不是普通文件。");
-    else if (!GetFileSizeEx(file, &size))
-        refused = cannotOpen(GetLastError());
-    else if (size.QuadPart > maxHistoryFileBytes)
-        refused = tooLarge().error;
-    while (refused.isEmpty() && bytes.size() <= maxHistoryFileBytes) {
-        const qsizetype before = bytes.size();
-        bytes.resize(std::min<qsizetype>(maxHistoryFileBytes + 1, before + 64 * 1024));
-        DWORD n = 0;
-        const BOOL read
-            = ReadFile(file, bytes.data() + before, DWORD(bytes.size() - before), &n, nullptr);
-        const DWORD code = read ? 0 : GetLastError();
-        bytes.resize(before + qsizetype(n));
-        if (!read)
-            refused = QStringLiteral("读取文件时出错（%1）。").arg(win32ErrorText(code));
-        else if (n == 0)
-            break;
-    }
-    CloseHandle(file);
-    if (!refused.isEmpty())
-        return refusal(refused);
-#endif
-    if (bytes.size() > maxHistoryFileBytes)
-        return tooLarge();
-    return decodeHistoryFile(bytes);
+    return undecodable(bytes, gbk);
 }
 
 } // namespace orbelune

@@ -20,40 +20,37 @@ inline constexpr qint64 maxHistoryFileBytes = 4 * 1024 * 1024;
 // end adds no empty row, and nothing is trimmed.
 QStringList splitHistoryLines(QStringView text);
 
-// Decodes the bytes of a text file in the Chinese ANSI code page (GBK, code page 936; see
-// codepage936.h for what it refuses). Bytes that do not decode become U+FFFD, each on its
-// own; an incomplete character at the very end is dropped. Without a converter given, the
-// system's is used, and only for bytes that are not all ASCII.
-QString decodeGbk(const QByteArray &bytes);
-QString decodeGbk(const QByteArray &bytes, const CodePage936 &gbk);
+// Why the bytes of a file are no history text.
+enum class HistoryTextFault {
+    None,
+    HoldsNul,
+    Utf16WithoutMark, // every other byte NUL
+    NotGbkOrUtf8, // no mark, and a byte that neither encoding reads
+    NotItsUnicode, // a byte-order mark, and a sequence that is not that encoding
+    TooManyRows,
+};
 
-// Encodes text in GBK. A character that GBK cannot hold becomes "?"; use fitsGbk() first
-// where that would lose data.
-QByteArray encodeGbk(QStringView text, const CodePage936 &gbk = codePage936());
-
-// True when text survives encoding in GBK and decoding again unchanged, the same on every
-// platform.
-bool fitsGbk(QStringView text, const CodePage936 &gbk = codePage936());
-
-// The outcome of reading a history file: the rows on success, otherwise a reason for the
-// user, in words, and no rows.
+// The outcome of decoding a history file: the rows on success, otherwise why not, in words
+// for the user, and no rows.
 struct HistoryFileText
 {
     QStringList rows;
+    HistoryTextFault fault = HistoryTextFault::None;
+    // Where the first sequence that does not decode is, 1-based, the column in characters;
+    // 0 where no such place is named.
+    qsizetype line = 0;
+    qsizetype column = 0;
     QString error; // empty on success
-    bool ok() const { return error.isEmpty(); }
+    bool ok() const { return fault == HistoryTextFault::None; }
 };
 
 // Decodes the whole content of a history file and splits it into rows. A UTF-8, UTF-16 LE
 // or UTF-16 BE byte-order mark selects that encoding and is removed; any other file is GBK,
 // or UTF-8 when its bytes are not GBK but are UTF-8 throughout.
-// Refuses, with a reason, text holding NUL characters, bytes that do not decode (GBK bytes
-// are accepted only when they encode back to themselves) and more than maxHistoryRows rows.
+// Refuses, with a reason, text holding NUL characters (naming UTF-16 without a mark as such),
+// bytes that do not decode (GBK bytes are accepted only when they encode back to themselves; a
+// marked file's invalid sequence, a lone surrogate too, is named by its line and column) and
+// more than maxHistoryRows rows.
 HistoryFileText decodeHistoryFile(const QByteArray &bytes, const CodePage936 &gbk = codePage936());
-
-// Reads the history file at path whole, reading at most maxHistoryFileBytes, and decodes
-// it with decodeHistoryFile(). Refuses, with a reason, anything that is not an existing
-// regular file, a file that cannot be opened or read, and a file that is too large.
-HistoryFileText readHistoryFile(const QString &path);
 
 } // namespace orbelune

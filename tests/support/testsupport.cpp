@@ -7,17 +7,11 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 
 #include <utility>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
 namespace orbelune::testing {
 
@@ -66,29 +60,6 @@ QString Seams::lastMessage() const
     return messages.isEmpty() ? QString() : messages.last().text;
 }
 
-#ifdef Q_OS_UNIX
-FileSizeLimit::FileSizeLimit(qint64 bytes)
-{
-    rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    m_oldSoft = old.rlim_cur;
-    m_oldHard = old.rlim_max;
-    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = old;
-    limited.rlim_cur = rlim_t(bytes);
-    m_active = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-}
-
-FileSizeLimit::~FileSizeLimit()
-{
-    rlimit old {};
-    old.rlim_cur = rlim_t(m_oldSoft);
-    old.rlim_max = rlim_t(m_oldHard);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, m_oldHandler);
-}
-#endif
-
 QString rowInFreshProcess(const QProcessEnvironment &environment, QString *output)
 {
     const QString function = QString::fromUtf8(QTest::currentTestFunction());
@@ -125,18 +96,6 @@ void fill(QListWidget *pool, int from, int to)
     pool->clear();
     for (int i = from; i <= to; ++i)
         pool->addItem(QString::number(i));
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QRect inkBounds(QWidget *widget)

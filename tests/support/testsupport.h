@@ -1,11 +1,12 @@
 #pragma once
 
-// What the tests share: scripted random values, recorders behind the four seams, a disk that
-// fills up, list and file helpers, and an analysis run driven by its tick handlers.
+// What the widget tests share: scripted random values, recorders behind the four seams, list
+// helpers, and an analysis run driven by its tick handlers; the file helpers are filesupport.h's.
 
 #include "app/filedialogs.h"
 #include "app/messagebox.h"
 #include "draw/randomsource.h"
+#include "filesupport.h"
 
 #include <QList>
 #include <QProcessEnvironment>
@@ -57,27 +58,6 @@ struct Seams
     QString lastMessage() const;
 };
 
-#ifdef Q_OS_UNIX
-// A disk that is full after the given number of bytes: writes past it fail with EFBIG instead
-// of killing the process. Limit and signal are restored on leaving the scope.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(qint64 bytes);
-    ~FileSizeLimit();
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-    bool isActive() const { return m_active; }
-
-private:
-    // The limit in force before, kept as plain numbers so that this header needs no POSIX one.
-    quint64 m_oldSoft = 0;
-    quint64 m_oldHard = 0;
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_active = false;
-};
-#endif
-
 // Runs the current test function, at its current row, again in a fresh copy of this test
 // with the given environment: for what is settled when an application starts (the screen's
 // scale, the fonts, the random generator). Returns empty text when it passed there, and
@@ -89,11 +69,6 @@ QStringList items(const QListWidget *list);
 
 // Replaces a pool's items with the numbers from..to.
 void fill(QListWidget *pool, int from, int to);
-
-// A file's bytes, or "<unreadable>".
-QByteArray contents(const QString &path);
-
-bool writeFile(const QString &path, const QByteArray &bytes);
 
 // The box around what a widget draws, in its own coordinates: the pixels of its grab that
 // differ by more than half in opacity or in grey from its top-left one, the background.

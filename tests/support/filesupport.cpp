@@ -1,0 +1,88 @@
+#include "filesupport.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#endif
+
+namespace orbelune::testing {
+
+namespace {
+
+QByteArray whatIs(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat st
+    {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return "<missing>";
+    if (S_ISLNK(st.st_mode))
+        return "<link to " + QFile::encodeName(QFileInfo(path).symLinkTarget()) + ">";
+    if (S_ISFIFO(st.st_mode))
+        return "<fifo>";
+    if (S_ISSOCK(st.st_mode))
+        return "<socket>";
+    if (S_ISCHR(st.st_mode))
+        return "<char " + QByteArray::number(major(st.st_rdev)) + ","
+            + QByteArray::number(minor(st.st_rdev)) + ">";
+#endif
+    return QFileInfo(path).isDir() ? QByteArray("<dir>") : contents(path);
+}
+
+} // namespace
+
+#ifdef Q_OS_UNIX
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    m_oldSoft = old.rlim_cur;
+    m_oldHard = old.rlim_max;
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = old;
+    limited.rlim_cur = rlim_t(bytes);
+    m_active = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit old {};
+    old.rlim_cur = rlim_t(m_oldSoft);
+    old.rlim_max = rlim_t(m_oldHard);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, m_oldHandler);
+}
+#endif
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(path, whatIs(path));
+    }
+    return files;
+}
+
+} // namespace orbelune::testing

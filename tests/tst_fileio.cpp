@@ -1,0 +1,903 @@
+// The file layer: reading a file for an import and saving one in the user's place, on disks as
+// a user meets them. Each row makes its own case in a fresh folder; the outcome is asserted by
+// its cause and by what became of the old file, the words being the window's business.
+
+#include "filesupport.h"
+
+#include "fileio/readfile.h"
+#include "fileio/savefile.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <grp.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <aclapi.h>
+#endif
+
+using namespace orbelune;
+using namespace orbelune::testing;
+
+namespace {
+
+// A result of the usual size: the shipped list of 877 rows makes some 19 KB.
+const QByteArray result = QByteArray("Orbelune 08,08,08,08,08,08 08\r\n")
+    + QByteArray("10,11,12,15,26,29 09\r\n").repeated(877);
+const QByteArray earlier = "the result of an earlier run\r\n";
+
+// Where a row works: a fresh folder holding result.txt, the result of an earlier run, and a
+// folder named folder.txt. What a row mounts or locks there is undone when it goes.
+struct Scene
+{
+    QTemporaryDir dir;
+    QString skip; // why the row cannot run here
+    bool unixLinks = false; // the links are Wine's, the Unix ones
+    QList<std::function<void()>> undo;
+
+    Scene()
+    {
+        writeFile(path("result.txt"), earlier);
+        QDir(dir.path()).mkdir(QStringLiteral("folder.txt"));
+        // Another user may look in, for the rows that save as one.
+        QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther);
+    }
+    ~Scene()
+    {
+        while (!undo.isEmpty())
+            undo.takeLast()();
+    }
+    Scene(const Scene &) = delete;
+    Scene &operator=(const Scene &) = delete;
+    QString path(const QString &name) const { return dir.filePath(name); }
+};
+
+// The result of an earlier run, in the scene.
+QString oldResult(Scene &scene)
+{
+    return scene.path("result.txt");
+}
+
+// Who a row must run as: root passes every permission check, and only root mounts.
+enum class As { Anyone, Root, Nobody };
+
+#ifdef Q_OS_UNIX
+// Mounts a tmpfs on the scene's folder "disk", for as long as the scene lives, and puts the
+// result of an earlier run on it.
+QString resultOnSmallDisk(Scene &scene)
+{
+    const QByteArray disk = QFile::encodeName(scene.path("disk"));
+    if (!QDir().mkpath(scene.path("disk"))
+        || ::mount("tmpfs", disk.constData(), "tmpfs", 0, "size=64k,nr_inodes=16") != 0) {
+        scene.skip = QStringLiteral("cannot mount a tmpfs here");
+        return QString();
+    }
+    scene.undo.append([disk] { ::umount2(disk.constData(), MNT_DETACH); });
+    writeFile(scene.path("disk/result.txt"), earlier);
+    return scene.path("disk/result.txt");
+}
+
+// The disk filled up with a file until 8 KB are left.
+QString fullDisk(Scene &scene)
+{
+    const QString path = resultOnSmallDisk(scene);
+    struct statvfs disk
+    {
+    };
+    const bool measured = ::statvfs(QFile::encodeName(scene.path("disk")).constData(), &disk) == 0;
+    const qint64 room = qint64(disk.f_bavail) * qint64(disk.f_bsize) - 8 * 1024;
+    if (!path.isEmpty()
+        && (!measured || !writeFile(scene.path("disk/filler"), QByteArray(room, 'f'))))
+        scene.skip = QStringLiteral("cannot fill the disk");
+    return path;
+}
+
+QString readOnlyDisk(Scene &scene)
+{
+    const QString path = resultOnSmallDisk(scene);
+    if (!path.isEmpty()
+        && ::mount(nullptr, QFile::encodeName(scene.path("disk")).constData(), nullptr,
+                   MS_REMOUNT | MS_RDONLY, "size=64k")
+            != 0)
+        scene.skip = QStringLiteral("cannot make the disk read-only");
+    return path;
+}
+
+// A folder of the scene in which the user may create nothing, until the scene goes.
+void lockFolder(Scene &scene, const QString &folder)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    ::chmod(native.constData(), 0555);
+    scene.undo.append([native] { ::chmod(native.constData(), 0755); });
+}
+
+template <mode_t mode> QString withMode(Scene &scene)
+{
+    ::chmod(QFile::encodeName(oldResult(scene)).constData(), mode);
+    return oldResult(scene);
+}
+
+QString othersFile(Scene &scene)
+{
+    ::chown(QFile::encodeName(withMode<0640>(scene)).constData(), 1234, 5678);
+    return oldResult(scene);
+}
+
+QString fifo(Scene &scene)
+{
+    ::mkfifo(QFile::encodeName(scene.path("fifo.txt")).constData(), 0644);
+    return scene.path("fifo.txt");
+}
+
+QString socketFile(Scene &scene)
+{
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, QFile::encodeName(scene.path("socket.txt")).constData(),
+             sizeof address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+    ::close(fd);
+    return scene.path("socket.txt");
+}
+
+// The same device as /dev/null: if it were written, the result would vanish.
+QString nullDevice(Scene &scene)
+{
+    const QString device = scene.path("null.txt");
+    if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        scene.skip = QStringLiteral("cannot make a device node here");
+    return device;
+}
+
+QString linkToDevice(Scene &scene)
+{
+    QFile::link(nullDevice(scene), scene.path("link.txt"));
+    return scene.path("link.txt");
+}
+
+QString readOnlyFile(Scene &scene)
+{
+    return withMode<0444>(scene);
+}
+
+// The result of an earlier run, another user's but writable by all, in a shared folder (mode
+// 1777): the sticky bit keeps others from replacing it.
+QString inSharedFolder(Scene &scene)
+{
+    const QByteArray shared = QFile::encodeName(scene.path("shared"));
+    const QByteArray file = shared + "/result.txt";
+    if (::mkdir(shared.constData(), 0777) != 0 || ::chmod(shared.constData(), 01777) != 0
+        || !writeFile(QFile::decodeName(file), earlier) || ::chmod(file.constData(), 0666) != 0
+        || ::chown(file.constData(), 1234, 1234) != 0)
+        scene.skip = QStringLiteral("cannot give a file to another user here");
+    return QFile::decodeName(file);
+}
+
+// The result of an earlier run with another file mounted on it: it cannot be replaced.
+QString boundOnItsOwn(Scene &scene)
+{
+    const QByteArray file = QFile::encodeName(oldResult(scene));
+    const QByteArray source = QFile::encodeName(scene.path("folder.txt/source.txt"));
+    writeFile(QFile::decodeName(source), earlier);
+    if (::mount(source.constData(), file.constData(), nullptr, MS_BIND, nullptr) != 0)
+        scene.skip = QStringLiteral("cannot bind-mount a file here");
+    else
+        scene.undo.append([file] { ::umount2(file.constData(), MNT_DETACH); });
+    return oldResult(scene);
+}
+
+// The result of an earlier run on a disk where no file may be added: every inode is taken.
+QString noFreeInode(Scene &scene)
+{
+    const QString path = resultOnSmallDisk(scene);
+    for (int i = 0; !path.isEmpty() && i < 100; ++i) {
+        if (!QFile(scene.path("disk/%1").arg(i)).open(QIODevice::WriteOnly))
+            return path;
+    }
+    scene.skip = QStringLiteral("cannot use up the inodes of the disk");
+    return path;
+}
+
+// A symbolic link at link, in the scene, holding target as it is.
+bool makeLink(Scene &scene, const char *link, const char *target)
+{
+    return ::symlink(target, QFile::encodeName(scene.path(QString::fromUtf8(link))).constData())
+        == 0;
+}
+#endif
+
+#ifdef Q_OS_WIN
+std::wstring nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+// The file opened as a program opens its document when it lets no other program open it, for
+// as long as the scene lives.
+QString held(Scene &scene, const QString &path)
+{
+    const HANDLE file = CreateFileW(nativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        scene.skip = QStringLiteral("cannot hold the file");
+    else
+        scene.undo.append([file] { CloseHandle(file); });
+    return path;
+}
+
+// Under Wine, runs a command of the Unix shell in a folder and waits for it. Wine cannot wait
+// for a Unix process: the shell leaves the command's exit code in a file beside the folder.
+bool runUnixShell(const QString &folder, const QString &command)
+{
+    using UnixName = char *(CDECL *)(const WCHAR *);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char *unixFolder = unixName ? unixName(nativePath(folder).c_str()) : nullptr;
+    if (!unixFolder)
+        return false;
+    std::wstring line = QStringLiteral("/bin/sh -c \"cd '%1' && %2; echo $? >'%1.done'\"")
+                            .arg(QString::fromLocal8Bit(unixFolder), command)
+                            .toStdWString();
+    HeapFree(GetProcessHeap(), 0, unixFolder);
+    STARTUPINFOW startup {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process {};
+    if (!CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    const QString done = folder + QStringLiteral(".done");
+    for (int wait = 0; wait < 1000 && !contents(done).endsWith('\n'); ++wait)
+        Sleep(10);
+    const bool ran = contents(done) == "0\n";
+    QFile::remove(done);
+    return ran;
+}
+
+bool isLocked(const std::wstring &folder)
+{
+    const HANDLE probe = CreateFileW((folder + L"\\probe").c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    CloseHandle(probe);
+    return false;
+}
+
+// A folder of the scene in which no file may be created while the files in it may still be
+// written, until the scene goes: an entry of its security that denies everyone the adding of
+// files. Wine keeps such an entry as the folder's Unix mode, which does not bind root; there
+// the folder is made immutable instead, which does.
+void lockFolder(Scene &scene, const QString &path)
+{
+    const std::wstring folder = nativePath(path);
+    PACL old = nullptr;
+    PSECURITY_DESCRIPTOR security = nullptr;
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everyone;
+    EXPLICIT_ACCESSW deny {};
+    deny.grfAccessPermissions = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY;
+    deny.grfAccessMode = DENY_ACCESS;
+    deny.grfInheritance = NO_INHERITANCE;
+    PACL denying = nullptr;
+    if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &old, nullptr, &security)
+            == ERROR_SUCCESS
+        && CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size)) {
+        BuildTrusteeWithSidW(&deny.Trustee, everyone);
+        SetEntriesInAclW(1, &deny, old, &denying);
+    }
+    scene.undo.append([folder, old, security] {
+        SetNamedSecurityInfoW(const_cast<wchar_t *>(folder.c_str()), SE_FILE_OBJECT,
+                              DACL_SECURITY_INFORMATION, nullptr, nullptr, old, nullptr);
+        LocalFree(security);
+    });
+    if (!denying
+        || SetNamedSecurityInfoW(const_cast<wchar_t *>(folder.c_str()), SE_FILE_OBJECT,
+                                 DACL_SECURITY_INFORMATION, nullptr, nullptr, denying, nullptr)
+            != ERROR_SUCCESS) {
+        scene.skip = QStringLiteral("cannot keep files from being created in a folder here");
+        return;
+    }
+    LocalFree(denying);
+    if (!isLocked(folder)) {
+        runUnixShell(path, QStringLiteral("chattr +i ."));
+        scene.undo.append([path] { runUnixShell(path, QStringLiteral("chattr -i .")); });
+    }
+    if (!isLocked(folder))
+        scene.skip = QStringLiteral("cannot keep files from being created in a folder here");
+}
+
+QString heldResult(Scene &scene)
+{
+    return held(scene, oldResult(scene));
+}
+
+// A symbolic link at link, in the scene, holding target as it is. Wine makes none, though it
+// says it did; its links are the Unix ones, which it follows as the kernel does.
+bool makeLink(Scene &scene, const char *link, const char *target)
+{
+    const QFileInfo path(scene.path(QString::fromUtf8(link)));
+    const QString to = QString::fromUtf8(target);
+    const DWORD flags = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+        | (QFileInfo(path.absolutePath() + u'/' + to).isDir() ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+    if (CreateSymbolicLinkW(nativePath(path.filePath()).c_str(), nativePath(to).c_str(), flags)
+        && GetFileAttributesW(nativePath(path.filePath()).c_str()) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    // Wine cannot remove a loop of them: they go with the shell too.
+    scene.unixLinks = true;
+    const QString folder = path.absolutePath();
+    const QString name = path.fileName();
+    scene.undo.append(
+        [folder, name] { runUnixShell(folder, QStringLiteral("rm '%1'").arg(name)); });
+    return runUnixShell(folder, QStringLiteral("ln -s '%1' '%2'").arg(to, name));
+}
+
+QString readOnlyFile(Scene &scene)
+{
+    SetFileAttributesW(nativePath(oldResult(scene)).c_str(), FILE_ATTRIBUTE_READONLY);
+    return oldResult(scene);
+}
+#endif
+
+// Which file a path names, to tell a file written in place from one that replaced it.
+QByteArray identity(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat st
+    {
+    };
+    const bool known = ::stat(QFile::encodeName(path).constData(), &st) == 0;
+    return known ? QByteArray::number(st.st_dev) + ':' + QByteArray::number(st.st_ino) : "";
+#else
+    const HANDLE file = CreateFileW(nativePath(path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    BY_HANDLE_FILE_INFORMATION information {};
+    const bool known
+        = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &information);
+    CloseHandle(file);
+    return known ? QByteArray::number(information.dwVolumeSerialNumber) + ':'
+            + QByteArray::number((quint64(information.nFileIndexHigh) << 32)
+                                 | information.nFileIndexLow)
+                 : QByteArray();
+#endif
+}
+
+// The result of an earlier run, which everyone may write, in a folder where no file may be
+// created.
+QString inLockedFolder(Scene &scene)
+{
+    QFile::setPermissions(oldResult(scene),
+                          QFile::permissions(oldResult(scene)) | QFile::WriteGroup
+                              | QFile::WriteOther);
+    lockFolder(scene, scene.dir.path());
+    return oldResult(scene);
+}
+
+QString newInLockedFolder(Scene &scene)
+{
+    lockFolder(scene, scene.path("folder.txt"));
+    return scene.path("folder.txt/result.txt");
+}
+
+#ifdef Q_OS_UNIX
+// The same, of 30000 bytes: longer than the new content.
+QString longInLockedFolder(Scene &scene)
+{
+    writeFile(oldResult(scene), QByteArray(30000, 'o'));
+    return inLockedFolder(scene);
+}
+#endif
+
+// A sparse file of 3 GiB: it costs no disk space; read, it would cost 3 GiB of memory.
+QString hugeFile(Scene &scene)
+{
+    QFile huge(scene.path("huge.txt"));
+    if (!huge.open(QIODevice::WriteOnly) || !huge.resize(qint64(3) << 30))
+        scene.skip = QStringLiteral("this file system cannot make a sparse file");
+    return huge.fileName();
+}
+
+QString tooLongName(Scene &scene)
+{
+    return scene.path(QString(300, u'n') + ".txt");
+}
+
+// A path in the scene, named by a row: the set-up of a row whose case is a plain name.
+template <const char *name> QString named(Scene &scene)
+{
+    return scene.path(QString::fromUtf8(name));
+}
+
+// Skips a row that needs root where the test does not run as root.
+bool needsRoot(As as)
+{
+#ifdef Q_OS_UNIX
+    if (as == As::Root && ::geteuid() != 0) {
+        QTest::qSkip("devices, mounts and other owners need root", __FILE__, __LINE__);
+        return true;
+    }
+#else
+    Q_UNUSED(as);
+#endif
+    return false;
+}
+
+// Saves as the row's user. Root passes every permission check: where the test runs as root,
+// a row about permissions saves in a child process that runs as the user nobody.
+SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes)
+{
+#ifdef Q_OS_UNIX
+    if (as == As::Nobody && ::geteuid() == 0) {
+        SaveOutcome saved;
+        int pipe[2];
+        if (::pipe(pipe) != 0)
+            return saved;
+        if (::fork() == 0) {
+            int outcome[3] = { -1, -1, -1 };
+            const gid_t nobody = 65534;
+            if (::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0) {
+                const SaveOutcome done = writeWholeFile(path, bytes);
+                outcome[0] = int(done.error.fault);
+                outcome[1] = int(done.step);
+                outcome[2] = int(done.old);
+            }
+            ::_exit(::write(pipe[1], outcome, sizeof outcome) == sizeof outcome ? 0 : 1);
+        }
+        ::close(pipe[1]);
+        int outcome[3] = { -1, -1, -1 };
+        const bool told = ::read(pipe[0], outcome, sizeof outcome) == sizeof outcome;
+        ::close(pipe[0]);
+        ::wait(nullptr);
+        if (!told || outcome[0] < 0)
+            QTest::qFail("cannot save as the user nobody", __FILE__, __LINE__);
+        saved.error.fault = FileFault(outcome[0]);
+        saved.step = SaveStep(outcome[1]);
+        saved.old = OldContent(outcome[2]);
+        return saved;
+    }
+#else
+    Q_UNUSED(as);
+#endif
+    return writeWholeFile(path, bytes);
+}
+
+using SetUp = QString (*)(Scene &); // makes the row's case; the path it reads or saves
+
+// The plain names the rows use.
+constexpr char missing[] = "missing.txt";
+constexpr char folder[] = "folder.txt";
+constexpr char inMissingFolder[] = "no-such-folder/result.txt";
+constexpr char inFile[] = "result.txt/result.txt";
+constexpr char con[] = "CON.txt";
+constexpr char nul[] = "nul.txt";
+constexpr char stream[] = "result.txt:stream.txt";
+constexpr char fresh[] = "new.txt";
+
+// A file that cannot be read for an import.
+struct ReadRow
+{
+    SetUp setUp;
+    FileFault fault;
+    qint64 limit = 1000;
+};
+
+// A save that must fail.
+struct RefusedRow
+{
+    SetUp setUp;
+    SaveStep step;
+    FileFault fault;
+    As as = As::Anyone;
+    OldContent old = OldContent::Untouched;
+    qint64 room = 0; // bytes a file may grow to; 0 for no limit
+    QByteArray bytes = result;
+};
+
+// A path through links, and the file the system reaches by it, in the scene: the file
+// that an import reads is the one a save writes. Null for a loop of links.
+struct LinkRow
+{
+    const char *path;
+    const char *file;
+};
+
+// Records each flush of a save with what the saved file held at that moment ("old", "new",
+// "none"), and makes the first few file flushes fail.
+class RecordingSync final : public FileSync
+{
+public:
+    RecordingSync(const QString &path, int failures)
+        : m_path(path)
+        , m_failures(failures)
+    {
+    }
+    FileError syncFile(qintptr file) const override
+    {
+        calls << "file " + held();
+        if (++m_files <= m_failures)
+            return FileError { FileFault::Io };
+        return FileSync::syncFile(file);
+    }
+    void syncFolder(const QString &path) const override
+    {
+        calls << "folder " + held();
+        FileSync::syncFolder(path);
+    }
+    mutable QStringList calls;
+
+private:
+    QString held() const
+    {
+        const QByteArray bytes = contents(m_path);
+        return bytes == earlier       ? "old"
+            : bytes == result         ? "new"
+            : bytes == "<unreadable>" ? "none"
+                                      : "part";
+    }
+    QString m_path;
+    int m_failures;
+    mutable int m_files = 0;
+};
+
+// A save, the flushes it makes and how it ends.
+struct SyncRow
+{
+    SetUp setUp;
+    QStringList calls;
+    int failures = 0; // of the file flushes, the first ones
+    FileFault fault = FileFault::None;
+    OldContent old = OldContent::Untouched;
+    As as = As::Anyone;
+};
+
+// A file saved over: what it keeps of the old one.
+struct OverwriteRow
+{
+    SetUp setUp;
+    As as = As::Anyone;
+    bool inPlace = false; // the old file itself is written, rather than replaced
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(ReadRow)
+Q_DECLARE_METATYPE(RefusedRow)
+Q_DECLARE_METATYPE(OverwriteRow)
+Q_DECLARE_METATYPE(LinkRow)
+Q_DECLARE_METATYPE(SyncRow)
+
+class TestFileIo : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readRefused_data();
+    void readRefused();
+    void saveRefusedKeepsOldFile_data();
+    void saveRefusedKeepsOldFile();
+    void savedOverFileKeepsModeAndOwner_data();
+    void savedOverFileKeepsModeAndOwner();
+    void linkedPathNamesOneFile_data();
+    void linkedPathNamesOneFile();
+    void saveFlushedToDisk_data();
+    void saveFlushedToDisk();
+};
+
+void TestFileIo::readRefused_data()
+{
+    QTest::addColumn<ReadRow>("row");
+    QTest::addRow("missing file") << ReadRow { named<missing>, FileFault::NotFound };
+    QTest::addRow("a folder") << ReadRow { named<folder>, FileFault::IsADirectory };
+    QTest::addRow("one byte over the limit")
+        << ReadRow { oldResult, FileFault::TooLarge, earlier.size() - 1 };
+    QTest::addRow("a sparse file of 3 GiB, refused at once")
+        << ReadRow { hugeFile, FileFault::TooLarge, 4 << 20 };
+#ifdef Q_OS_UNIX
+    QTest::addRow("a FIFO") << ReadRow { fifo, FileFault::NotRegularFile };
+#endif
+#ifdef Q_OS_WIN
+    QTest::addRow("a file another program holds")
+        << ReadRow { heldResult, FileFault::HeldByOtherProgram };
+    QTest::addRow("a device name, nul.txt") << ReadRow { named<nul>, FileFault::NotRegularFile };
+#endif
+}
+
+void TestFileIo::readRefused()
+{
+    QFETCH(ReadRow, row);
+    Scene scene;
+    const QString path = row.setUp(scene);
+    if (!scene.skip.isEmpty())
+        QSKIP(qPrintable(scene.skip));
+    QElapsedTimer timer;
+    timer.start();
+    const FileRead read = readWholeFile(path, row.limit);
+    QVERIFY(timer.elapsed() < 1000);
+    QCOMPARE(read.error.fault, row.fault);
+    QVERIFY(read.bytes.isEmpty());
+}
+
+void TestFileIo::saveRefusedKeepsOldFile_data()
+{
+    QTest::addColumn<RefusedRow>("row");
+    using enum SaveStep;
+    using enum FileFault;
+    QTest::addRow("missing folder") << RefusedRow { named<inMissingFolder>, Look, NotFound };
+    QTest::addRow("a file where the folder should be")
+        << RefusedRow { named<inFile>, Look, NotFound };
+    QTest::addRow("a folder where the file should be")
+        << RefusedRow { named<folder>, Look, IsADirectory };
+    QTest::addRow("a name too long to create") << RefusedRow { tooLongName, Create, NameTooLong };
+#ifdef Q_OS_UNIX
+    QTest::addRow("size limit, a small file") << RefusedRow { .setUp = oldResult,
+                                                              .step = Write,
+                                                              .fault = TooLarge,
+                                                              .room = 30,
+                                                              .bytes = QByteArray(40, 'r') };
+    QTest::addRow("size limit, a large file")
+        << RefusedRow { .setUp = oldResult, .step = Write, .fault = TooLarge, .room = 4096 };
+    // Nothing but a regular file is replaced, whatever it is and wherever a link leads.
+    QTest::addRow("a FIFO") << RefusedRow { fifo, Look, NotRegularFile };
+    QTest::addRow("a socket") << RefusedRow { socketFile, Look, NotRegularFile };
+    QTest::addRow("a device node") << RefusedRow { nullDevice, Look, NotRegularFile, As::Root };
+    QTest::addRow("a link to a device node")
+        << RefusedRow { linkToDevice, Look, NotRegularFile, As::Root };
+    QTest::addRow("full disk: 8 KB left for 19 KB")
+        << RefusedRow { fullDisk, Write, NoSpace, As::Root };
+    QTest::addRow("read-only file system")
+        << RefusedRow { readOnlyDisk, Open, ReadOnlyFileSystem, As::Root };
+    QTest::addRow("folder the user cannot write")
+        << RefusedRow { newInLockedFolder, Create, PermissionDenied, As::Nobody };
+    QTest::addRow("read-only file")
+        << RefusedRow { readOnlyFile, Open, PermissionDenied, As::Nobody };
+    // Where only the file may be written, it is written in place: no room is found before a
+    // byte is overwritten; after a failure past that, the old content goes back.
+    QTest::addRow("in place, no room for the longer result") << RefusedRow {
+        .setUp = inLockedFolder, .step = Write, .fault = TooLarge, .as = As::Nobody, .room = 4096
+    };
+    QTest::addRow("in place, failing half-way: the old content put back")
+        << RefusedRow { .setUp = longInLockedFolder,
+                        .step = Write,
+                        .fault = TooLarge,
+                        .as = As::Nobody,
+                        .old = OldContent::PutBack,
+                        .room = 4096 };
+#endif
+#ifdef Q_OS_WIN
+    // Windows sends these names to a device in every folder: no file would be written.
+    QTest::addRow("a device name, CON.txt") << RefusedRow { named<con>, Look, NotRegularFile };
+    QTest::addRow("a device name, nul.txt") << RefusedRow { named<nul>, Look, NotRegularFile };
+    // A colon names a stream of the file before it, where the result would be out of sight.
+    QTest::addRow("a stream of another file") << RefusedRow { named<stream>, Create, InvalidName };
+    QTest::addRow("read-only file") << RefusedRow { readOnlyFile, Open, ReadOnlyFile };
+    QTest::addRow("a file another program holds")
+        << RefusedRow { heldResult, Open, HeldByOtherProgram };
+    QTest::addRow("folder the user cannot write")
+        << RefusedRow { newInLockedFolder, Create, PermissionDenied };
+#endif
+}
+
+void TestFileIo::saveRefusedKeepsOldFile()
+{
+    QFETCH(RefusedRow, row);
+    if (needsRoot(row.as))
+        return;
+    Scene scene;
+    const QString path = row.setUp(scene);
+    if (!scene.skip.isEmpty())
+        QSKIP(qPrintable(scene.skip));
+    const QMap<QString, QByteArray> before = snapshot(scene.dir.path());
+
+    SaveOutcome saved;
+    {
+#ifdef Q_OS_UNIX
+        std::optional<FileSizeLimit> fullDisk;
+        if (row.room > 0 && !fullDisk.emplace(row.room).isActive())
+            QSKIP("cannot limit the file size here");
+#endif
+        saved = saveAs(row.as, path, row.bytes);
+    }
+    QCOMPARE(saved.error.fault, row.fault);
+    QCOMPARE(saved.step, row.step);
+    QCOMPARE(saved.old, row.old);
+    if (row.old != OldContent::Lost) {
+        // No file changed, and no temporary file left behind.
+        QCOMPARE(snapshot(scene.dir.path()), before);
+    } else {
+        QCOMPARE(snapshot(scene.dir.path()).keys(), before.keys());
+        QVERIFY(contents(path).startsWith(row.bytes.left(100)));
+    }
+}
+
+void TestFileIo::savedOverFileKeepsModeAndOwner_data()
+{
+    QTest::addColumn<OverwriteRow>("row");
+    QTest::addRow("a file of the user's") << OverwriteRow { oldResult };
+#ifdef Q_OS_UNIX
+    QTest::addRow("0600") << OverwriteRow { withMode<0600> };
+    QTest::addRow("read-only 0444, as root") << OverwriteRow { withMode<0444>, As::Root };
+    QTest::addRow("read-only 0400, as root") << OverwriteRow { withMode<0400>, As::Root };
+    QTest::addRow("0640 of another owner, as root") << OverwriteRow { othersFile, As::Root };
+#endif
+    // Where the old file may be written but not replaced, it is written in place.
+    QTest::addRow("writable file, folder not: written in place")
+        << OverwriteRow { inLockedFolder, As::Nobody, true };
+#ifdef Q_OS_UNIX
+    QTest::addRow("another's writable file in a shared folder: written in place")
+        << OverwriteRow { inSharedFolder, As::Nobody, true };
+    QTest::addRow("a file mounted on its own: written in place")
+        << OverwriteRow { boundOnItsOwn, As::Root, true };
+    QTest::addRow("no free inode on the disk: written in place")
+        << OverwriteRow { noFreeInode, As::Root, true };
+#endif
+}
+
+void TestFileIo::savedOverFileKeepsModeAndOwner()
+{
+    QFETCH(OverwriteRow, row);
+    if (needsRoot(row.as))
+        return;
+    Scene scene;
+    QVERIFY(writeFile(oldResult(scene), QByteArray(30000, 'o')));
+    const QString path = row.setUp(scene);
+    if (!scene.skip.isEmpty())
+        QSKIP(qPrintable(scene.skip));
+    const QByteArray before = identity(path);
+    const QDir folder = QFileInfo(path).dir();
+    const QStringList entries = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+#ifdef Q_OS_UNIX
+    struct stat old
+    {
+    };
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &old), 0);
+#endif
+
+    const SaveOutcome saved = saveAs(row.as, path, result);
+    QVERIFY2(saved.ok(), qPrintable(saved.errorText()));
+    QCOMPARE(contents(path), result);
+    QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System), entries);
+    QCOMPARE(identity(path) == before, row.inPlace);
+#ifdef Q_OS_UNIX
+    struct stat now
+    {
+    };
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &now), 0);
+    QCOMPARE(now.st_mode, old.st_mode);
+    QCOMPARE(now.st_uid, old.st_uid);
+    QCOMPARE(now.st_gid, old.st_gid);
+#endif
+}
+
+void TestFileIo::linkedPathNamesOneFile_data()
+{
+    QTest::addColumn<LinkRow>("row");
+    QTest::addRow("a linked folder") << LinkRow { "home/data/plain.txt", "real/data/plain.txt" };
+    QTest::addRow("a link whose target climbs with ..")
+        << LinkRow { "home/data/latest.txt", "real/archive/2024.txt" };
+    QTest::addRow("a chain of links across folders")
+        << LinkRow { "home/data/chained.txt", "real/archive/2024.txt" };
+    QTest::addRow("a link to a link") << LinkRow { "home/current.txt", "real/archive/2024.txt" };
+    QTest::addRow("a link to nothing yet")
+        << LinkRow { "home/data/new.txt", "real/archive/new.txt" };
+    QTest::addRow("a loop") << LinkRow { "loop.txt", nullptr };
+}
+
+void TestFileIo::linkedPathNamesOneFile()
+{
+    // Relative targets are the link's own business: "../archive" from real/data, reached
+    // through home/data, is real/archive, where home/archive is another file.
+    QFETCH(LinkRow, row);
+    Scene scene;
+    const QStringList files { "real/data/plain.txt", "real/archive/2024.txt",
+                              "home/archive/2024.txt" };
+    for (const QString &file : files) {
+        QVERIFY(QDir().mkpath(scene.path(QFileInfo(file).path())));
+        QVERIFY(writeFile(scene.path(file), file.toUtf8()));
+    }
+    QVERIFY(QDir().mkpath(scene.path("real/links")));
+    for (const auto &[link, target] : { std::pair { "home/data", "../real/data" },
+                                        { "real/data/latest.txt", "../archive/2024.txt" },
+                                        { "real/data/chained.txt", "../links/now.txt" },
+                                        { "real/links/now.txt", "../archive/2024.txt" },
+                                        { "home/current.txt", "data/latest.txt" },
+                                        { "real/data/new.txt", "../archive/new.txt" },
+                                        { "loop.txt", "loop-back.txt" },
+                                        { "loop-back.txt", "loop.txt" } }) {
+        if (!makeLink(scene, link, target))
+            QSKIP("cannot make a symbolic link here");
+    }
+    const QString path = scene.path(row.path);
+    const QString file = row.file ? scene.path(row.file) : QString();
+    if (scene.unixLinks && row.file && !QFileInfo::exists(file))
+        QSKIP("Wine shows no link to nothing");
+    QMap<QString, QByteArray> expected = snapshot(scene.dir.path());
+
+    const QByteArray saved = "the new result\r\n";
+    const FileRead read = readWholeFile(path, 1000);
+    const SaveOutcome outcome = writeWholeFile(path, saved);
+    if (!row.file) {
+        QCOMPARE(read.error.fault, FileFault::LinkLoop);
+        QCOMPARE(outcome.error.fault, FileFault::LinkLoop);
+    } else {
+        QCOMPARE(read.bytes, expected.value(file));
+        QVERIFY2(outcome.ok(), qPrintable(outcome.errorText()));
+        expected.insert(file, saved);
+    }
+    if (!scene.unixLinks) {
+        QCOMPARE(snapshot(scene.dir.path()), expected); // the links as they were, too
+        return;
+    }
+    // Wine shows a link as the file it names: the files themselves are compared.
+    for (const QString &other : files)
+        QCOMPARE(contents(scene.path(other)), scene.path(other) == file ? saved : other.toUtf8());
+}
+
+void TestFileIo::saveFlushedToDisk_data()
+{
+    QTest::addColumn<SyncRow>("row");
+#ifdef Q_OS_UNIX
+    const SetUp inPlace = noFreeInode;
+    const As as = As::Root;
+#else
+    const SetUp inPlace = inLockedFolder;
+    const As as = As::Anyone;
+#endif
+    QTest::addRow("a new file: its data, then its folder's names")
+        << SyncRow { named<fresh>, { "file none", "folder new" } };
+    QTest::addRow("a replaced file: its data before it takes the old one's place")
+        << SyncRow { oldResult, { "file old", "folder new" } };
+    QTest::addRow("written in place: once it holds the new content")
+        << SyncRow { .setUp = inPlace, .calls = { "file new" }, .as = as };
+    QTest::addRow("a failing disk found at the flush: the old file stays")
+        << SyncRow { oldResult, { "file old" }, 1, FileFault::Io };
+    // Written in place, the old content goes back when the new one fails to reach the disk.
+    QTest::addRow("in place, failing at the flush: the old content put back") << SyncRow {
+        inPlace, { "file new", "file old" }, 1, FileFault::Io, OldContent::PutBack, as
+    };
+    QTest::addRow("in place, failing again as it goes back: the old content lost")
+        << SyncRow { inPlace, { "file new", "file old" }, 2, FileFault::Io, OldContent::Lost, as };
+}
+
+void TestFileIo::saveFlushedToDisk()
+{
+    QFETCH(SyncRow, row);
+    if (needsRoot(row.as))
+        return;
+    Scene scene;
+    const QString path = row.setUp(scene);
+    if (!scene.skip.isEmpty())
+        QSKIP(qPrintable(scene.skip));
+    QMap<QString, QByteArray> expected = snapshot(scene.dir.path());
+    const RecordingSync sync(path, row.failures);
+    const SaveOutcome saved = writeWholeFile(path, result, sync);
+    QCOMPARE(sync.calls, row.calls);
+    QCOMPARE(saved.error.fault, row.fault);
+    QCOMPARE(saved.old, row.old);
+    if (saved.ok())
+        expected.insert(path, result);
+    if (saved.old != OldContent::Lost)
+        QCOMPARE(snapshot(scene.dir.path()), expected);
+}
+
+QTEST_GUILESS_MAIN(TestFileIo)
+#include "tst_fileio.moc"
