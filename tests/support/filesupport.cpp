@@ -61,6 +61,12 @@ FileSizeLimit::~FileSizeLimit()
 }
 #endif
 
+qint64 timeLimitMs(qint64 ms)
+{
+    const int scale = qEnvironmentVariableIntValue("ORBELUNE_TIME_SCALE");
+    return scale > 1 ? ms * scale : ms;
+}
+
 QByteArray contents(const QString &path)
 {
     QFile file(path);

@@ -30,6 +30,10 @@ private:
 };
 #endif
 
+// A test's time limit: ms, stretched by ORBELUNE_TIME_SCALE where the build is slow by design
+// (the sanitizers). The Release build keeps the limits as written.
+qint64 timeLimitMs(qint64 ms);
+
 // A file's bytes, or "<unreadable>".
 QByteArray contents(const QString &path);
 
