@@ -85,7 +85,6 @@ struct Scene
     }
 };
 
-// The result of an earlier run, in the scene.
 QString oldResult(Scene &scene)
 {
     return scene.path("result.txt");
@@ -207,7 +206,6 @@ QString noFreeInode(Scene &scene)
     return path;
 }
 
-// A symbolic link at link, in the scene, holding target as it is.
 bool makeLink(Scene &scene, const char *link, const char *target)
 {
     return ::symlink(target, QFile::encodeName(scene.path(QString::fromUtf8(link))).constData())
@@ -415,7 +413,8 @@ SetUp named(const QString &name)
 // Saves as the row's user. Root passes every permission check: where the test runs as root,
 // a row about permissions saves with the checks made for the user nobody, as the file system
 // makes them for that user's own process.
-SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes)
+SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes,
+                   const FileSync &sync = systemFileSync())
 {
 #ifdef Q_OS_UNIX
     const bool asNobody = as == As::Nobody && ::geteuid() == 0;
@@ -423,7 +422,7 @@ SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes)
         ::setfsgid(65534);
         ::setfsuid(65534);
     }
-    const SaveOutcome saved = writeWholeFile(path, bytes);
+    const SaveOutcome saved = writeWholeFile(path, bytes, sync);
     if (asNobody) {
         ::setfsuid(0);
         ::setfsgid(0);
@@ -431,7 +430,7 @@ SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes)
     return saved;
 #else
     Q_UNUSED(as);
-    return writeWholeFile(path, bytes);
+    return writeWholeFile(path, bytes, sync);
 #endif
 }
 
@@ -791,13 +790,8 @@ void TestFileIo::linkedPathNamesOneFile()
 void TestFileIo::saveFlushedToDisk_data()
 {
     QTest::addColumn<SyncRow>("row");
-#ifdef Q_OS_UNIX
-    const SetUp inPlace = noFreeInode;
-    const As as = As::Root;
-#else
     const SetUp inPlace = inLockedFolder;
-    const As as = As::Anyone;
-#endif
+    const As as = As::Nobody;
     QTest::addRow("a new file: its data, then its folder's names")
         << SyncRow { named("new.txt"), { "file none", "folder new" } };
     QTest::addRow("a replaced file: its data before it takes the old one's place")
@@ -823,7 +817,7 @@ void TestFileIo::saveFlushedToDisk()
         return;
     QMap<QString, QByteArray> expected = snapshot(scene.dir.path());
     const RecordingSync sync(path, row.failures);
-    const SaveOutcome saved = writeWholeFile(path, result, sync);
+    const SaveOutcome saved = saveAs(row.as, path, result, sync);
     QCOMPARE(sync.calls, row.calls);
     QCOMPARE(saved.error.fault, row.fault);
     QCOMPARE(saved.old, row.old);
