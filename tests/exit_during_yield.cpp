@@ -3,6 +3,8 @@
 // format message is open, or, by the end of the session, in the middle of a save. Each mode
 // must end with exit code 0; ctest runs one mode per test.
 
+#include "filesupport.h"
+
 #include "app/form1.h"
 #include "app/sessionend.h"
 #include "fileio/savefile.h"
@@ -12,7 +14,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -180,10 +181,8 @@ int main(int argc, char *argv[])
     } else if (const int ending = endingOf(mode); ending >= 0) {
         // As main.cpp does, and a save of the largest list, which takes a while.
         endWithSession();
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(old) != old.size())
+        if (!testing::writeFile(path, old))
             return unknownMode;
-        file.close();
         QTimer::singleShot(0, &window, [&, ending] {
             const SessionEndingSync sync(ending, window);
             ended.start();
@@ -195,10 +194,7 @@ int main(int argc, char *argv[])
             if (QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System)
                 != QStringList { QStringLiteral("result.txt") })
                 return temporaryFileLeft;
-            QFile saved(path);
-            if (!saved.open(QIODevice::ReadOnly))
-                return resultNeitherOldNorNew;
-            const QByteArray bytes = saved.readAll();
+            const QByteArray bytes = testing::contents(path);
             return bytes == old || bytes == result ? 0 : resultNeitherOldNorNew;
         };
     } else {
@@ -206,9 +202,9 @@ int main(int argc, char *argv[])
         return unknownMode;
     }
     const int code = app.exec();
-    if (code == 0 && after() != 0) {
-        std::fprintf(stderr, "the session ended during a save: failure %d\n", after());
-        return after();
+    if (const int failure = code == 0 ? after() : 0; failure != 0) {
+        std::fprintf(stderr, "the session ended during a save: failure %d\n", failure);
+        return failure;
     }
     if (code == 0 && boxes.shown != expectedBoxes) {
         std::fprintf(stderr, "%d message boxes shown, %d expected\n", boxes.shown, expectedBoxes);

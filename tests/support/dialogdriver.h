@@ -16,6 +16,7 @@ struct ShownFileDialog
     QStringList filters; // as its type box lists them
     bool hasOwner = true;
     QString folder; // the folder it shows; Qt's dialog only
+    bool existingOnly = true; // it takes only a file that exists; Qt's dialog tells
     QString question; // the question it asks before replacing a file, or empty text
 };
 

@@ -43,6 +43,7 @@ ShownFileDialog shownFileDialog()
             shown.filters.append(types->itemText(i));
     shown.hasOwner = dialog->parentWidget() != nullptr || dialog->windowModality() != Qt::NonModal;
     shown.folder = dialog->directory().absolutePath();
+    shown.existingOnly = dialog->fileMode() == QFileDialog::ExistingFile;
     if (QMessageBox *box = question(dialog))
         shown.question = box->text();
     return shown;

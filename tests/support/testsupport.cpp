@@ -83,6 +83,12 @@ QString rowInFreshProcess(const QProcessEnvironment &environment, QString *outpu
     return printed;
 }
 
+QString fixture(const char *name)
+{
+    return QFileInfo(QStringLiteral(ORBELUNE_TEST_DATA "/") + QLatin1String(name))
+        .absoluteFilePath();
+}
+
 QStringList items(const QListWidget *list)
 {
     QStringList texts;

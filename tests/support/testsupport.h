@@ -64,6 +64,10 @@ struct Seams
 // otherwise what that run printed; output, when given, receives what it printed either way.
 QString rowInFreshProcess(const QProcessEnvironment &environment, QString *output = nullptr);
 
+// A file of tests/data, by its absolute path: with its drive on Windows, where the file dialog
+// takes a path without one on the drive of the folder it shows.
+QString fixture(const char *name);
+
 // The texts of a list's items, in order.
 QStringList items(const QListWidget *list);
 
