@@ -140,7 +140,7 @@ void TestFileDialogs::realDialog()
     QVERIFY(!shown.hasOwner);
     QVERIFY(windowUsable);
     QCOMPARE(dialogs, 1);
-    QVERIFY(!isFileDialogOpen());
+    QCOMPARE(shownFileDialogCount(), 0);
     QVERIFY(m_seams->messages.isEmpty());
     if (save) {
 #ifndef Q_OS_WIN
@@ -268,7 +268,6 @@ void TestFileDialogs::destroyedWindowClosesDialog()
     Form1 *form = m_form;
     form->data_Click();
     QCOMPARE(shownFileDialogCount(), 0);
-    QVERIFY(!isFileDialogOpen());
     QVERIFY(m_seams->messages.isEmpty());
 }
 
@@ -296,7 +295,6 @@ void TestFileDialogs::closingWindowClosesDialogAndEndsProgram()
     QApplication::setQuitOnLastWindowClosed(true);
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(returned);
-    QVERIFY(!isFileDialogOpen());
     QCOMPARE(shownFileDialogCount(), 0);
     QCOMPARE(items(m_form->List1), before);
 }

@@ -50,8 +50,6 @@ QString runPlatformFileDialog(const FileDialogRequest &request);
 
 // The dialogs have no owner, so the window stays usable while one is open. Only one is open
 // at a time: asking for another raises the open one and returns empty text at once.
-bool isFileDialogOpen();
-
 // Closes the open file dialog, if any, and any question it asks, as a cancel: its caller gets
 // empty text.
 void closeFileDialog();

@@ -115,11 +115,6 @@ QString runPlatformFileDialog(const FileDialogRequest &request)
     return dialog.selectedFiles().value(0);
 }
 
-bool isFileDialogOpen()
-{
-    return !openDialog().isNull();
-}
-
 void closeFileDialog()
 {
     QFileDialog *open = openDialog();

@@ -320,11 +320,6 @@ QString runPlatformFileDialog(const FileDialogRequest &request)
     return QString::fromStdWString(run->chosen);
 }
 
-bool isFileDialogOpen()
-{
-    return openDialog() != nullptr;
-}
-
 void closeFileDialog()
 {
     OpenDialog *open = openDialog();
