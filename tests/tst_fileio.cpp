@@ -636,7 +636,10 @@ void TestFileIo::saveRefusedKeepsOldFile_data()
         << RefusedRow { named("nul.txt"), Look, NotRegularFile };
     // A colon names a stream of the file before it, where the result would be out of sight.
     QTest::addRow("a stream of another file")
-        << RefusedRow { named("result.txt:stream.txt"), Create, InvalidName };
+        << RefusedRow { named("result.txt:stream.txt"), Create, ColonInName };
+    // A name typed as "a:b.txt" comes back from a dialog as a path on a drive A:.
+    QTest::addRow("a colon in a name typed alone")
+        << RefusedRow { [](Scene &) { return QStringLiteral("a:b.txt"); }, Create, ColonInName };
     QTest::addRow("read-only file") << RefusedRow { readOnlyFile, Open, ReadOnlyFile };
     QTest::addRow("a file another program holds")
         << RefusedRow { heldResult, Open, HeldByOtherProgram };

@@ -19,6 +19,8 @@ QString fileFaultText(FileFault fault, long long code)
         return QStringLiteral("文件名或路径太长");
     case FileFault::InvalidName:
         return QStringLiteral("文件名中有不允许的字符");
+    case FileFault::ColonInName:
+        return QStringLiteral("文件名中不能有冒号（:）");
     case FileFault::PermissionDenied:
         return QStringLiteral("权限被拒绝");
     case FileFault::ReadOnlyFile:

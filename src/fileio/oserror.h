@@ -15,6 +15,7 @@ enum class FileFault {
     WriteProtected,
     NameTooLong,
     InvalidName,
+    ColonInName, // Windows: a colon is a drive's or names a stream, never part of a file's name
     PermissionDenied,
     ReadOnlyFile,
     Io,

@@ -138,6 +138,21 @@ QString linkTarget(const QString &path)
     return QDir::fromNativeSeparators(target);
 }
 
+bool hasColonInName(QStringView path)
+{
+    for (QStringView prefix : { u"\\\\?\\", u"//?/" }) {
+        if (path.startsWith(prefix))
+            path = path.mid(prefix.size());
+    }
+    if (path.size() >= 2 && path[1] == u':' && path[0].isLetter()) {
+        const bool fromRoot = path.size() > 2 && (path[2] == u'\\' || path[2] == u'/');
+        if (!fromRoot)
+            return true;
+        path = path.mid(2);
+    }
+    return path.contains(u':');
+}
+
 // Refuses a name that would not give a file on a disk.
 SaveOutcome checkName(const QString &path)
 {
@@ -150,9 +165,11 @@ SaveOutcome checkName(const QString &path)
     // own name would give: NTFS and FAT take at most 255 UTF-16 units a name.
     if (name.size() > 255)
         return refused(SaveStep::Create, FileError { FileFault::NameTooLong });
-    // A colon names a stream of another file: the result would be hidden inside that one.
-    if (name.contains(u':'))
-        return refused(SaveStep::Create, FileError { FileFault::InvalidName });
+    // A colon belongs only to a drive ("D:\"). Anywhere else it names a stream of another
+    // file, where the result would be hidden inside that one; and "a:b.txt", typed as a name,
+    // is the file b.txt in the current folder of a drive A: that may not even exist.
+    if (hasColonInName(path))
+        return refused(SaveStep::Create, FileError { FileFault::ColonInName });
     return SaveOutcome {};
 }
 
@@ -162,6 +179,9 @@ SaveOutcome checkName(const QString &path)
 // create.
 SaveOutcome finalTarget(const QString &path, QString &target)
 {
+    // The name as given first: made absolute, "a:b.txt" would pass for "A:/b.txt".
+    if (SaveOutcome refusedName = checkName(path); !refusedName.ok())
+        return refusedName;
     QString current = QFileInfo(path).absoluteFilePath();
     // Windows follows at most 63 reparse points for one name.
     for (int links = 0; links <= 63; ++links) {
