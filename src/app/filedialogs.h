@@ -45,11 +45,11 @@ void setFileDialogHandler(FileDialogHandler handler);
 
 // The dialog itself, when no handler answers: Qt's own on Linux (filedialogs_unix.cpp), the
 // system's on Windows (filedialogs_win.cpp). Returns the path as chosen, or empty text for a
-// cancel or a dialog that could not be shown.
+// cancel or a dialog that could not be shown. The dialogs have no owner, so the window stays
+// usable while one is open. Only one is open at a time: asking for another raises the open
+// one and returns empty text at once.
 QString runPlatformFileDialog(const FileDialogRequest &request);
 
-// The dialogs have no owner, so the window stays usable while one is open. Only one is open
-// at a time: asking for another raises the open one and returns empty text at once.
 // Closes the open file dialog, if any, and any question it asks, as a cancel: its caller gets
 // empty text.
 void closeFileDialog();

@@ -49,6 +49,17 @@ std::wstring wide(const QString &text)
     return text.toStdWString();
 }
 
+// The file system path of a chosen item; empty for one that is no file on a disk.
+QString shownPath(IShellItem *item)
+{
+    wchar_t *path = nullptr;
+    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)))
+        return QString();
+    const QString text = QString::fromWCharArray(path);
+    CoTaskMemFree(path);
+    return text;
+}
+
 // Windows' own question before a file is replaced, asked about the file the save writes:
 // the name chosen with ".txt" appended where it lacks it. "No" keeps the dialog open.
 // A COM interface has no virtual destructor: its objects go through Release().
@@ -84,13 +95,11 @@ public:
         IShellItem *item = nullptr;
         if (FAILED(dialog->GetResult(&item)))
             return S_OK;
-        wchar_t *path = nullptr;
-        const HRESULT named = item->GetDisplayName(SIGDN_FILESYSPATH, &path);
+        const QString path = shownPath(item);
         item->Release();
-        if (FAILED(named))
+        if (path.isEmpty())
             return S_OK;
-        const QFileInfo target(withTxtEnding(QString::fromWCharArray(path)));
-        CoTaskMemFree(path);
+        const QFileInfo target(withTxtEnding(path));
         if (!target.exists() || target.isDir())
             return S_OK;
 
@@ -130,16 +139,6 @@ private:
     const DialogRun &m_run;
 };
 #pragma GCC diagnostic pop
-
-QString shownPath(IShellItem *item)
-{
-    wchar_t *path = nullptr;
-    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)))
-        return QString();
-    const QString text = QString::fromWCharArray(path);
-    CoTaskMemFree(path);
-    return text;
-}
 
 // Shows the dialog and waits for it; on the dialog's thread, with COM set up there.
 void showDialog(DialogRun &run)

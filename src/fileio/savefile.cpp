@@ -36,11 +36,6 @@ private:
     qintptr m_file = -1;
 };
 
-SaveOutcome failure(SaveStep step, const FileError &error, OldContent old = OldContent::Untouched)
-{
-    return SaveOutcome { error, step, old, {} };
-}
-
 bool isNoRoom(FileFault fault)
 {
     return fault == FileFault::NoSpace || fault == FileFault::Quota || fault == FileFault::TooLarge;

@@ -11,6 +11,20 @@
 
 namespace orbelune::savefile_platform {
 
+// A save that failed at step; old says what became of the old content.
+inline SaveOutcome failure(SaveStep step, const FileError &error,
+                           OldContent old = OldContent::Untouched)
+{
+    return SaveOutcome { error, step, old, {} };
+}
+
+// A save refused because the folder that would hold the file is not there.
+inline SaveOutcome folderMissing(const QString &folder)
+{
+    return SaveOutcome { FileError { FileFault::NotFound }, SaveStep::Look, OldContent::Untouched,
+                         folder };
+}
+
 // The file a save writes.
 struct Target
 {

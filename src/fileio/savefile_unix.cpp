@@ -16,17 +16,6 @@ namespace orbelune::savefile_platform {
 
 namespace {
 
-SaveOutcome refused(SaveStep step, const FileError &error)
-{
-    return SaveOutcome { error, step, OldContent::Untouched, {} };
-}
-
-SaveOutcome folderMissing(const QString &folder)
-{
-    return SaveOutcome { FileError { FileFault::NotFound }, SaveStep::Look, OldContent::Untouched,
-                         folder };
-}
-
 // The file a path names, found as the kernel finds it: each link's target, when relative,
 // is taken from the real folder the link stands in (not from the path as typed, where ".."
 // may climb out of a linked folder into another), and a link to nothing names the file the
@@ -42,7 +31,7 @@ SaveOutcome finalTarget(const QString &path, QString &target, QString &folder)
         if (!real) {
             if (errno == ENOENT || errno == ENOTDIR)
                 return folderMissing(QFile::decodeName(current.left(slash)));
-            return refused(SaveStep::Create, errnoError(errno));
+            return failure(SaveStep::Create, errnoError(errno));
         }
         const QByteArray realFolder(real);
         std::free(real);
@@ -58,11 +47,11 @@ SaveOutcome finalTarget(const QString &path, QString &target, QString &folder)
         QByteArray link(qsizetype(info.st_size) + 1, Qt::Uninitialized);
         const ssize_t length = ::readlink(full.constData(), link.data(), size_t(link.size()));
         if (length < 0 || length >= link.size()) // gone, or changed since it was looked at
-            return refused(SaveStep::Create, errnoError(length < 0 ? errno : EAGAIN));
+            return failure(SaveStep::Create, errnoError(length < 0 ? errno : EAGAIN));
         link.truncate(length);
         current = link.startsWith('/') ? link : realFolder + '/' + link;
     }
-    return refused(SaveStep::Create, errnoError(ELOOP));
+    return failure(SaveStep::Create, errnoError(ELOOP));
 }
 
 } // namespace
@@ -82,14 +71,14 @@ SaveOutcome lookAt(const QString &path, Target &target)
     if (!exists && errno != ENOENT) {
         if (errno == ENOTDIR)
             return folderMissing(folder);
-        return refused(SaveStep::Create, errnoError(errno));
+        return failure(SaveStep::Create, errnoError(errno));
     }
     if (exists && S_ISDIR(old.st_mode))
-        return refused(SaveStep::Look, FileError { FileFault::IsADirectory });
+        return failure(SaveStep::Look, FileError { FileFault::IsADirectory });
     // A pipe would hang the save and a device would take the result; neither may be replaced
     // by a file either.
     if (exists && !S_ISREG(old.st_mode))
-        return refused(SaveStep::Look, FileError { FileFault::NotRegularFile });
+        return failure(SaveStep::Look, FileError { FileFault::NotRegularFile });
 
     struct stat folderStat
     {
@@ -98,14 +87,14 @@ SaveOutcome lookAt(const QString &path, Target &target)
         || !S_ISDIR(folderStat.st_mode))
         return folderMissing(folder);
     if (exists && ::faccessat(AT_FDCWD, native.constData(), W_OK, AT_EACCESS) != 0)
-        return refused(SaveStep::Open, errnoError(errno));
+        return failure(SaveStep::Open, errnoError(errno));
     if (!exists) {
         // Too long a name is a failure to create the file, not to write it; the temporary
         // file's own name must not hide it.
         const long nameMax = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
         const qsizetype nameLength = native.size() - native.lastIndexOf('/') - 1;
         if (nameMax > 0 && nameLength > nameMax)
-            return refused(SaveStep::Create, errnoError(ENAMETOOLONG));
+            return failure(SaveStep::Create, errnoError(ENAMETOOLONG));
     }
 
     target = Target { targetPath,

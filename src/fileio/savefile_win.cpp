@@ -22,11 +22,6 @@ HANDLE handleOf(qintptr file)
     return reinterpret_cast<HANDLE>(file);
 }
 
-SaveOutcome refused(SaveStep step, const FileError &error)
-{
-    return SaveOutcome { error, step, OldContent::Untouched, {} };
-}
-
 FileError lastError()
 {
     return win32Error(GetLastError());
@@ -160,16 +155,16 @@ SaveOutcome checkName(const QString &path)
     // Whatever folder it stands in, "CON" or "nul.txt" is a device: writing the result there
     // would send it to the device and leave no file.
     if (isWin32DevicePath(path))
-        return refused(SaveStep::Look, FileError { FileFault::NotRegularFile });
+        return failure(SaveStep::Look, FileError { FileFault::NotRegularFile });
     // Too long a name is a failure to create the file, whatever error the temporary file's
     // own name would give: NTFS and FAT take at most 255 UTF-16 units a name.
     if (name.size() > 255)
-        return refused(SaveStep::Create, FileError { FileFault::NameTooLong });
+        return failure(SaveStep::Create, FileError { FileFault::NameTooLong });
     // A colon belongs only to a drive ("D:\"). Anywhere else it names a stream of another
     // file, where the result would be hidden inside that one; and "a:b.txt", typed as a name,
     // is the file b.txt in the current folder of a drive A: that may not even exist.
     if (hasColonInName(path))
-        return refused(SaveStep::Create, FileError { FileFault::ColonInName });
+        return failure(SaveStep::Create, FileError { FileFault::ColonInName });
     return SaveOutcome {};
 }
 
@@ -192,9 +187,8 @@ SaveOutcome finalTarget(const QString &path, QString &target)
         DWORD code = 0;
         if (!openedPath(info.absolutePath(), folder, code)) {
             if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
-                return SaveOutcome { FileError { FileFault::NotFound }, SaveStep::Look,
-                                     OldContent::Untouched, info.absolutePath() };
-            return refused(SaveStep::Create, win32Error(code));
+                return folderMissing(info.absolutePath());
+            return failure(SaveStep::Create, win32Error(code));
         }
         if (!folder.endsWith(u'/'))
             folder += u'/';
@@ -202,7 +196,7 @@ SaveOutcome finalTarget(const QString &path, QString &target)
         if (openedPath(full, target, code))
             return SaveOutcome {};
         if (code == ERROR_CANT_RESOLVE_FILENAME)
-            return refused(SaveStep::Create, FileError { FileFault::LinkLoop });
+            return failure(SaveStep::Create, FileError { FileFault::LinkLoop });
         const QString link = linkTarget(full);
         if (link.isEmpty()) {
             target = full;
@@ -210,7 +204,7 @@ SaveOutcome finalTarget(const QString &path, QString &target)
         }
         current = QDir::cleanPath(QDir::isAbsolutePath(link) ? link : folder + link);
     }
-    return refused(SaveStep::Create, FileError { FileFault::LinkLoop });
+    return failure(SaveStep::Create, FileError { FileFault::LinkLoop });
 }
 
 // A name beside target that is not taken: target's own with a random ending, or, where that
@@ -258,28 +252,27 @@ SaveOutcome lookAt(const QString &path, Target &target)
     if (!target.exists) {
         const DWORD code = GetLastError();
         if (code == ERROR_PATH_NOT_FOUND)
-            return SaveOutcome { FileError { FileFault::NotFound }, SaveStep::Look,
-                                 OldContent::Untouched, target.folder };
+            return folderMissing(target.folder);
         if (code != ERROR_FILE_NOT_FOUND)
-            return refused(SaveStep::Create, win32Error(code));
+            return failure(SaveStep::Create, win32Error(code));
         return SaveOutcome {};
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return refused(SaveStep::Look, FileError { FileFault::IsADirectory });
+        return failure(SaveStep::Look, FileError { FileFault::IsADirectory });
     // The user set it read-only on purpose; only the user clears that.
     if (attributes & FILE_ATTRIBUTE_READONLY)
-        return refused(SaveStep::Open, FileError { FileFault::ReadOnlyFile });
+        return failure(SaveStep::Open, FileError { FileFault::ReadOnlyFile });
     // Opened to write and closed unwritten: a file another program holds, one the user may not
     // write and anything but a file on a disk are found before a byte is written.
     const Handle probe(CreateFileW(native.c_str(), GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!probe.isValid())
-        return refused(SaveStep::Open, lastError());
+        return failure(SaveStep::Open, lastError());
     if (GetFileType(probe.get()) != FILE_TYPE_DISK)
-        return refused(SaveStep::Look, FileError { FileFault::NotRegularFile });
+        return failure(SaveStep::Look, FileError { FileFault::NotRegularFile });
     if (!identify(probe.get(), target.device, target.index))
-        return refused(SaveStep::Open, lastError());
+        return failure(SaveStep::Open, lastError());
     return SaveOutcome {};
 }
 
