@@ -181,13 +181,11 @@ QString inSharedFolder(Scene &scene)
     return QFile::decodeName(file);
 }
 
-// The result of an earlier run with another file mounted on it: it cannot be replaced.
+// The result of an earlier run mounted on itself: it cannot be replaced.
 QString boundOnItsOwn(Scene &scene)
 {
     const QByteArray file = QFile::encodeName(oldResult(scene));
-    const QByteArray source = QFile::encodeName(scene.path("folder.txt/source.txt"));
-    writeFile(QFile::decodeName(source), earlier);
-    if (::mount(source.constData(), file.constData(), nullptr, MS_BIND, nullptr) != 0)
+    if (::mount(file.constData(), file.constData(), nullptr, MS_BIND, nullptr) != 0)
         scene.skip = QStringLiteral("cannot bind-mount a file here");
     else
         scene.undo.append([file] { ::umount2(file.constData(), MNT_DETACH); });
@@ -386,14 +384,12 @@ QString newInLockedFolder(Scene &scene)
     return scene.path("folder.txt/result.txt");
 }
 
-#ifdef Q_OS_UNIX
 // The same, of 30000 bytes: longer than the new content.
 QString longInLockedFolder(Scene &scene)
 {
     writeFile(oldResult(scene), QByteArray(30000, 'o'));
     return inLockedFolder(scene);
 }
-#endif
 
 // A sparse file of 3 GiB: it costs no disk space; read, it would cost 3 GiB of memory.
 QString hugeFile(Scene &scene)
@@ -413,8 +409,7 @@ SetUp named(const QString &name)
 // Saves as the row's user. Root passes every permission check: where the test runs as root,
 // a row about permissions saves with the checks made for the user nobody, as the file system
 // makes them for that user's own process.
-SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes,
-                   const FileSync &sync = systemFileSync())
+SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes, const FileSync &sync)
 {
 #ifdef Q_OS_UNIX
     const bool asNobody = as == As::Nobody && ::geteuid() == 0;
@@ -442,16 +437,20 @@ struct ReadRow
     qint64 limit = 1000;
 };
 
-// A save that must fail.
-struct RefusedRow
+// A save and what it must leave: where it fails, every file as it was (or the old content put
+// back); where it succeeds, the new content in a file with the old one's mode and owner.
+struct SaveRow
 {
     SetUp setUp;
-    SaveStep step;
-    FileFault fault;
+    SaveStep step = SaveStep::Look; // where it failed
+    FileFault fault = FileFault::None;
     As as = As::Anyone;
     OldContent old = OldContent::Untouched;
     qint64 room = 0; // bytes a file may grow to; 0 for no limit
     QByteArray bytes = result;
+    bool inPlace = false; // the old file itself is written, rather than replaced
+    int failures = 0; // of the file flushes, the first ones
+    QStringList flushes {}; // checked where given
 };
 
 // A path through links, and the file the system reaches by it, in the scene: the file
@@ -500,32 +499,11 @@ private:
     mutable int m_files = 0;
 };
 
-// A save, the flushes it makes and how it ends.
-struct SyncRow
-{
-    SetUp setUp;
-    QStringList calls;
-    int failures = 0; // of the file flushes, the first ones
-    FileFault fault = FileFault::None;
-    OldContent old = OldContent::Untouched;
-    As as = As::Anyone;
-};
-
-// A file saved over: what it keeps of the old one.
-struct OverwriteRow
-{
-    SetUp setUp;
-    As as = As::Anyone;
-    bool inPlace = false; // the old file itself is written, rather than replaced
-};
-
 } // namespace
 
 Q_DECLARE_METATYPE(ReadRow)
-Q_DECLARE_METATYPE(RefusedRow)
-Q_DECLARE_METATYPE(OverwriteRow)
+Q_DECLARE_METATYPE(SaveRow)
 Q_DECLARE_METATYPE(LinkRow)
-Q_DECLARE_METATYPE(SyncRow)
 
 class TestFileIo : public QObject
 {
@@ -534,14 +512,10 @@ class TestFileIo : public QObject
 private slots:
     void readRefused_data();
     void readRefused();
-    void saveRefusedKeepsOldFile_data();
-    void saveRefusedKeepsOldFile();
-    void savedOverFileKeepsModeAndOwner_data();
-    void savedOverFileKeepsModeAndOwner();
+    void save_data();
+    void save();
     void linkedPathNamesOneFile_data();
     void linkedPathNamesOneFile();
-    void saveFlushedToDisk_data();
-    void saveFlushedToDisk();
 };
 
 void TestFileIo::readRefused_data()
@@ -579,84 +553,134 @@ void TestFileIo::readRefused()
     QVERIFY(read.bytes.isEmpty());
 }
 
-void TestFileIo::saveRefusedKeepsOldFile_data()
+void TestFileIo::save_data()
 {
-    QTest::addColumn<RefusedRow>("row");
+    QTest::addColumn<SaveRow>("row");
     using enum SaveStep;
     using enum FileFault;
     QTest::addRow("missing folder")
-        << RefusedRow { named("no-such-folder/result.txt"), Look, NotFound };
+        << SaveRow { named("no-such-folder/result.txt"), Look, NotFound };
     QTest::addRow("a file where the folder should be")
-        << RefusedRow { named("result.txt/result.txt"), Look, NotFound };
+        << SaveRow { named("result.txt/result.txt"), Look, NotFound };
     QTest::addRow("a folder where the file should be")
-        << RefusedRow { named("folder.txt"), Look, IsADirectory };
+        << SaveRow { named("folder.txt"), Look, IsADirectory };
     QTest::addRow("a name too long to create")
-        << RefusedRow { named(QString(300, u'n') + ".txt"), Create, NameTooLong };
+        << SaveRow { named(QString(300, u'n') + ".txt"), Create, NameTooLong };
 #ifdef Q_OS_UNIX
-    QTest::addRow("size limit, a small file") << RefusedRow { .setUp = oldResult,
-                                                              .step = Write,
-                                                              .fault = TooLarge,
-                                                              .room = 30,
-                                                              .bytes = QByteArray(40, 'r') };
+    QTest::addRow("size limit, a small file") << SaveRow { .setUp = oldResult,
+                                                           .step = Write,
+                                                           .fault = TooLarge,
+                                                           .room = 30,
+                                                           .bytes = QByteArray(40, 'r') };
     QTest::addRow("size limit, a large file")
-        << RefusedRow { .setUp = oldResult, .step = Write, .fault = TooLarge, .room = 4096 };
+        << SaveRow { .setUp = oldResult, .step = Write, .fault = TooLarge, .room = 4096 };
     // Nothing but a regular file is replaced, whatever it is and wherever a link leads.
-    QTest::addRow("a FIFO") << RefusedRow { special<S_IFIFO>, Look, NotRegularFile };
-    QTest::addRow("a socket") << RefusedRow { special<S_IFSOCK>, Look, NotRegularFile };
-    QTest::addRow("a device node")
-        << RefusedRow { special<S_IFCHR>, Look, NotRegularFile, As::Root };
+    QTest::addRow("a FIFO") << SaveRow { special<S_IFIFO>, Look, NotRegularFile };
+    QTest::addRow("a socket") << SaveRow { special<S_IFSOCK>, Look, NotRegularFile };
+    QTest::addRow("a device node") << SaveRow { special<S_IFCHR>, Look, NotRegularFile, As::Root };
     QTest::addRow("a link to a device node")
-        << RefusedRow { linkToDevice, Look, NotRegularFile, As::Root };
+        << SaveRow { linkToDevice, Look, NotRegularFile, As::Root };
     QTest::addRow("full disk: 8 KB left for 19 KB")
-        << RefusedRow { fullDisk, Write, NoSpace, As::Root };
+        << SaveRow { fullDisk, Write, NoSpace, As::Root };
     QTest::addRow("read-only file system")
-        << RefusedRow { readOnlyDisk, Open, ReadOnlyFileSystem, As::Root };
+        << SaveRow { readOnlyDisk, Open, ReadOnlyFileSystem, As::Root };
     QTest::addRow("folder the user cannot write")
-        << RefusedRow { newInLockedFolder, Create, PermissionDenied, As::Nobody };
-    QTest::addRow("read-only file")
-        << RefusedRow { readOnlyFile, Open, PermissionDenied, As::Nobody };
+        << SaveRow { newInLockedFolder, Create, PermissionDenied, As::Nobody };
+    QTest::addRow("read-only file") << SaveRow { readOnlyFile, Open, PermissionDenied, As::Nobody };
     // Where only the file may be written, it is written in place: no room is found before a
     // byte is overwritten; after a failure past that, the old content goes back.
-    QTest::addRow("in place, no room for the longer result") << RefusedRow {
+    QTest::addRow("in place, no room for the longer result") << SaveRow {
         .setUp = inLockedFolder, .step = Write, .fault = TooLarge, .as = As::Nobody, .room = 4096
     };
     QTest::addRow("in place, failing half-way: the old content put back")
-        << RefusedRow { .setUp = longInLockedFolder,
-                        .step = Write,
-                        .fault = TooLarge,
-                        .as = As::Nobody,
-                        .old = OldContent::PutBack,
-                        .room = 4096 };
+        << SaveRow { .setUp = longInLockedFolder,
+                     .step = Write,
+                     .fault = TooLarge,
+                     .as = As::Nobody,
+                     .old = OldContent::PutBack,
+                     .room = 4096 };
 #endif
 #ifdef Q_OS_WIN
     // Windows sends these names to a device in every folder: no file would be written.
-    QTest::addRow("a device name, CON.txt")
-        << RefusedRow { named("CON.txt"), Look, NotRegularFile };
-    QTest::addRow("a device name, nul.txt")
-        << RefusedRow { named("nul.txt"), Look, NotRegularFile };
+    QTest::addRow("a device name, CON.txt") << SaveRow { named("CON.txt"), Look, NotRegularFile };
+    QTest::addRow("a device name, nul.txt") << SaveRow { named("nul.txt"), Look, NotRegularFile };
     // A colon names a stream of the file before it, where the result would be out of sight.
     QTest::addRow("a stream of another file")
-        << RefusedRow { named("result.txt:stream.txt"), Create, ColonInName };
+        << SaveRow { named("result.txt:stream.txt"), Create, ColonInName };
     // A name typed as "a:b.txt" comes back from a dialog as a path on a drive A:.
     QTest::addRow("a colon in a name typed alone")
-        << RefusedRow { [](Scene &) { return QStringLiteral("a:b.txt"); }, Create, ColonInName };
-    QTest::addRow("read-only file") << RefusedRow { readOnlyFile, Open, ReadOnlyFile };
+        << SaveRow { [](Scene &) { return QStringLiteral("a:b.txt"); }, Create, ColonInName };
+    QTest::addRow("read-only file") << SaveRow { readOnlyFile, Open, ReadOnlyFile };
     QTest::addRow("a file another program holds")
-        << RefusedRow { heldResult, Open, HeldByOtherProgram };
+        << SaveRow { heldResult, Open, HeldByOtherProgram };
     QTest::addRow("folder the user cannot write")
-        << RefusedRow { newInLockedFolder, Create, PermissionDenied };
+        << SaveRow { newInLockedFolder, Create, PermissionDenied };
 #endif
+    // A file is flushed once it holds all its data, a new name once the folder holds it.
+    QTest::addRow("a new file: its data, then its folder's names")
+        << SaveRow { .setUp = named("new.txt"), .flushes = { "file none", "folder new" } };
+    QTest::addRow("a file of the user's: its data flushed before it takes the old one's place")
+        << SaveRow { .setUp = oldResult, .flushes = { "file old", "folder new" } };
+#ifdef Q_OS_UNIX
+    QTest::addRow("0600") << SaveRow { .setUp = withMode<0600> };
+    QTest::addRow("read-only 0444, as root") << SaveRow { .setUp = withMode<0444>, .as = As::Root };
+    QTest::addRow("read-only 0400, as root") << SaveRow { .setUp = withMode<0400>, .as = As::Root };
+    QTest::addRow("0640 of another owner, as root")
+        << SaveRow { .setUp = othersFile, .as = As::Root };
+#endif
+    // Where the old file may be written but not replaced, it is written in place, and flushed
+    // once it holds the new content alone.
+    QTest::addRow("writable file, folder not: written in place") << SaveRow {
+        .setUp = longInLockedFolder, .as = As::Nobody, .inPlace = true, .flushes = { "file new" }
+    };
+#ifdef Q_OS_UNIX
+    QTest::addRow("another's writable file in a shared folder: written in place")
+        << SaveRow { .setUp = inSharedFolder, .as = As::Nobody, .inPlace = true };
+    QTest::addRow("a file mounted on itself: written in place")
+        << SaveRow { .setUp = boundOnItsOwn, .as = As::Root, .inPlace = true };
+    QTest::addRow("no free inode on the disk: written in place")
+        << SaveRow { .setUp = noFreeInode, .as = As::Root, .inPlace = true };
+#endif
+    QTest::addRow("a failing disk found at the flush: the old file stays") << SaveRow {
+        .setUp = oldResult, .step = Write, .fault = Io, .failures = 1, .flushes = { "file old" }
+    };
+    // Written in place, the old content goes back when the new one fails to reach the disk.
+    QTest::addRow("in place, failing at the flush: the old content put back")
+        << SaveRow { .setUp = inLockedFolder,
+                     .step = Write,
+                     .fault = Io,
+                     .as = As::Nobody,
+                     .old = OldContent::PutBack,
+                     .failures = 1,
+                     .flushes = { "file new", "file old" } };
+    QTest::addRow("in place, failing again as it goes back: the old content lost")
+        << SaveRow { .setUp = inLockedFolder,
+                     .step = Write,
+                     .fault = Io,
+                     .as = As::Nobody,
+                     .old = OldContent::Lost,
+                     .failures = 2,
+                     .flushes = { "file new", "file old" } };
 }
 
-void TestFileIo::saveRefusedKeepsOldFile()
+void TestFileIo::save()
 {
-    QFETCH(RefusedRow, row);
+    QFETCH(SaveRow, row);
     Scene scene;
     const QString path = scene.make(row.setUp, row.as);
     if (path.isEmpty())
         return;
-    const QMap<QString, QByteArray> before = snapshot(scene.dir.path());
+    QMap<QString, QByteArray> expected = snapshot(scene.dir.path());
+    const auto modeAndOwner = [&path] {
+        const QFileInfo file(path);
+        return QList<uint> { uint(file.permissions()), file.ownerId(), file.groupId() };
+    };
+    // Which file the path names, where the save must succeed: no device is opened to ask.
+    const bool succeeds = row.fault == FileFault::None;
+    const QByteArray before = succeeds ? identity(path) : QByteArray();
+    const QList<uint> old = modeAndOwner();
 
+    const RecordingSync sync(path, row.failures);
     SaveOutcome saved;
     {
 #ifdef Q_OS_UNIX
@@ -664,62 +688,24 @@ void TestFileIo::saveRefusedKeepsOldFile()
         if (row.room > 0 && !fullDisk.emplace(row.room).isActive())
             QSKIP("cannot limit the file size here");
 #endif
-        saved = saveAs(row.as, path, row.bytes);
+        saved = saveAs(row.as, path, row.bytes, sync);
     }
-    QCOMPARE(saved.error.fault, row.fault);
-    QCOMPARE(saved.step, row.step);
+    QVERIFY2(saved.error.fault == row.fault, qPrintable(saved.errorText()));
     QCOMPARE(saved.old, row.old);
-    // No file changed (the old content back where it was written over), and no temporary
+    if (!row.flushes.isEmpty())
+        QCOMPARE(sync.calls, row.flushes);
+    if (succeeds) {
+        expected.insert(path, row.bytes);
+        QCOMPARE(identity(path) == before, row.inPlace);
+        if (!before.isEmpty())
+            QCOMPARE(modeAndOwner(), old);
+    } else {
+        QCOMPARE(saved.step, row.step);
+    }
+    // No other file changed (the old content back where it was written over), and no temporary
     // file left behind.
-    QCOMPARE(snapshot(scene.dir.path()), before);
-}
-
-void TestFileIo::savedOverFileKeepsModeAndOwner_data()
-{
-    QTest::addColumn<OverwriteRow>("row");
-    QTest::addRow("a file of the user's") << OverwriteRow { oldResult };
-#ifdef Q_OS_UNIX
-    QTest::addRow("0600") << OverwriteRow { withMode<0600> };
-    QTest::addRow("read-only 0444, as root") << OverwriteRow { withMode<0444>, As::Root };
-    QTest::addRow("read-only 0400, as root") << OverwriteRow { withMode<0400>, As::Root };
-    QTest::addRow("0640 of another owner, as root") << OverwriteRow { othersFile, As::Root };
-#endif
-    // Where the old file may be written but not replaced, it is written in place.
-    QTest::addRow("writable file, folder not: written in place")
-        << OverwriteRow { inLockedFolder, As::Nobody, true };
-#ifdef Q_OS_UNIX
-    QTest::addRow("another's writable file in a shared folder: written in place")
-        << OverwriteRow { inSharedFolder, As::Nobody, true };
-    QTest::addRow("a file mounted on its own: written in place")
-        << OverwriteRow { boundOnItsOwn, As::Root, true };
-    QTest::addRow("no free inode on the disk: written in place")
-        << OverwriteRow { noFreeInode, As::Root, true };
-#endif
-}
-
-void TestFileIo::savedOverFileKeepsModeAndOwner()
-{
-    QFETCH(OverwriteRow, row);
-    Scene scene;
-    QVERIFY(writeFile(oldResult(scene), QByteArray(30000, 'o')));
-    const QString path = scene.make(row.setUp, row.as);
-    if (path.isEmpty())
-        return;
-    const QByteArray before = identity(path);
-    const QDir folder = QFileInfo(path).dir();
-    const QStringList entries = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
-    const auto modeAndOwner = [&path] {
-        const QFileInfo file(path);
-        return QList<uint> { uint(file.permissions()), file.ownerId(), file.groupId() };
-    };
-    const QList<uint> old = modeAndOwner();
-
-    const SaveOutcome saved = saveAs(row.as, path, result);
-    QVERIFY2(saved.ok(), qPrintable(saved.errorText()));
-    QCOMPARE(contents(path), result);
-    QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System), entries);
-    QCOMPARE(identity(path) == before, row.inPlace);
-    QCOMPARE(modeAndOwner(), old);
+    if (saved.old != OldContent::Lost)
+        QCOMPARE(snapshot(scene.dir.path()), expected);
 }
 
 void TestFileIo::linkedPathNamesOneFile_data()
@@ -784,46 +770,6 @@ void TestFileIo::linkedPathNamesOneFile()
     // Wine shows a link as the file it names: the files themselves are compared.
     for (const QString &other : files)
         QCOMPARE(contents(scene.path(other)), scene.path(other) == file ? saved : other.toUtf8());
-}
-
-void TestFileIo::saveFlushedToDisk_data()
-{
-    QTest::addColumn<SyncRow>("row");
-    const SetUp inPlace = inLockedFolder;
-    const As as = As::Nobody;
-    QTest::addRow("a new file: its data, then its folder's names")
-        << SyncRow { named("new.txt"), { "file none", "folder new" } };
-    QTest::addRow("a replaced file: its data before it takes the old one's place")
-        << SyncRow { oldResult, { "file old", "folder new" } };
-    QTest::addRow("written in place: once it holds the new content")
-        << SyncRow { .setUp = inPlace, .calls = { "file new" }, .as = as };
-    QTest::addRow("a failing disk found at the flush: the old file stays")
-        << SyncRow { oldResult, { "file old" }, 1, FileFault::Io };
-    // Written in place, the old content goes back when the new one fails to reach the disk.
-    QTest::addRow("in place, failing at the flush: the old content put back") << SyncRow {
-        inPlace, { "file new", "file old" }, 1, FileFault::Io, OldContent::PutBack, as
-    };
-    QTest::addRow("in place, failing again as it goes back: the old content lost")
-        << SyncRow { inPlace, { "file new", "file old" }, 2, FileFault::Io, OldContent::Lost, as };
-}
-
-void TestFileIo::saveFlushedToDisk()
-{
-    QFETCH(SyncRow, row);
-    Scene scene;
-    const QString path = scene.make(row.setUp, row.as);
-    if (path.isEmpty())
-        return;
-    QMap<QString, QByteArray> expected = snapshot(scene.dir.path());
-    const RecordingSync sync(path, row.failures);
-    const SaveOutcome saved = saveAs(row.as, path, result, sync);
-    QCOMPARE(sync.calls, row.calls);
-    QCOMPARE(saved.error.fault, row.fault);
-    QCOMPARE(saved.old, row.old);
-    if (saved.ok())
-        expected.insert(path, result);
-    if (saved.old != OldContent::Lost)
-        QCOMPARE(snapshot(scene.dir.path()), expected);
 }
 
 QTEST_GUILESS_MAIN(TestFileIo)
