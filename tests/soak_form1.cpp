@@ -598,15 +598,10 @@ void SoakForm1::save()
     const bool existed = QFileInfo(path).isFile();
     const QByteArray old = existed ? contents(path) : QByteArray();
     m_warningsExpected = true;
-    {
-#ifdef Q_OS_UNIX
-        // A disk that fills up before the whole file is written.
-        std::optional<FileSizeLimit> full;
-        if (fullDisk)
-            full.emplace(qint64(expected().size() / 2));
-#endif
-        m_form->savejg->trigger();
-    }
+    // A disk that fills up before the whole file is written.
+    if (!withFileSizeLimit(fullDisk ? expected().size() / 2 : 0,
+                           [this] { m_form->savejg->trigger(); }))
+        fail("cannot limit the file size here");
     m_seams->whileDialogOpen = nullptr;
 
     // The captions are read when the file is written, after the dialog; a run started while

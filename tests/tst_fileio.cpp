@@ -12,7 +12,6 @@
 #include <QtTest>
 
 #include <functional>
-#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <sys/fsuid.h>
@@ -682,14 +681,8 @@ void TestFileIo::save()
 
     const RecordingSync sync(path, row.failures);
     SaveOutcome saved;
-    {
-#ifdef Q_OS_UNIX
-        std::optional<FileSizeLimit> fullDisk;
-        if (row.room > 0 && !fullDisk.emplace(row.room).isActive())
-            QSKIP("cannot limit the file size here");
-#endif
-        saved = saveAs(row.as, path, row.bytes, sync);
-    }
+    if (!withFileSizeLimit(row.room, [&] { saved = saveAs(row.as, path, row.bytes, sync); }))
+        QSKIP("cannot limit the file size here");
     QVERIFY2(saved.error.fault == row.fault, qPrintable(saved.errorText()));
     QCOMPARE(saved.old, row.old);
     if (!row.flushes.isEmpty())

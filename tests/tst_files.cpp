@@ -248,17 +248,8 @@ void TestFiles::saveFailedKeepsOldFile()
     const QMap<QString, QByteArray> before = snapshot(m_dir->path());
     const QStringList list = items(m_form->List1);
     m_seams->answer = m_dir->filePath(target);
-#ifdef Q_OS_UNIX
-    {
-        std::optional<FileSizeLimit> fullDisk;
-        if (room > 0 && !fullDisk.emplace(qint64(room)).isActive())
-            QSKIP("cannot limit the file size here");
-        m_form->savejg_Click();
-    }
-#else
-    Q_UNUSED(room);
-    m_form->savejg_Click();
-#endif
+    if (!withFileSizeLimit(room, [this] { m_form->savejg_Click(); }))
+        QSKIP("cannot limit the file size here");
     QCOMPARE(m_seams->messages.size(), 1);
     const MessageBoxRequest &message = m_seams->messages.first();
     QCOMPARE(message.icon, MessageIcon::Warning);

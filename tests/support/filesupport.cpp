@@ -38,28 +38,28 @@ QByteArray whatIs(const QString &path)
 
 } // namespace
 
-#ifdef Q_OS_UNIX
-FileSizeLimit::FileSizeLimit(qint64 bytes)
+bool withFileSizeLimit(qint64 room, const std::function<void()> &run)
 {
+    if (room <= 0) {
+        run();
+        return true;
+    }
+#ifdef Q_OS_UNIX
     rlimit old {};
     getrlimit(RLIMIT_FSIZE, &old);
-    m_oldSoft = old.rlim_cur;
-    m_oldHard = old.rlim_max;
-    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limited = old;
-    limited.rlim_cur = rlim_t(bytes);
-    m_active = setrlimit(RLIMIT_FSIZE, &limited) == 0;
-}
-
-FileSizeLimit::~FileSizeLimit()
-{
-    rlimit old {};
-    old.rlim_cur = rlim_t(m_oldSoft);
-    old.rlim_max = rlim_t(m_oldHard);
+    limited.rlim_cur = rlim_t(room);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const bool limitedNow = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    if (limitedNow)
+        run();
     setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, m_oldHandler);
-}
+    std::signal(SIGXFSZ, oldHandler);
+    return limitedNow;
+#else
+    return false;
 #endif
+}
 
 qint64 timeLimitMs(qint64 ms)
 {

@@ -7,28 +7,14 @@
 #include <QMap>
 #include <QString>
 
+#include <functional>
+
 namespace orbelune::testing {
 
-#ifdef Q_OS_UNIX
-// A disk that is full after the given number of bytes: writes past it fail with EFBIG instead
-// of killing the process. Limit and signal are restored on leaving the scope.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(qint64 bytes);
-    ~FileSizeLimit();
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-    bool isActive() const { return m_active; }
-
-private:
-    // The limit in force before, kept as plain numbers so that this header needs no POSIX one.
-    quint64 m_oldSoft = 0;
-    quint64 m_oldHard = 0;
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_active = false;
-};
-#endif
+// Runs run as on a disk that is full after room bytes (no limit for 0): a write past them fails
+// with EFBIG instead of killing the process. False, without running it, where no limit can be
+// set (Windows has none).
+bool withFileSizeLimit(qint64 room, const std::function<void()> &run);
 
 // A test's time limit: ms, stretched by ORBELUNE_TIME_SCALE where the build is slow by design
 // (the sanitizers). The Release build keeps the limits as written.
