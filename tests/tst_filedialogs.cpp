@@ -12,9 +12,6 @@
 #include <QListWidget>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-
-#include <optional>
 
 using namespace orbelune;
 using namespace orbelune::testing;
@@ -64,24 +61,16 @@ std::function<bool()> choose(const QString &name)
 
 } // namespace
 
-class TestFileDialogs : public QObject
+class TestFileDialogs : public WindowTest
 {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        m_form = new Form1;
+        WindowTest::init();
         m_form->show();
-        m_dir.emplace();
-        m_seams.emplace();
-        setFileDialogHandler({});
-    }
-    void cleanup()
-    {
-        m_seams.reset();
-        delete m_form;
-        m_dir.reset();
+        setFileDialogHandler({}); // the real dialogs; the other seams keep recording
     }
 
     void realDialog_data();
@@ -91,11 +80,6 @@ private slots:
     void dialogsKeepNoSettings();
     void destroyedWindowClosesDialog();
     void closingWindowClosesDialogAndEndsProgram();
-
-private:
-    Form1 *m_form = nullptr;
-    std::optional<QTemporaryDir> m_dir;
-    std::optional<Seams> m_seams;
 };
 
 void TestFileDialogs::realDialog_data()
@@ -126,10 +110,7 @@ void TestFileDialogs::realDialog()
         chooseInFileDialog(save ? m_dir->filePath("out") : fixture("roundtrip-gbk.txt"));
         return true;
     } });
-    if (save)
-        m_form->savejg_Click();
-    else
-        m_form->data_Click();
+    openOrSave(save);
 
     QCOMPARE(shown.title,
              save ? QStringLiteral("保存运算出来的彩球结果")

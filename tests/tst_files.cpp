@@ -9,9 +9,6 @@
 
 #include <QLabel>
 #include <QListWidget>
-#include <QTemporaryDir>
-
-#include <optional>
 
 using namespace orbelune;
 using namespace orbelune::testing;
@@ -40,24 +37,11 @@ QByteArray asSaved(const QByteArray &file)
 
 } // namespace
 
-class TestFiles : public QObject
+class TestFiles : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_form = new Form1;
-        m_dir.emplace();
-        m_seams.emplace();
-    }
-    void cleanup()
-    {
-        m_seams.reset();
-        delete m_form;
-        m_dir.reset();
-    }
-
     void roundTripKeepsEveryByte();
     void importRefusedKeepsList_data();
     void importRefusedKeepsList();
@@ -69,11 +53,6 @@ private slots:
     void saveFailedKeepsOldFile();
     void windowUsedWhileDialogOpen_data();
     void windowUsedWhileDialogOpen();
-
-private:
-    Form1 *m_form = nullptr;
-    std::optional<QTemporaryDir> m_dir;
-    std::optional<Seams> m_seams;
 };
 
 void TestFiles::roundTripKeepsEveryByte()
@@ -174,10 +153,7 @@ void TestFiles::cancelChangesNothing()
 {
     QFETCH(bool, save);
     const QStringList before = items(m_form->List1);
-    if (save)
-        m_form->savejg_Click();
-    else
-        m_form->data_Click();
+    openOrSave(save);
     QCOMPARE(m_seams->dialogs.size(), 1);
     QCOMPARE(items(m_form->List1), before);
     QVERIFY(m_seams->messages.isEmpty());
@@ -284,10 +260,7 @@ void TestFiles::windowUsedWhileDialogOpen()
         else
             m_form->start_Click();
     };
-    if (save)
-        m_form->savejg_Click();
-    else
-        m_form->data_Click();
+    openOrSave(save);
     if (close) {
         QVERIFY(m_seams->messages.isEmpty());
     } else {

@@ -23,8 +23,6 @@
 #include <QStyleFactory>
 #include <QToolTip>
 
-#include <optional>
-
 using namespace orbelune;
 using namespace orbelune::testing;
 
@@ -57,23 +55,13 @@ void whenAboutOpens(std::function<void(Form2 *)> look, std::function<void(Form2 
 
 } // namespace
 
-class TestForm2 : public QObject
+class TestForm2 : public WindowTest
 {
     Q_OBJECT
 
 private slots:
     // What the program does before it builds a window.
     void initTestCase() { installProgramLook(); }
-    void init()
-    {
-        m_form = new Form1;
-        m_seams.emplace();
-    }
-    void cleanup()
-    {
-        delete m_form;
-        m_seams.reset();
-    }
 
     void linkOpensItsAddress_data();
     void linkOpensItsAddress();
@@ -92,10 +80,6 @@ private slots:
     void handPointsWithTheFingerTip();
     void sameLookOnAnyDesktop_data();
     void sameLookOnAnyDesktop();
-
-private:
-    Form1 *m_form = nullptr;
-    std::optional<Seams> m_seams;
 };
 
 void TestForm2::linkOpensItsAddress_data()

@@ -10,28 +10,16 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include <optional>
 #include <set>
 
 using namespace orbelune;
 using namespace orbelune::testing;
 
-class TestRun : public QObject
+class TestRun : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_form = new Form1;
-        m_seams.emplace();
-    }
-    void cleanup()
-    {
-        m_seams.reset();
-        delete m_form;
-    }
-
     void fullRunFollowsStateTable();
     void transitions_data();
     void transitions();
@@ -44,10 +32,6 @@ private slots:
     void eventsDuringStartYield();
     void realTimersRunToTheEnd();
     void ticketDiffersFromStartToStart();
-
-private:
-    Form1 *m_form = nullptr;
-    std::optional<Seams> m_seams;
 };
 
 void TestRun::fullRunFollowsStateTable()

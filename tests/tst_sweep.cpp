@@ -11,9 +11,6 @@
 #include <QPushButton>
 
 #include <QMessageBox>
-#include <QTemporaryDir>
-
-#include <optional>
 
 using namespace orbelune;
 using namespace orbelune::testing;
@@ -32,17 +29,12 @@ const QString malformedSentinel = QStringLiteral("01,02,03,04,05,06 99");
 
 } // namespace
 
-class TestSweep : public QObject
+class TestSweep : public WindowTest
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup()
-    {
-        m_seams.reset();
-        delete m_form;
-    }
 
     void singleRow_data();
     void singleRow();
@@ -66,22 +58,19 @@ private:
         m_form->List1->addItems(rows);
     }
 
-    Form1 *m_form = nullptr;
-    std::optional<Seams> m_seams;
     QList<Moment> m_moments;
     std::function<void()> m_onShown;
 };
 
 void TestSweep::init()
 {
-    m_form = new Form1;
+    WindowTest::init();
     // The test gives every tick itself: a real one coming in a yield on a slow machine would
     // sweep the rows a second time.
     m_form->Timer1->setInterval(24 * 60 * 60 * 1000);
     m_form->TimSa->setInterval(24 * 60 * 60 * 1000);
     m_moments.clear();
     m_onShown = nullptr;
-    m_seams.emplace();
     m_seams->onMessage = [this](const MessageBoxRequest &) {
         m_moments.append(
             { m_form->List1->currentRow(), m_form->isRunActive(), m_form->TimSa->tag() });
@@ -290,11 +279,10 @@ void TestSweep::longRowMessageAtOnce()
     // The user imports the file, starts a run, and the real message box appears: at once,
     // on one screen, quoting the row's beginning; the list with the row in it stays quick.
     QFETCH(int, chars);
-    QTemporaryDir dir;
     QByteArray file = items(m_form->List1).join('\n').toLatin1() + '\n';
     if (chars > 0)
         file = file.repeated(chars / file.size() + 1).left(chars);
-    m_seams->answer = dir.filePath("history-lf.txt");
+    m_seams->answer = m_dir->filePath("history-lf.txt");
     QVERIFY(writeFile(m_seams->answer, file));
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));

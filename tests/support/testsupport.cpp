@@ -60,6 +60,28 @@ QString Seams::lastMessage() const
     return messages.isEmpty() ? QString() : messages.last().text;
 }
 
+void WindowTest::init()
+{
+    m_form = new Form1;
+    m_seams.emplace();
+    m_dir.emplace();
+}
+
+void WindowTest::cleanup()
+{
+    delete m_form;
+    m_seams.reset();
+    m_dir.reset();
+}
+
+void WindowTest::openOrSave(bool save)
+{
+    if (save)
+        m_form->savejg_Click();
+    else
+        m_form->data_Click();
+}
+
 QString rowInFreshProcess(const QProcessEnvironment &environment, QString *output)
 {
     const QString function = QString::fromUtf8(QTest::currentTestFunction());

@@ -10,10 +10,12 @@
 
 #include <QList>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
 
 #include <functional>
+#include <optional>
 
 class QListWidget;
 class QWidget;
@@ -56,6 +58,25 @@ struct Seams
     Seams(const Seams &) = delete;
     Seams &operator=(const Seams &) = delete;
     QString lastMessage() const;
+};
+
+// A window test's fixture: for each test function a new window, the seams recording and a
+// fresh folder, all gone after it.
+class WindowTest : public QObject
+{
+    Q_OBJECT
+
+protected slots:
+    void init();
+    void cleanup();
+
+protected:
+    // The command of the open dialog, or of the save dialog.
+    void openOrSave(bool save);
+
+    Form1 *m_form = nullptr;
+    std::optional<Seams> m_seams;
+    std::optional<QTemporaryDir> m_dir;
 };
 
 // Runs the current test function, at its current row, again in a fresh copy of this test
