@@ -43,14 +43,12 @@ class TestFiles : public WindowTest
 
 private slots:
     void roundTripKeepsEveryByte();
-    void importRefusedKeepsList_data();
-    void importRefusedKeepsList();
     void fullListImportsAndSavesQuickly();
     void cancelChangesNothing_data();
     void cancelChangesNothing();
     void saveBeforeAnyRunAndWithEmptyList();
-    void saveFailedKeepsOldFile_data();
-    void saveFailedKeepsOldFile();
+    void refusedCommandTellsWhyAndKeepsAll_data();
+    void refusedCommandTellsWhyAndKeepsAll();
     void windowUsedWhileDialogOpen_data();
     void windowUsedWhileDialogOpen();
 };
@@ -81,36 +79,6 @@ void TestFiles::roundTripKeepsEveryByte()
     QVERIFY2(m_seams->messages.isEmpty(), qPrintable(m_seams->lastMessage()));
     QCOMPARE(contents(m_seams->answer),
              heading("08,08,08,27,08,08 08") + asSaved(contents(fixture("roundtrip-gbk.txt"))));
-}
-
-void TestFiles::importRefusedKeepsList_data()
-{
-    // The causes themselves are the file layer's (tst_fileio) and the text's (tst_historytext):
-    // here, that the window tells them and keeps the list.
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("reason");
-    QTest::addRow("missing file") << fixture("missing.txt") << "文件不存在";
-    QTest::addRow("one stray byte before three good rows")
-        << fixture("one-stray-byte.txt") << "第 1 行第 6 个字符是一个既不是 GBK 也不是 UTF-8";
-}
-
-void TestFiles::importRefusedKeepsList()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, reason);
-    m_form->List1->setCurrentRow(7);
-    const QStringList before = items(m_form->List1);
-    m_seams->answer = file;
-    m_form->data_Click();
-
-    QCOMPARE(m_seams->messages.size(), 1);
-    const MessageBoxRequest &message = m_seams->messages.first();
-    QCOMPARE(message.title, QStringLiteral("Orbelune"));
-    QCOMPARE(message.icon, MessageIcon::Warning);
-    for (const QString &part : { QDir::toNativeSeparators(file), reason, QString("没有改动") })
-        QVERIFY2(message.text.contains(part), qPrintable(message.text));
-    QCOMPARE(items(m_form->List1), before);
-    QCOMPARE(m_form->List1->currentRow(), 7);
 }
 
 void TestFiles::fullListImportsAndSavesQuickly()
@@ -186,32 +154,38 @@ void TestFiles::saveBeforeAnyRunAndWithEmptyList()
     QVERIFY(m_seams->messages.isEmpty());
 }
 
-void TestFiles::saveFailedKeepsOldFile_data()
+void TestFiles::refusedCommandTellsWhyAndKeepsAll_data()
 {
-    // The causes themselves are the file layer's (tst_fileio): here, that the window tells
-    // them, with what became of the old file, and keeps the list.
-    QTest::addColumn<QString>("target"); // in the test's folder, which holds "result.txt"
-    QTest::addColumn<QString>("import"); // a fixture to import first, if any
+    // The causes themselves are the file layer's (tst_fileio) and the text's (tst_historytext):
+    // here, that the window tells them, with what became of an old file, and keeps the list.
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("file"); // to import, or to save in the test's folder
+    QTest::addColumn<QString>("import"); // a fixture to import before the save, if any
     QTest::addColumn<int>("room"); // bytes a file may grow to; 0 for no limit
     QTest::addColumn<QStringList>("reasons");
     const QString nothingWritten = QStringLiteral("没有写入任何内容");
     const QString oldKept = QStringLiteral("原有的文件没有改动");
-    QTest::addRow("missing folder") << "none/result.txt"
-                                    << "" << 0 << QStringList { "不存在", nothingWritten };
-    QTest::addRow("a row GBK cannot hold")
-        << "result.txt" << fixture("unicode-not-in-gbk.txt") << 0
+    QTest::addRow("import, missing file") << false << fixture("missing.txt") << QString() << 0
+                                          << QStringList { "文件不存在", "没有改动" };
+    QTest::addRow("import, one stray byte before three good rows")
+        << false << fixture("one-stray-byte.txt") << QString() << 0
+        << QStringList { "第 1 行第 6 个字符是一个既不是 GBK 也不是 UTF-8", "没有改动" };
+    QTest::addRow("save, missing folder") << true << QString("none/result.txt") << QString() << 0
+                                          << QStringList { "不存在", nothingWritten };
+    QTest::addRow("save, a row GBK cannot hold")
+        << true << QString("result.txt") << fixture("unicode-not-in-gbk.txt") << 0
         << QStringList { "第 2 行", QString::fromUtf16(u"彩票 \U0001F3B1 33"), oldKept };
 #ifdef Q_OS_UNIX
-    QTest::addRow("size limit") << "result.txt"
-                                << "" << 4096
-                                << QStringList { "写入文件时出错（文件超出了允许的大小）",
-                                                 oldKept };
+    QTest::addRow("save, size limit")
+        << true << QString("result.txt") << QString() << 4096
+        << QStringList { "写入文件时出错（文件超出了允许的大小）", oldKept };
 #endif
 }
 
-void TestFiles::saveFailedKeepsOldFile()
+void TestFiles::refusedCommandTellsWhyAndKeepsAll()
 {
-    QFETCH(QString, target);
+    QFETCH(bool, save);
+    QFETCH(QString, file);
     QFETCH(QString, import);
     QFETCH(int, room);
     QFETCH(QStringList, reasons);
@@ -221,17 +195,21 @@ void TestFiles::saveFailedKeepsOldFile()
         m_form->data_Click();
         QVERIFY2(m_seams->messages.isEmpty(), qPrintable(m_seams->lastMessage()));
     }
-    const QMap<QString, QByteArray> before = snapshot(m_dir->path());
+    m_form->List1->setCurrentRow(7);
+    const int current = m_form->List1->currentRow();
     const QStringList list = items(m_form->List1);
-    m_seams->answer = m_dir->filePath(target);
-    if (!withFileSizeLimit(room, [this] { m_form->savejg_Click(); }))
+    const QMap<QString, QByteArray> before = snapshot(m_dir->path());
+    m_seams->answer = save ? m_dir->filePath(file) : file;
+    if (!withFileSizeLimit(room, [this, save] { openOrSave(save); }))
         QSKIP("cannot limit the file size here");
     QCOMPARE(m_seams->messages.size(), 1);
     const MessageBoxRequest &message = m_seams->messages.first();
+    QCOMPARE(message.title, QStringLiteral("Orbelune"));
     QCOMPARE(message.icon, MessageIcon::Warning);
     for (const QString &part : QStringList { QDir::toNativeSeparators(m_seams->answer) } + reasons)
         QVERIFY2(message.text.contains(part), qPrintable(message.text));
     QCOMPARE(items(m_form->List1), list);
+    QCOMPARE(m_form->List1->currentRow(), current);
     QCOMPARE(snapshot(m_dir->path()), before);
 }
 
