@@ -11,7 +11,7 @@ namespace orbelune::testing {
 
 struct ShownFileDialog
 {
-    bool shown = false;
+    int count = 0; // file dialogs on the screen; the rest tells of the last one
     QString title;
     QStringList filters; // as its type box lists them
     bool hasOwner = true;
@@ -21,7 +21,6 @@ struct ShownFileDialog
 };
 
 ShownFileDialog shownFileDialog();
-int shownFileDialogCount();
 
 // Types name into the dialog's name box and presses its button.
 void chooseInFileDialog(const QString &name);

@@ -36,7 +36,7 @@ ShownFileDialog shownFileDialog()
     if (dialogs.isEmpty())
         return shown;
     QFileDialog *dialog = dialogs.last();
-    shown.shown = true;
+    shown.count = int(dialogs.size());
     shown.title = dialog->windowTitle();
     if (auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo")))
         for (int i = 0; i < types->count(); ++i)
@@ -47,11 +47,6 @@ ShownFileDialog shownFileDialog()
     if (QMessageBox *box = question(dialog))
         shown.question = box->text();
     return shown;
-}
-
-int shownFileDialogCount()
-{
-    return int(visibleDialogs().size());
 }
 
 void chooseInFileDialog(const QString &name)

@@ -77,7 +77,7 @@ ShownFileDialog shownFileDialog()
     const Boxes boxes = findBoxes();
     if (!boxes.dialog)
         return shown;
-    shown.shown = true;
+    shown.count = boxes.dialogs;
     shown.title = windowText(boxes.dialog);
     if (HWND types = GetDlgItem(boxes.dialog, cmb1)) {
         const int count = int(SendMessageW(types, CB_GETCOUNT, 0, 0));
@@ -96,11 +96,6 @@ ShownFileDialog shownFileDialog()
         shown.question = QString::fromWCharArray(text);
     }
     return shown;
-}
-
-int shownFileDialogCount()
-{
-    return findBoxes().dialogs;
 }
 
 void chooseInFileDialog(const QString &name)
