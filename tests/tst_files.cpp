@@ -35,7 +35,17 @@ QByteArray asSaved(const QByteArray &file)
     return saved;
 }
 
+// A file dialog that must change nothing: cancelled, or with the window used behind it.
+struct DialogRow
+{
+    bool save;
+    std::function<void(Form1 *)> meanwhile {}; // what the user does behind it; none: a cancel
+    bool runStarted = false;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(DialogRow)
 
 class TestFiles : public WindowTest
 {
@@ -44,13 +54,11 @@ class TestFiles : public WindowTest
 private slots:
     void roundTripKeepsEveryByte();
     void fullListImportsAndSavesQuickly();
-    void cancelChangesNothing_data();
-    void cancelChangesNothing();
     void saveBeforeAnyRunAndWithEmptyList();
     void refusedCommandTellsWhyAndKeepsAll_data();
     void refusedCommandTellsWhyAndKeepsAll();
-    void windowUsedWhileDialogOpen_data();
-    void windowUsedWhileDialogOpen();
+    void dialogChangesNothing_data();
+    void dialogChangesNothing();
 };
 
 void TestFiles::roundTripKeepsEveryByte()
@@ -108,24 +116,6 @@ void TestFiles::fullListImportsAndSavesQuickly()
     // square of the row count, not a slow disk.
     QVERIFY(importMs < timeLimitMs(2000));
     QVERIFY(saveMs < timeLimitMs(2000));
-}
-
-void TestFiles::cancelChangesNothing_data()
-{
-    QTest::addColumn<bool>("save");
-    QTest::addRow("open dialog") << false;
-    QTest::addRow("save dialog") << true;
-}
-
-void TestFiles::cancelChangesNothing()
-{
-    QFETCH(bool, save);
-    const QStringList before = items(m_form->List1);
-    openOrSave(save);
-    QCOMPARE(m_seams->dialogs.size(), 1);
-    QCOMPARE(items(m_form->List1), before);
-    QVERIFY(m_seams->messages.isEmpty());
-    QVERIFY(QDir(m_dir->path()).isEmpty());
 }
 
 void TestFiles::saveBeforeAnyRunAndWithEmptyList()
@@ -213,40 +203,36 @@ void TestFiles::refusedCommandTellsWhyAndKeepsAll()
     QCOMPARE(snapshot(m_dir->path()), before);
 }
 
-void TestFiles::windowUsedWhileDialogOpen_data()
+void TestFiles::dialogChangesNothing_data()
 {
-    QTest::addColumn<bool>("save");
-    QTest::addColumn<bool>("close"); // the window is closed, rather than a run started
-    QTest::addRow("run started behind the import") << false << false;
-    QTest::addRow("run started behind the save") << true << false;
-    QTest::addRow("window closed behind the import") << false << true;
-    QTest::addRow("window closed behind the save") << true << true;
+    QTest::addColumn<DialogRow>("row");
+    const auto start = [](Form1 *form) { form->start_Click(); };
+    const auto close = [](Form1 *form) { form->close(); };
+    QTest::addRow("open dialog cancelled") << DialogRow { false };
+    QTest::addRow("save dialog cancelled") << DialogRow { true };
+    QTest::addRow("run started behind the import") << DialogRow { false, start, true };
+    QTest::addRow("run started behind the save") << DialogRow { true, start, true };
+    QTest::addRow("window closed behind the import") << DialogRow { false, close };
+    QTest::addRow("window closed behind the save") << DialogRow { true, close };
 }
 
-void TestFiles::windowUsedWhileDialogOpen()
+void TestFiles::dialogChangesNothing()
 {
     // The dialogs leave the window usable. A run started behind one holds its command lock
     // for what the dialog returns; a window closed behind one takes nothing from it.
-    QFETCH(bool, save);
-    QFETCH(bool, close);
+    QFETCH(DialogRow, row);
     m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.5f }));
     const QStringList before = items(m_form->List1);
-    m_seams->answer = save ? m_dir->filePath("result.txt") : fixture("roundtrip-gbk.txt");
-    m_seams->whileDialogOpen = [this, close] {
-        if (close)
-            m_form->close();
-        else
-            m_form->start_Click();
-    };
-    openOrSave(save);
-    if (close) {
-        QVERIFY(m_seams->messages.isEmpty());
-    } else {
-        QVERIFY(m_form->isRunActive());
-        m_form->stopfx_Click();
-        QCOMPARE(m_seams->messages.size(), 1);
-        QVERIFY2(m_seams->lastMessage().contains("正在分析"), qPrintable(m_seams->lastMessage()));
+    if (row.meanwhile) {
+        m_seams->answer = row.save ? m_dir->filePath("result.txt") : fixture("roundtrip-gbk.txt");
+        m_seams->whileDialogOpen = [this, row] { row.meanwhile(m_form); };
     }
+    openOrSave(row.save);
+    QCOMPARE(m_seams->dialogs.size(), 1);
+    QCOMPARE(m_form->isRunActive(), row.runStarted);
+    QCOMPARE(m_seams->messages.size(), row.runStarted ? 1 : 0);
+    QVERIFY2(!row.runStarted || m_seams->lastMessage().contains("正在分析"),
+             qPrintable(m_seams->lastMessage()));
     QCOMPARE(items(m_form->List1), before);
     QVERIFY(QDir(m_dir->path()).isEmpty());
 }
