@@ -133,8 +133,7 @@ int main(int argc, char *argv[])
     Form1 window;
     window.show();
 
-    // For the modes that end the session during a save: the folder, the old and the new
-    // result, the time since the session ended, and what is checked once the program ends.
+    // For the modes that end the session during a save, and what they check at the end.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("result.txt"));
     const QByteArray old = "the result of an earlier run\r\n";

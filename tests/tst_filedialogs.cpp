@@ -19,8 +19,7 @@ using namespace orbelune::testing;
 namespace {
 
 // Runs each step on a timer until it returns true, then the next one, as a user answers a
-// dialog that waits; whatever is still open after ten seconds is closed, so that a failing
-// test never waits for a click.
+// dialog; what is still open after ten seconds is closed: a failing test never waits.
 void script(QObject *context, QList<std::function<bool()>> steps)
 {
     auto *poll = new QTimer(context);
@@ -184,8 +183,7 @@ void TestFileDialogs::replaceAsked_data()
 
 void TestFileDialogs::replaceAsked()
 {
-    // A click on an existing file used to replace it at once, the user's own history file
-    // as well: the dialog now asks, and "no" keeps the file and the dialog.
+    // The dialog asks before a file is replaced, and "no" keeps the file and the dialog.
     QFETCH(QString, typed);
     QFETCH(QString, existing);
     QFETCH(QString, asked);

@@ -90,8 +90,7 @@ QString oldResult(Scene &scene)
 }
 
 #ifdef Q_OS_UNIX
-// Mounts a tmpfs on the scene's folder "disk", for as long as the scene lives, and puts the
-// result of an earlier run on it.
+// A tmpfs on the scene's folder "disk" while the scene lives, with the result of an earlier run.
 QString resultOnSmallDisk(Scene &scene)
 {
     const QByteArray disk = QFile::encodeName(scene.path("disk"));
@@ -216,8 +215,7 @@ std::wstring nativePath(const QString &path)
     return QDir::toNativeSeparators(path).toStdWString();
 }
 
-// The result of an earlier run opened as a program opens its document when it lets no other
-// program open it, for as long as the scene lives.
+// The result of an earlier run held open, as a program holds a document it shares with none.
 QString heldResult(Scene &scene)
 {
     const HANDLE file
@@ -366,8 +364,7 @@ QString readOnlyFile(Scene &scene)
     return oldResult(scene);
 }
 
-// The result of an earlier run, which everyone may write, in a folder where no file may be
-// created.
+// The result of an earlier run, writable by everyone, in a folder where no file may be created.
 QString inLockedFolder(Scene &scene)
 {
     QFile::setPermissions(oldResult(scene),
@@ -405,9 +402,8 @@ SetUp named(const QString &name)
     return [name](Scene &scene) { return scene.path(name); };
 }
 
-// Saves as the row's user. Root passes every permission check: where the test runs as root,
-// a row about permissions saves with the checks made for the user nobody, as the file system
-// makes them for that user's own process.
+// Saves as the row's user: a row about permissions, run as root, which passes every check, saves
+// with the file system's checks for the user nobody.
 SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes, const FileSync &sync)
 {
 #ifdef Q_OS_UNIX
@@ -695,8 +691,7 @@ void TestFileIo::save()
     } else {
         QCOMPARE(saved.step, row.step);
     }
-    // No other file changed (the old content back where it was written over), and no temporary
-    // file left behind.
+    // Nothing else changed (an old content written over is back), no temporary file is left.
     if (saved.old != OldContent::Lost)
         QCOMPARE(snapshot(scene.dir.path()), expected);
 }

@@ -226,10 +226,8 @@ void TestHistory::oneLineText_data()
     QTest::addColumn<QString>("shown");
     QTest::addRow("every line break shown as an arrow")
         << QString::fromUtf16(u"1\n\r\v\f\u0085\u2028\u2029") << "1↵↵↵↵↵↵↵";
-    QTest::addRow("8 characters kept") << "12345678"
-                                       << "12345678";
-    QTest::addRow("9 characters cut") << "123456789"
-                                      << "12345678…";
+    QTest::addRow("8 characters kept") << QString("12345678") << "12345678";
+    QTest::addRow("9 characters cut") << QString("123456789") << "12345678…";
     QTest::addRow("a pair of surrogates is not cut")
         << QString::fromUtf16(u"1234567\U0001F3B1") << "1234567…";
 }

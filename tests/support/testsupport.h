@@ -95,9 +95,8 @@ QStringList items(const QListWidget *list);
 // Replaces a pool's items with the numbers from..to.
 void fill(QListWidget *pool, int from, int to);
 
-// The box around what a widget draws, in its own coordinates: the pixels of its grab that
-// differ by more than half in opacity or in grey from its top-left one, the background.
-// Empty when it draws nothing there.
+// The box around what a widget draws, in its own coordinates, or empty: the pixels of its grab
+// that differ by more than half in opacity or grey from its top-left one, the background.
 QRect inkBounds(QWidget *widget);
 
 // True once the window is shown and has the keyboard.
