@@ -113,7 +113,6 @@ private slots:
     void opensAsDesigned();
     void layoutInPixels_data();
     void layoutInPixels();
-    void focusOrder();
     void focusShown_data();
     void focusShown();
     void picturesDrawAsTheirSource_data();
@@ -214,22 +213,6 @@ void TestForm1::layoutInPixels()
     QCOMPARE(widget->geometry(), geometry);
 }
 
-void TestForm1::focusOrder()
-{
-    QList<QWidget *> expected { m_form->List1 };
-    for (QListWidget *pool : m_form->ListNumB)
-        expected.append(pool);
-    // Past the button the history list again: no key does anything on a picture.
-    expected << m_form->Command1 << m_form->List1;
-    m_form->PicFX->show();
-    QVERIFY(showActive(m_form));
-    m_form->List1->setFocus();
-    for (QWidget *widget : expected) {
-        QCOMPARE(QApplication::focusWidget(), widget);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-}
-
 void TestForm1::focusShown_data()
 {
     QTest::addColumn<int>("stop"); // Tabs from the history list
@@ -244,15 +227,22 @@ void TestForm1::focusShown_data()
 
 void TestForm1::focusShown()
 {
-    // Every stop of the Tab key shows that the keyboard is there: the start button's own face
-    // and the pools before a run used to look the same with it and without.
+    // Every stop of the Tab key, in order, shows that the keyboard is there: the start button's
+    // own face and the pools before a run used to look the same with it and without. Past the
+    // button the history list again: no key does anything on a picture.
     QFETCH(int, stop);
     QFETCH(qreal, scale);
+    QList<QWidget *> order { m_form->List1 };
+    for (QListWidget *pool : m_form->ListNumB)
+        order.append(pool);
+    order << m_form->Command1 << m_form->List1;
+    m_form->PicFX->show();
     QVERIFY(showActive(m_form));
     m_form->List1->setFocus();
     for (int i = 0; i < stop; ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QWidget *widget = QApplication::focusWidget();
+    QCOMPARE(widget, order.at(stop));
     auto drawn = [widget, scale] {
         QImage image((QSizeF(widget->size()) * scale).toSize(), QImage::Format_RGB32);
         image.setDevicePixelRatio(scale);
@@ -262,7 +252,7 @@ void TestForm1::focusShown()
     };
     const QImage focused = drawn();
     QTest::keyClick(widget, Qt::Key_Tab);
-    QVERIFY(QApplication::focusWidget() != widget);
+    QCOMPARE(QApplication::focusWidget(), order.at(stop + 1));
     QVERIFY(drawn() != focused);
 }
 
