@@ -166,19 +166,13 @@ void TestFileDialogs::replaceAsked_data()
     QTest::addColumn<QString>("asked"); // the file the question names; empty for none
     QTest::addColumn<bool>("yes");
     QTest::addColumn<QString>("written"); // the file the result went to; empty for none
-    QTest::addRow("an existing file, yes") << "result.txt"
-                                           << "result.txt"
-                                           << "result.txt" << true << "result.txt";
-    QTest::addRow("an existing file, no") << "result.txt"
-                                          << "result.txt"
-                                          << "result.txt" << false << "";
+    const QString txt = QStringLiteral("result.txt");
+    const QString doc = QStringLiteral("result.doc");
+    QTest::addRow("an existing file, yes") << txt << txt << txt << true << txt;
+    QTest::addRow("an existing file, no") << txt << txt << txt << false << "";
     // The save appends ".txt": the question is about the file it writes.
-    QTest::addRow("its name without the ending, no") << "result"
-                                                     << "result.txt"
-                                                     << "result.txt" << false << "";
-    QTest::addRow("the same name with another ending") << "result.doc"
-                                                       << "result.doc"
-                                                       << "" << false << "result.doc.txt";
+    QTest::addRow("its name without the ending, no") << "result" << txt << txt << false << "";
+    QTest::addRow("the same name with another ending") << doc << doc << "" << false << doc + ".txt";
 }
 
 void TestFileDialogs::replaceAsked()
@@ -189,8 +183,7 @@ void TestFileDialogs::replaceAsked()
     QFETCH(QString, asked);
     QFETCH(bool, yes);
     QFETCH(QString, written);
-    if (!existing.isEmpty())
-        QVERIFY(writeFile(m_dir->filePath(existing), "old"));
+    QVERIFY(writeFile(m_dir->filePath(existing), "old"));
     QString question;
     bool dialogKept = false;
     QList<std::function<bool()>> steps { choose(m_dir->filePath(typed)) };
@@ -214,7 +207,7 @@ void TestFileDialogs::replaceAsked()
     QCOMPARE(question.isEmpty(), asked.isEmpty());
     QVERIFY2(question.contains(asked), qPrintable(question));
     QCOMPARE(dialogKept, !asked.isEmpty() && !yes);
-    if (!existing.isEmpty() && existing != written)
+    if (existing != written)
         QCOMPARE(contents(m_dir->filePath(existing)), QByteArray("old"));
     if (!written.isEmpty())
         QVERIFY(contents(m_dir->filePath(written)).startsWith(encodeGbk(resultHeading())));
