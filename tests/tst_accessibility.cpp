@@ -16,7 +16,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 using namespace orbelune;
 using namespace orbelune::testing;
@@ -43,18 +42,17 @@ QAccessibleInterface *inTree(QWidget *window, QObject *object)
 
 } // namespace
 
-class TestAccessibility : public QObject
+class TestAccessibility : public WindowTest
 {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        m_form = new Form1;
+        WindowTest::init();
         m_form->setRandomSource(
             std::make_unique<ScriptedRandom>(QList<float> { 0.1f, 0.7f, 0.4f, 0.9f, 0.25f }));
     }
-    void cleanup() { delete m_form; }
 
     void controlHasNameAndRole_data();
     void controlHasNameAndRole();
@@ -67,9 +65,6 @@ private slots:
     void menusOpenFromKeyboard_data();
     void menusOpenFromKeyboard();
     void keyboardOnlyRun();
-
-private:
-    Form1 *m_form = nullptr;
 };
 
 void TestAccessibility::controlHasNameAndRole_data()
@@ -272,15 +267,13 @@ void TestAccessibility::keyboardOnlyRun()
 
     // Enter saves; the save dialog answers through its seam, as the user would by typing a
     // name and pressing Enter there.
-    QTemporaryDir folder;
-    Seams seams;
-    seams.answer = folder.filePath(QStringLiteral("ticket"));
+    m_seams->answer = m_dir->filePath(QStringLiteral("ticket"));
     QTest::keyClick(m_form->Fifle, Qt::Key_Return);
     QString ticket;
     for (int p = 0; p < 7; ++p)
         ticket += m_form->CapNum[std::size_t(p)]->text() + (p < 5 ? "," : p == 5 ? " " : "");
     const QString heading
-        = decodeGbk(contents(folder.filePath("ticket.txt"))).section("\r\n", 0, 0);
+        = decodeGbk(contents(m_dir->filePath("ticket.txt"))).section("\r\n", 0, 0);
     QCOMPARE(heading, resultHeading() + ticket);
 }
 

@@ -100,15 +100,13 @@ QStringList borderFaults(QWidget *window)
 
 } // namespace
 
-class TestForm1 : public QObject
+class TestForm1 : public WindowTest
 {
     Q_OBJECT
 
 private slots:
     // What the program does before it builds a window.
     void initTestCase() { installProgramLook(); }
-    void init() { m_form = new Form1; }
-    void cleanup() { delete m_form; }
 
     void opensAsDesigned();
     void layoutInPixels_data();
@@ -129,9 +127,6 @@ private slots:
     void noEliminationKeepsFirst();
     void tableEntryWrittenOnlyAtEnd();
     void survivorIsUniform();
-
-private:
-    Form1 *m_form = nullptr;
 };
 
 void TestForm1::opensAsDesigned()
