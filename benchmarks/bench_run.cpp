@@ -3,10 +3,10 @@
 // long history slows a whole run down. Run with `make bench`; not part of the test suite.
 
 #include "app/filedialogs.h"
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "history/historytext.h"
-#include "widgets/taggedtimer.h"
+#include "widgets/stagetimer.h"
 
 #include <QListWidget>
 #include <QProcess>
@@ -113,7 +113,7 @@ private:
         m_figures.append({ what, measured, target, met });
     }
 
-    Form1 *m_form = nullptr;
+    MainWindow *m_form = nullptr;
     int m_messages = 0;
     QMap<int, qint64> m_runMs;
     QList<Figure> m_figures;
@@ -123,7 +123,7 @@ void BenchRun::init()
 {
     m_messages = 0;
     setMessageBoxHandler([this](const MessageBoxRequest &) { ++m_messages; });
-    m_form = new Form1;
+    m_form = new MainWindow;
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
 }
@@ -287,10 +287,10 @@ void BenchRun::sweep_data()
 void BenchRun::sweep()
 {
     QFETCH(int, rows);
-    growHistory(m_form->List1, rows);
-    const double ms = medianMs(rows > 877 ? 50 : 200, [this] { m_form->Timer1_Timer(); });
+    growHistory(m_form->m_historyList, rows);
+    const double ms = medianMs(rows > 877 ? 50 : 200, [this] { m_form->onSweepTick(); });
     QCOMPARE(m_messages, 0);
-    QCOMPARE(m_form->List1->currentRow(), rows - 1);
+    QCOMPARE(m_form->m_historyList->currentRow(), rows - 1);
     if (rows == largestList)
         record(QStringLiteral("one sweep, 32767 rows"), QStringLiteral("%1 ms").arg(ms, 0, 'f', 3),
                QStringLiteral("< 10 ms"), ms < 10);
@@ -305,9 +305,9 @@ void BenchRun::eliminationDraw()
     QStringList candidates;
     for (int i = 1; i <= 33; ++i)
         candidates << QString::number(i);
-    QListWidget *pool = m_form->ListNumB[0];
+    QListWidget *pool = m_form->m_poolLists[0];
     const double ms = medianMs(
-        500, [this] { m_form->计算奖球(0, 32); },
+        500, [this] { m_form->drawBall(0, 32); },
         [pool, &candidates] {
             pool->clear();
             pool->addItems(candidates);
@@ -333,8 +333,8 @@ void BenchRun::importAndSave()
         QCOMPARE(out.write(file), file.size());
     }
 
-    const double importMs = medianMs(7, [this, &path] { m_form->导入数据(path); });
-    QCOMPARE(m_form->List1->count(), largestList);
+    const double importMs = medianMs(7, [this, &path] { m_form->importHistory(path); });
+    QCOMPARE(m_form->m_historyList->count(), largestList);
     QCOMPARE(m_messages, 0);
     record(QStringLiteral("import, 32767 rows (%1 KB)").arg(file.size() / 1000),
            QStringLiteral("%1 ms").arg(importMs, 0, 'f', 1), QStringLiteral("< 100 ms"),
@@ -342,7 +342,7 @@ void BenchRun::importAndSave()
 
     const QString result = dir.filePath(QStringLiteral("result.txt"));
     setFileDialogHandler([&result](const FileDialogRequest &) { return result; });
-    const double saveMs = medianMs(7, [this] { m_form->savejg_Click(); });
+    const double saveMs = medianMs(7, [this] { m_form->saveResult(); });
     QCOMPARE(m_messages, 0);
     QVERIFY(QFileInfo(result).size() > file.size());
     record(QStringLiteral("save, 32767 rows"), QStringLiteral("%1 ms").arg(saveMs, 0, 'f', 1));
@@ -356,14 +356,14 @@ void BenchRun::fullRun_data()
 void BenchRun::fullRun()
 {
     QFETCH(int, rows);
-    growHistory(m_form->List1, rows);
+    growHistory(m_form->m_historyList, rows);
     int sweeps = 0;
-    connect(m_form->Timer1, &QTimer::timeout, m_form, [&sweeps] { ++sweeps; });
+    connect(m_form->m_sweepTimer, &QTimer::timeout, m_form, [&sweeps] { ++sweeps; });
 
     // The real timers, as a user sees a run: from the click to the end of the last stage.
     QElapsedTimer clock;
     clock.start();
-    m_form->Command1->click();
+    m_form->m_startButton->click();
     while (m_form->isRunActive())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     m_runMs[rows] = clock.elapsed();

@@ -58,7 +58,7 @@ QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES="qt.widgets.painting=true" \
     "$tmp/root/usr/bin/orbelune" >"$tmp/run.log" 2>&1 &
 pid=$!
 waited=0
-until grep -q 'Drawing QRegion(0,0 662x[0-9]*) of orbelune::Form1' "$tmp/run.log"; do
+until grep -q 'Drawing QRegion(0,0 662x[0-9]*) of orbelune::MainWindow' "$tmp/run.log"; do
     kill -0 "$pid" 2>/dev/null || {
         cat "$tmp/run.log"
         fail "the program ended before it painted its window"

@@ -5,11 +5,11 @@
 
 #include "filesupport.h"
 
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "app/sessionend.h"
 #include "fileio/savefile.h"
 #include "orbelune/appinfo.h"
-#include "widgets/taggedtimer.h"
+#include "widgets/stagetimer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -48,16 +48,16 @@ void failWith(int code, const char *why)
 }
 
 // Asks for the close so that it is waiting when the handler yields.
-void postClose(Form1 &window)
+void postClose(MainWindow &window)
 {
     QMetaObject::invokeMethod(&window, &QWidget::close, Qt::QueuedConnection);
 }
 
-void checkClosedInsideHandler(const Form1 &window)
+void checkClosedInsideHandler(const MainWindow &window)
 {
     if (window.isVisible())
         failWith(closeMissedTheYield, "the window was not closed inside the handler");
-    else if (window.TimSa->isActive() || window.Timer1->isActive())
+    else if (window.m_stageTimer->isActive() || window.m_sweepTimer->isActive())
         failWith(runWentOn, "a timer still runs after the close");
 }
 
@@ -130,7 +130,7 @@ int main(int argc, char *argv[])
     app.installEventFilter(&boxes);
     int expectedBoxes = 0;
 
-    Form1 window;
+    MainWindow window;
     window.show();
 
     // For the modes that end the session during a save, and what they check at the end.
@@ -147,25 +147,25 @@ int main(int argc, char *argv[])
     if (mode == QLatin1String("start-yield")) {
         QTimer::singleShot(0, &window, [&window] {
             postClose(window);
-            window.Command1->click();
+            window.m_startButton->click();
             checkClosedInsideHandler(window);
         });
     } else if (mode == QLatin1String("sweep-yield")) {
         // A run is under way and the history holds a malformed row, so a sweep that went on
         // after the close would stop the run and open the real message box. The test gives
         // the one tick itself.
-        window.Timer1->setInterval(60000);
+        window.m_sweepTimer->setInterval(60000);
         QTimer::singleShot(0, &window, [&window] {
-            window.Command1->click();
-            window.List1->addItem(QStringLiteral("34,01,02,03,04,05 06"));
+            window.m_startButton->click();
+            window.m_historyList->addItem(QStringLiteral("34,01,02,03,04,05 06"));
             postClose(window);
-            window.Timer1_Timer();
+            window.onSweepTick();
             checkClosedInsideHandler(window);
         });
     } else if (mode == QLatin1String("message")) {
         // Two malformed rows: the first opens the real message box; the second must not open
         // another once the window is gone.
-        window.List1->addItems(
+        window.m_historyList->addItems(
             { QStringLiteral("34,01,02,03,04,05 06"), QStringLiteral("35,01,02,03,04,05 06") });
         auto *watch = new QTimer(&window);
         QObject::connect(watch, &QTimer::timeout, &window, [&window, watch] {
@@ -176,7 +176,7 @@ int main(int argc, char *argv[])
         });
         watch->start(20);
         expectedBoxes = 1;
-        QTimer::singleShot(0, &window, [&window] { window.Command1->click(); });
+        QTimer::singleShot(0, &window, [&window] { window.m_startButton->click(); });
     } else if (const int ending = endingOf(mode); ending >= 0) {
         // As main.cpp does, and a save of the largest list, which takes a while.
         endWithSession();

@@ -1,11 +1,11 @@
 // What a screen reader and a keyboard-only user get of the two windows: a name and the right
 // role for every control, the ticket readable after a run, and the keyboard's ways to start an
-// analysis, into the menus and to the saved ticket. The links' press action is in tst_form2.
+// analysis, into the menus and to the saved ticket. The links' press action is in tst_aboutdialog.
 
 #include "testsupport.h"
 
-#include "app/form1.h"
-#include "app/form2.h"
+#include "app/aboutdialog.h"
+#include "app/mainwindow.h"
 #include "history/historytext.h"
 #include "history/resultfile.h"
 
@@ -72,30 +72,31 @@ void TestAccessibility::controlHasNameAndRole_data()
     QTest::addColumn<bool>("about"); // in the about window, not the main one
     QTest::addColumn<QString>("name");
     QTest::addColumn<QAccessible::Role>("role");
-    QTest::addRow("history list") << false << "List1" << QAccessible::List;
+    QTest::addRow("history list") << false << "historyList" << QAccessible::List;
     for (int p = 0; p < 7; ++p) {
-        QTest::addRow("pool %d", p) << false << QString("ListNumB%1").arg(p) << QAccessible::List;
-        QTest::addRow("ball %d", p) << false << QString("ImaRed%1").arg(p) << QAccessible::Graphic;
+        QTest::addRow("pool %d", p) << false << QString("poolList%1").arg(p) << QAccessible::List;
+        QTest::addRow("ball %d", p)
+            << false << QString("ballPicture%1").arg(p) << QAccessible::Graphic;
         QTest::addRow("caption %d", p)
-            << false << QString("CapNum%1").arg(p) << QAccessible::StaticText;
+            << false << QString("ballCaption%1").arg(p) << QAccessible::StaticText;
     }
-    QTest::addRow("start button") << false << "Command1" << QAccessible::Button;
-    QTest::addRow("greeting") << false << "Label1" << QAccessible::StaticText;
-    QTest::addRow("copyright line") << false << "Label2" << QAccessible::Link;
-    QTest::addRow("lined paper") << false << "Image1" << QAccessible::Graphic;
-    QTest::addRow("magnifier") << false << "Image2" << QAccessible::Graphic;
-    for (int i = 1; i <= 4; ++i) {
-        QTest::addRow("frame %d", i) << false << QString("Frame%1").arg(i) << QAccessible::Grouping;
-        QTest::addRow("corner icon %d", i)
-            << false << QString("Picture%1").arg(i) << QAccessible::Graphic;
+    QTest::addRow("start button") << false << "startButton" << QAccessible::Button;
+    QTest::addRow("greeting") << false << "greetingLabel" << QAccessible::StaticText;
+    QTest::addRow("copyright line") << false << "copyrightLink" << QAccessible::Link;
+    QTest::addRow("lined paper") << false << "paperPicture" << QAccessible::Graphic;
+    QTest::addRow("magnifier") << false << "magnifierPicture" << QAccessible::Graphic;
+    for (const char *part : { "history", "result", "start", "pool" }) {
+        QTest::addRow("%s frame", part)
+            << false << part + QString("Frame") << QAccessible::Grouping;
+        QTest::addRow("%s icon", part) << false << part + QString("Icon") << QAccessible::Graphic;
     }
-    QTest::addRow("about: logo") << true << "Picture1" << QAccessible::Link;
-    QTest::addRow("about: application icon") << true << "Image2" << QAccessible::Graphic;
-    QTest::addRow("about: computer") << true << "Image1" << QAccessible::Graphic;
-    QTest::addRow("about: description") << true << "Label1" << QAccessible::StaticText;
-    QTest::addRow("about: dedication") << true << "Label2" << QAccessible::StaticText;
-    QTest::addRow("about: button") << true << "Command1" << QAccessible::Button;
-    QTest::addRow("about: brand label") << true << "Label3" << QAccessible::Link;
+    QTest::addRow("about: logo") << true << "lotteryLogo" << QAccessible::Link;
+    QTest::addRow("about: application icon") << true << "appIcon" << QAccessible::Graphic;
+    QTest::addRow("about: computer") << true << "computerPicture" << QAccessible::Graphic;
+    QTest::addRow("about: description") << true << "descriptionLabel" << QAccessible::StaticText;
+    QTest::addRow("about: dedication") << true << "dedicationLabel" << QAccessible::StaticText;
+    QTest::addRow("about: button") << true << "okButton" << QAccessible::Button;
+    QTest::addRow("about: brand label") << true << "brandLink" << QAccessible::Link;
 }
 
 void TestAccessibility::controlHasNameAndRole()
@@ -103,7 +104,7 @@ void TestAccessibility::controlHasNameAndRole()
     QFETCH(bool, about);
     QFETCH(QString, name);
     QFETCH(QAccessible::Role, role);
-    Form2 aboutWindow(m_form);
+    AboutDialog aboutWindow(m_form);
     QWidget *window = about ? static_cast<QWidget *>(&aboutWindow) : m_form;
     window->show();
     if (about)
@@ -120,7 +121,7 @@ void TestAccessibility::controlHasNameAndRole()
 void TestAccessibility::everyVisibleInterfaceNamed()
 {
     m_form->show();
-    Form2 about(m_form);
+    AboutDialog about(m_form);
     about.show();
     for (QWidget *window : { static_cast<QWidget *>(m_form), static_cast<QWidget *>(&about) }) {
         for (QAccessibleInterface *iface : walk(QAccessible::queryAccessibleInterface(window))) {
@@ -151,9 +152,9 @@ void TestAccessibility::menusNamedAndReachable()
     // Each item is announced by its caption, the separators as separators; no item has a
     // shortcut of its own.
     const QList<QPair<QMenu *, QStringList>> menus {
-        { m_form->Fifle, { "导入数据", "保存结果", "-", "退出" } },
-        { m_form->caozou, { "开始分析", "停止分析" } },
-        { m_form->help, { "关于", "-", "访问主页" } },
+        { m_form->m_fileMenu, { "导入数据", "保存结果", "-", "退出" } },
+        { m_form->m_runMenu, { "开始分析", "停止分析" } },
+        { m_form->m_helpMenu, { "关于", "-", "访问主页" } },
     };
     for (const auto &[menu, captions] : menus) {
         QAccessibleInterface *popup = QAccessible::queryAccessibleInterface(menu);
@@ -179,7 +180,7 @@ void TestAccessibility::ticketReadableAfterRun()
     QVERIFY(!m_form->isRunActive());
 
     // Read the ball row the way a screen reader meets it: the texts inside the result frame.
-    QAccessibleInterface *frame = inTree(m_form, m_form->Frame2);
+    QAccessibleInterface *frame = inTree(m_form, m_form->m_resultFrame);
     QVERIFY(frame);
     static const QRegularExpression ball(QStringLiteral("^(红球 ([1-6])|蓝球)：(\\d\\d)$"));
     QStringList read;
@@ -201,10 +202,10 @@ void TestAccessibility::enterStartsAnalysis_data()
 {
     QTest::addColumn<QString>("focus");
     QTest::addColumn<int>("key");
-    QTest::addRow("Return in the history list") << "List1" << int(Qt::Key_Return);
-    QTest::addRow("keypad Enter in the history list") << "List1" << int(Qt::Key_Enter);
-    QTest::addRow("Return in a pool") << "ListNumB3" << int(Qt::Key_Return);
-    QTest::addRow("Return on the button") << "Command1" << int(Qt::Key_Return);
+    QTest::addRow("Return in the history list") << "historyList" << int(Qt::Key_Return);
+    QTest::addRow("keypad Enter in the history list") << "historyList" << int(Qt::Key_Enter);
+    QTest::addRow("Return in a pool") << "poolList3" << int(Qt::Key_Return);
+    QTest::addRow("Return on the button") << "startButton" << int(Qt::Key_Return);
 }
 
 void TestAccessibility::enterStartsAnalysis()
@@ -232,13 +233,13 @@ void TestAccessibility::menusOpenFromKeyboard()
 {
     QFETCH(QList<int>, keys);
     QVERIFY(showActive(m_form));
-    m_form->List1->setFocus();
+    m_form->m_historyList->setFocus();
     for (int key : keys) {
         // Keys go where the keyboard is: an open menu while there is one.
         QWidget *target = QApplication::activePopupWidget();
         QTest::keyClick(target ? target : QApplication::focusWidget(), Qt::Key(key));
         if (key == Qt::Key_Right)
-            QTRY_COMPARE(m_form->menuBar()->activeAction(), m_form->caozou->menuAction());
+            QTRY_COMPARE(m_form->menuBar()->activeAction(), m_form->m_runMenu->menuAction());
     }
     QVERIFY(m_form->isRunActive());
     QVERIFY(!QApplication::activePopupWidget());
@@ -248,30 +249,33 @@ void TestAccessibility::keyboardOnlyRun()
 {
     // Enter starts the run; its ticks come as the timers would give them.
     QVERIFY(showActive(m_form));
-    m_form->List1->setFocus();
-    QTest::keyClick(m_form->List1, Qt::Key_Return);
+    m_form->m_historyList->setFocus();
+    QTest::keyClick(m_form->m_historyList, Qt::Key_Return);
     QVERIFY(m_form->isRunActive());
     tick(m_form, 10);
     VERIFY_RUN_STATE(m_form, false, "0");
     for (int p = 0; p < 7; ++p)
-        QVERIFY(m_form->CapNum[std::size_t(p)]->isVisible());
+        QVERIFY(m_form->m_ballCaptions[std::size_t(p)]->isVisible());
 
     // The way to 保存结果 by keyboard: Alt, Down opens 菜单, Down again reaches the item.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QTRY_VERIFY(m_form->Fifle->isVisible());
-    QCOMPARE(m_form->Fifle->activeAction(), m_form->data);
-    QTest::keyClick(m_form->Fifle, Qt::Key_Down);
-    QCOMPARE(m_form->Fifle->activeAction(), m_form->savejg);
-    QVERIFY(m_form->savejg->isEnabled());
+    QTRY_VERIFY(m_form->m_fileMenu->isVisible());
+    QCOMPARE(m_form->m_fileMenu->activeAction(), m_form->m_importAction);
+    QTest::keyClick(m_form->m_fileMenu, Qt::Key_Down);
+    QCOMPARE(m_form->m_fileMenu->activeAction(), m_form->m_saveAction);
+    QVERIFY(m_form->m_saveAction->isEnabled());
 
     // Enter saves; the save dialog answers through its seam, as the user would by typing a
     // name and pressing Enter there.
     m_seams->answer = m_dir->filePath(QStringLiteral("ticket"));
-    QTest::keyClick(m_form->Fifle, Qt::Key_Return);
+    QTest::keyClick(m_form->m_fileMenu, Qt::Key_Return);
     QString ticket;
     for (int p = 0; p < 7; ++p)
-        ticket += m_form->CapNum[std::size_t(p)]->text() + (p < 5 ? "," : p == 5 ? " " : "");
+        ticket += m_form->m_ballCaptions[std::size_t(p)]->text()
+            + (p < 5        ? ","
+                   : p == 5 ? " "
+                            : "");
     const QString heading
         = decodeGbk(contents(m_dir->filePath("ticket.txt"))).section("\r\n", 0, 0);
     QCOMPARE(heading, resultHeading() + ticket);

@@ -5,7 +5,7 @@
 #include "dialogdriver.h"
 #include "testsupport.h"
 
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "history/historytext.h"
 #include "history/resultfile.h"
 
@@ -110,7 +110,7 @@ void TestFileDialogs::realDialog()
                  shown = shownFileDialog();
                  windowUsable = m_form->isEnabled() && !QApplication::activeModalWidget();
                  // A second command given while the dialog is open shows no second one.
-                 m_form->data_Click();
+                 m_form->chooseHistoryFile();
                  dialogs = shownFileDialog().count;
                  chooseInFileDialog(QFileInfo(name).absolutePath());
              }),
@@ -137,10 +137,10 @@ void TestFileDialogs::realDialog()
                  QDir(QFileInfo(documents).isDir() ? documents : QDir::homePath()).absolutePath());
 #endif
         QVERIFY(QFileInfo::exists(m_dir->filePath("out.txt")));
-        QCOMPARE(m_form->List1->count(), 877);
+        QCOMPARE(m_form->m_historyList->count(), 877);
     } else {
         QVERIFY(shown.existingOnly);
-        QCOMPARE(m_form->List1->count(), 8);
+        QCOMPARE(m_form->m_historyList->count(), 8);
     }
 
     // Qt's widget dialog keeps the folders it was used in among the settings every Qt program
@@ -202,7 +202,7 @@ void TestFileDialogs::replaceAsked()
     }
     QObject context;
     script(&context, steps);
-    m_form->savejg_Click();
+    m_form->saveResult();
 
     QCOMPARE(question.isEmpty(), asked.isEmpty());
     QVERIFY2(question.contains(asked), qPrintable(question));
@@ -222,19 +222,19 @@ void TestFileDialogs::destroyedWindowClosesDialog()
         m_form = nullptr;
     }) });
     // The command returns into a window that is gone: it must touch nothing of it.
-    Form1 *form = m_form;
-    form->data_Click();
+    MainWindow *form = m_form;
+    form->chooseHistoryFile();
     QCOMPARE(shownFileDialog().count, 0);
     QVERIFY(m_seams->messages.isEmpty());
 }
 
 void TestFileDialogs::closingWindowClosesDialogAndEndsProgram()
 {
-    const QStringList before = items(m_form->List1);
+    const QStringList before = items(m_form->m_historyList);
     bool returned = false;
     QObject context;
     QTimer::singleShot(0, &context, [&] {
-        m_form->data_Click();
+        m_form->chooseHistoryFile();
         returned = true;
     });
     script(&context, { whenShown([&] { m_form->close(); }) });
@@ -248,7 +248,7 @@ void TestFileDialogs::closingWindowClosesDialogAndEndsProgram()
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(returned);
     QCOMPARE(shownFileDialog().count, 0);
-    QCOMPARE(items(m_form->List1), before);
+    QCOMPARE(items(m_form->m_historyList), before);
 }
 
 QTEST_MAIN(TestFileDialogs)

@@ -3,7 +3,7 @@
 
 #include "testsupport.h"
 
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "history/historytext.h"
 #include "history/resultfile.h"
 
@@ -39,7 +39,7 @@ QByteArray asSaved(const QByteArray &file)
 struct DialogRow
 {
     bool save;
-    std::function<void(Form1 *)> meanwhile {}; // what the user does behind it; none: a cancel
+    std::function<void(MainWindow *)> meanwhile {}; // what the user does behind it; none: a cancel
     bool runStarted = false;
 };
 
@@ -66,24 +66,24 @@ void TestFiles::roundTripKeepsEveryByte()
     // GBK with Chinese, blank rows, blanks kept, CR LF and a lone CR, a lone LF inside a row,
     // no final terminator: every row comes in as the file has it and goes out byte for byte.
     m_form->setBallCaption(3, QStringLiteral("27"));
-    m_form->ListNumB[0]->addItems({ "5", "9" });
-    m_form->List1->setCurrentRow(5);
+    m_form->m_poolLists[0]->addItems({ "5", "9" });
+    m_form->m_historyList->setCurrentRow(5);
     m_seams->answer = fixture("roundtrip-gbk.txt");
-    m_form->data_Click();
-    m_form->data_Click(); // the same file again: its rows once
-    QCOMPARE(items(m_form->List1),
+    m_form->chooseHistoryFile();
+    m_form->chooseHistoryFile(); // the same file again: its rows once
+    QCOMPARE(items(m_form->m_historyList),
              (QStringList { "04,11,12,14,20,30 13", "第一期 中文注释 丂亐", "",
                             "  10,11,12,15,26,29 09  ", "01,02,03\n04,05,06 07", "", "\t制表符\t ",
                             "双色球 33,32,31,30,29,28 16" }));
     // The import replaces the list and leaves its selection, the pools and the ball row alone.
-    QCOMPARE(m_form->List1->currentRow(), -1);
-    QVERIFY(m_form->List1->selectedItems().isEmpty());
-    QCOMPARE(m_form->CapNum[3]->text(), QStringLiteral("27"));
-    QCOMPARE(m_form->CapNum[0]->text(), QStringLiteral("08"));
-    QCOMPARE(items(m_form->ListNumB[0]), (QStringList { "5", "9" }));
+    QCOMPARE(m_form->m_historyList->currentRow(), -1);
+    QVERIFY(m_form->m_historyList->selectedItems().isEmpty());
+    QCOMPARE(m_form->m_ballCaptions[3]->text(), QStringLiteral("27"));
+    QCOMPARE(m_form->m_ballCaptions[0]->text(), QStringLiteral("08"));
+    QCOMPARE(items(m_form->m_poolLists[0]), (QStringList { "5", "9" }));
 
     m_seams->answer = m_dir->filePath("result.txt");
-    m_form->savejg_Click();
+    m_form->saveResult();
     QVERIFY2(m_seams->messages.isEmpty(), qPrintable(m_seams->lastMessage()));
     QCOMPARE(contents(m_seams->answer),
              heading("08,08,08,27,08,08 08") + asSaved(contents(fixture("roundtrip-gbk.txt"))));
@@ -100,13 +100,13 @@ void TestFiles::fullListImportsAndSavesQuickly()
 
     QElapsedTimer timer;
     timer.start();
-    m_form->导入数据(path);
+    m_form->importHistory(path);
     const qint64 importMs = timer.elapsed();
-    QCOMPARE(m_form->List1->count(), maxHistoryRows);
+    QCOMPARE(m_form->m_historyList->count(), maxHistoryRows);
 
     m_seams->answer = m_dir->filePath("result.txt");
     timer.restart();
-    m_form->savejg_Click();
+    m_form->saveResult();
     const qint64 saveMs = timer.elapsed();
     QVERIFY(m_seams->messages.isEmpty());
     QCOMPARE(contents(m_seams->answer), heading() + file);
@@ -122,22 +122,22 @@ void TestFiles::saveBeforeAnyRunAndWithEmptyList()
 {
     // Typed without an ending: the file gets ".txt".
     m_seams->answer = m_dir->filePath("result");
-    m_form->savejg_Click();
+    m_form->saveResult();
     QVERIFY(!QFileInfo::exists(m_seams->answer));
     const QByteArray saved = contents(m_dir->filePath("result.txt"));
     QVERIFY(saved.endsWith("\r\n"));
     const QStringList lines = decodeGbk(saved).split(QStringLiteral("\r\n"));
     QCOMPARE(lines.size(), 1 + 877 + 1);
     QCOMPARE(lines.first(), resultHeading() + "08,08,08,08,08,08 08");
-    QCOMPARE(lines.mid(1, 877), items(m_form->List1));
+    QCOMPARE(lines.mid(1, 877), items(m_form->m_historyList));
 
     // An empty list, saved over the same file: the heading alone replaces it.
     m_seams->answer = m_dir->filePath("empty.txt");
     QVERIFY(writeFile(m_seams->answer, QByteArray()));
-    m_form->data_Click();
-    QCOMPARE(m_form->List1->count(), 0);
+    m_form->chooseHistoryFile();
+    QCOMPARE(m_form->m_historyList->count(), 0);
     m_seams->answer = m_dir->filePath("result.txt");
-    m_form->savejg_Click();
+    m_form->saveResult();
     QCOMPARE(contents(m_seams->answer), heading());
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
              (QStringList { "empty.txt", "result.txt" }));
@@ -182,12 +182,12 @@ void TestFiles::refusedCommandTellsWhyAndKeepsAll()
     QVERIFY(writeFile(m_dir->filePath("result.txt"), "the result of an earlier run\r\n"));
     if (!import.isEmpty()) {
         m_seams->answer = import;
-        m_form->data_Click();
+        m_form->chooseHistoryFile();
         QVERIFY2(m_seams->messages.isEmpty(), qPrintable(m_seams->lastMessage()));
     }
-    m_form->List1->setCurrentRow(7);
-    const int current = m_form->List1->currentRow();
-    const QStringList list = items(m_form->List1);
+    m_form->m_historyList->setCurrentRow(7);
+    const int current = m_form->m_historyList->currentRow();
+    const QStringList list = items(m_form->m_historyList);
     const QMap<QString, QByteArray> before = snapshot(m_dir->path());
     m_seams->answer = save ? m_dir->filePath(file) : file;
     if (!withFileSizeLimit(room, [this, save] { openOrSave(save); }))
@@ -198,16 +198,16 @@ void TestFiles::refusedCommandTellsWhyAndKeepsAll()
     QCOMPARE(message.icon, MessageIcon::Warning);
     for (const QString &part : QStringList { QDir::toNativeSeparators(m_seams->answer) } + reasons)
         QVERIFY2(message.text.contains(part), qPrintable(message.text));
-    QCOMPARE(items(m_form->List1), list);
-    QCOMPARE(m_form->List1->currentRow(), current);
+    QCOMPARE(items(m_form->m_historyList), list);
+    QCOMPARE(m_form->m_historyList->currentRow(), current);
     QCOMPARE(snapshot(m_dir->path()), before);
 }
 
 void TestFiles::dialogChangesNothing_data()
 {
     QTest::addColumn<DialogRow>("row");
-    const auto start = [](Form1 *form) { form->start_Click(); };
-    const auto close = [](Form1 *form) { form->close(); };
+    const auto start = [](MainWindow *form) { form->startRun(); };
+    const auto close = [](MainWindow *form) { form->close(); };
     QTest::addRow("open dialog cancelled") << DialogRow { false };
     QTest::addRow("save dialog cancelled") << DialogRow { true };
     QTest::addRow("run started behind the import") << DialogRow { false, start, true };
@@ -222,7 +222,7 @@ void TestFiles::dialogChangesNothing()
     // for what the dialog returns; a window closed behind one takes nothing from it.
     QFETCH(DialogRow, row);
     m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.5f }));
-    const QStringList before = items(m_form->List1);
+    const QStringList before = items(m_form->m_historyList);
     if (row.meanwhile) {
         m_seams->answer = row.save ? m_dir->filePath("result.txt") : fixture("roundtrip-gbk.txt");
         m_seams->whileDialogOpen = [this, row] { row.meanwhile(m_form); };
@@ -233,7 +233,7 @@ void TestFiles::dialogChangesNothing()
     QCOMPARE(m_seams->messages.size(), row.runStarted ? 1 : 0);
     QVERIFY2(!row.runStarted || m_seams->lastMessage().contains("正在分析"),
              qPrintable(m_seams->lastMessage()));
-    QCOMPARE(items(m_form->List1), before);
+    QCOMPARE(items(m_form->m_historyList), before);
     QVERIFY(QDir(m_dir->path()).isEmpty());
 }
 

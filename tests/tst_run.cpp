@@ -2,9 +2,9 @@
 
 #include "testsupport.h"
 
-#include "app/form1.h"
+#include "app/mainwindow.h"
+#include "widgets/stagetimer.h"
 #include "widgets/svgpicture.h"
-#include "widgets/taggedtimer.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -42,18 +42,18 @@ void TestRun::fullRunFollowsStateTable()
     QList<int> poolSizes;
     m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.42f }, [&] {
         if (std::exchange(firstValue, false))
-            poolSizes << m_form->ListNumB[std::size_t(std::min(stage, 6))]->count();
+            poolSizes << m_form->m_poolLists[std::size_t(std::min(stage, 6))]->count();
     }));
 
     VERIFY_RUN_STATE(m_form, false, "0");
-    m_form->Command1_Click();
+    m_form->startRun();
     for (stage = 0; stage <= 9; ++stage) {
         VERIFY_RUN_STATE(m_form, true, QString::number(stage));
         firstValue = true;
-        m_form->TimSa_Timer();
+        m_form->onStageTick();
         const auto shown = std::size_t(std::min(stage, 6));
-        QVERIFY(!m_form->CapNum[shown]->isHidden());
-        QVERIFY(!m_form->ImaRed[shown]->isHidden());
+        QVERIFY(!m_form->m_ballCaptions[shown]->isHidden());
+        QVERIFY(!m_form->m_ballPictures[shown]->isHidden());
     }
     QCOMPARE(poolSizes, (QList<int> { 33, 32, 31, 30, 29, 28, 16, 16, 16, 16 }));
     VERIFY_RUN_STATE(m_form, false, "0");
@@ -78,13 +78,13 @@ void TestRun::transitions()
     QFETCH(QString, event);
     QFETCH(bool, running);
     QFETCH(QString, after);
-    m_form->start_Click();
-    m_form->TimSa->setTag(before);
+    m_form->startRun();
+    m_form->m_stageTimer->setStage(before.toInt());
     if (event == "tick") {
-        m_form->TimSa_Timer();
-        QCOMPARE(m_form->ListNumB[std::size_t(std::min(before.toInt(), 6))]->count(), 1);
+        m_form->onStageTick();
+        QCOMPARE(m_form->m_poolLists[std::size_t(std::min(before.toInt(), 6))]->count(), 1);
     } else {
-        m_form->stopfx->trigger();
+        m_form->m_stopAction->trigger();
     }
     VERIFY_RUN_STATE(m_form, running, after);
 }
@@ -99,11 +99,11 @@ void TestRun::fullRunResult()
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
         QCOMPARE(m_form->chosenNumber(p), expected[p]);
-        QCOMPARE(m_form->CapNum[i]->text(), QString::number(expected[p]));
-        QCOMPARE(items(m_form->ListNumB[i]), QStringList { QString::number(expected[p]) });
-        QVERIFY(m_form->ListNumB[i]->item(0)->isSelected());
-        QVERIFY(!m_form->CapNum[i]->isHidden());
-        QVERIFY(!m_form->ImaRed[i]->isHidden());
+        QCOMPARE(m_form->m_ballCaptions[i]->text(), QString::number(expected[p]));
+        QCOMPARE(items(m_form->m_poolLists[i]), QStringList { QString::number(expected[p]) });
+        QVERIFY(m_form->m_poolLists[i]->item(0)->isSelected());
+        QVERIFY(!m_form->m_ballCaptions[i]->isHidden());
+        QVERIFY(!m_form->m_ballPictures[i]->isHidden());
     }
 
     // With the program's own generator: six distinct reds and a blue in range, run after run.
@@ -114,7 +114,7 @@ void TestRun::fullRunResult()
         for (int p = 0; p < 6; ++p) {
             const qint16 red = m_form->chosenNumber(p);
             QVERIFY(red >= 1 && red <= 33);
-            QCOMPARE(m_form->ListNumB[std::size_t(p)]->item(0)->text().toShort(), red);
+            QCOMPARE(m_form->m_poolLists[std::size_t(p)]->item(0)->text().toShort(), red);
             reds.insert(red);
         }
         QCOMPARE(reds.size(), std::size_t(6));
@@ -124,38 +124,38 @@ void TestRun::fullRunResult()
 
 void TestRun::stopAfterThreeTicks()
 {
-    m_form->Command1_Click();
+    m_form->startRun();
     tick(m_form, 3);
-    m_form->stopfx->trigger();
+    m_form->m_stopAction->trigger();
     VERIFY_RUN_STATE(m_form, false, "0");
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
         const bool drawn = p < 3;
-        QCOMPARE(m_form->CapNum[i]->isHidden(), !drawn);
-        QCOMPARE(m_form->ImaRed[i]->isHidden(), !drawn);
-        QCOMPARE(m_form->ListNumB[i]->count(), drawn ? 1 : 0);
+        QCOMPARE(m_form->m_ballCaptions[i]->isHidden(), !drawn);
+        QCOMPARE(m_form->m_ballPictures[i]->isHidden(), !drawn);
+        QCOMPARE(m_form->m_poolLists[i]->count(), drawn ? 1 : 0);
         QCOMPARE(m_form->chosenNumber(p) == 999, !drawn);
     }
 
     // A new start begins again at stage 0 with every position reset.
-    m_form->Command1->click();
+    m_form->m_startButton->click();
     VERIFY_RUN_STATE(m_form, true, "0");
     for (int p = 0; p < 7; ++p)
         QCOMPARE(m_form->chosenNumber(p), qint16(999));
-    m_form->TimSa_Timer();
-    QCOMPARE(m_form->TimSa->tag(), QStringLiteral("1"));
-    QVERIFY(!m_form->CapNum[0]->isHidden());
-    QVERIFY(m_form->CapNum[1]->isHidden());
+    m_form->onStageTick();
+    QCOMPARE(QString::number(m_form->m_stageTimer->stage()), QStringLiteral("1"));
+    QVERIFY(!m_form->m_ballCaptions[0]->isHidden());
+    QVERIFY(m_form->m_ballCaptions[1]->isHidden());
 }
 
 void TestRun::stopWhileIdle()
 {
-    m_form->stopfx_Click();
-    m_form->stopfx_Click();
+    m_form->stopRun();
+    m_form->stopRun();
     VERIFY_RUN_STATE(m_form, false, "0");
     for (int p = 0; p < 7; ++p) {
-        QCOMPARE(m_form->CapNum[std::size_t(p)]->text(), QStringLiteral("08"));
-        QVERIFY(!m_form->CapNum[std::size_t(p)]->isHidden());
+        QCOMPARE(m_form->m_ballCaptions[std::size_t(p)]->text(), QStringLiteral("08"));
+        QVERIFY(!m_form->m_ballCaptions[std::size_t(p)]->isHidden());
         QCOMPARE(m_form->chosenNumber(p), qint16(0));
     }
 }
@@ -164,37 +164,37 @@ void TestRun::startAfterFullRunResetsBallRow()
 {
     runToEnd(m_form);
     QStringList captions;
-    for (QLabel *caption : m_form->CapNum)
+    for (QLabel *caption : m_form->m_ballCaptions)
         captions << caption->text();
 
-    m_form->start->trigger();
+    m_form->m_startAction->trigger();
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
-        QVERIFY(m_form->CapNum[i]->isHidden());
-        QVERIFY(m_form->ImaRed[i]->isHidden());
-        QCOMPARE(m_form->ListNumB[i]->count(), 0);
+        QVERIFY(m_form->m_ballCaptions[i]->isHidden());
+        QVERIFY(m_form->m_ballPictures[i]->isHidden());
+        QCOMPARE(m_form->m_poolLists[i]->count(), 0);
         QCOMPARE(m_form->chosenNumber(p), qint16(999));
-        QCOMPARE(m_form->CapNum[i]->text(), captions[p]);
+        QCOMPARE(m_form->m_ballCaptions[i]->text(), captions[p]);
     }
     VERIFY_RUN_STATE(m_form, true, "0");
 }
 
 void TestRun::secondStartRefusedDuringRun()
 {
-    m_form->Command1_Click();
+    m_form->startRun();
     tick(m_form, 3);
     const QList<qint16> drawn { m_form->chosenNumber(0), m_form->chosenNumber(1),
                                 m_form->chosenNumber(2) };
 
     // Neither the disabled commands nor a call that slips past them restart the run.
-    m_form->Command1->click();
-    m_form->start->trigger();
-    m_form->Command1_Click();
-    m_form->start_Click();
+    m_form->m_startButton->click();
+    m_form->m_startAction->trigger();
+    m_form->startRun();
+    m_form->startRun();
     VERIFY_RUN_STATE(m_form, true, "3");
     for (int p = 0; p < 3; ++p) {
         QCOMPARE(m_form->chosenNumber(p), drawn[p]);
-        QVERIFY(!m_form->CapNum[std::size_t(p)]->isHidden());
+        QVERIFY(!m_form->m_ballCaptions[std::size_t(p)]->isHidden());
     }
     QCOMPARE(m_form->chosenNumber(3), qint16(999));
     tick(m_form, 7);
@@ -223,26 +223,26 @@ void TestRun::eventsDuringStartYield()
         [this, events] {
             for (const QString &event : events.split(' ')) {
                 if (event == "stop")
-                    m_form->stopfx->trigger();
+                    m_form->m_stopAction->trigger();
                 else if (event == "start")
-                    m_form->start->trigger();
+                    m_form->m_startAction->trigger();
                 else
                     m_form->close();
             }
         },
         Qt::QueuedConnection);
-    m_form->Command1->click();
+    m_form->m_startButton->click();
 
     if (events == "close") {
         QVERIFY(!m_form->isVisible());
-        QVERIFY(!m_form->TimSa->isActive());
-        QVERIFY(!m_form->Timer1->isActive());
-        QVERIFY(m_form->PicFX->isHidden());
+        QVERIFY(!m_form->m_stageTimer->isActive());
+        QVERIFY(!m_form->m_sweepTimer->isActive());
+        QVERIFY(m_form->m_analysisBadge->isHidden());
         return;
     }
     VERIFY_RUN_STATE(m_form, running, "0");
     // A cancelled start leaves the ball row as it was; a start that goes on resets it.
-    QCOMPARE(m_form->CapNum[0]->isHidden(), running);
+    QCOMPARE(m_form->m_ballCaptions[0]->isHidden(), running);
     QCOMPARE(m_form->chosenNumber(0), qint16(running ? 999 : 0));
 }
 
@@ -250,13 +250,13 @@ void TestRun::realTimersRunToTheEnd()
 {
     QElapsedTimer clock;
     QList<qint64> stageTicks;
-    connect(m_form->TimSa, &QTimer::timeout, m_form, [&] { stageTicks << clock.elapsed(); });
+    connect(m_form->m_stageTimer, &QTimer::timeout, m_form, [&] { stageTicks << clock.elapsed(); });
     // A coarse timer pulls each tick by up to 5 % towards a whole half second of the monotonic
     // clock: started a tenth of a second after one, its ticks come early.
     clock.start();
     QTest::qSleep(int((600 - clock.msecsSinceReference() % 500) % 500));
     clock.start();
-    m_form->Command1->click();
+    m_form->m_startButton->click();
     QVERIFY(m_form->isRunActive());
     QTRY_VERIFY_WITH_TIMEOUT(!m_form->isRunActive(), 30000);
 
@@ -269,12 +269,12 @@ void TestRun::realTimersRunToTheEnd()
     QVERIFY2(stageTicks.last() <= 5250, qPrintable(times));
     VERIFY_RUN_STATE(m_form, false, "0");
     for (int p = 0; p < 7; ++p) {
-        QCOMPARE(m_form->ListNumB[std::size_t(p)]->count(), 1);
-        QVERIFY(!m_form->CapNum[std::size_t(p)]->isHidden());
+        QCOMPARE(m_form->m_poolLists[std::size_t(p)]->count(), 1);
+        QVERIFY(!m_form->m_ballCaptions[std::size_t(p)]->isHidden());
     }
     // The sweeps ran over the shipped rows without a complaint, ending on the last row.
     QVERIFY(m_seams->messages.isEmpty());
-    QCOMPARE(m_form->List1->currentRow(), m_form->List1->count() - 1);
+    QCOMPARE(m_form->m_historyList->currentRow(), m_form->m_historyList->count() - 1);
 }
 
 void TestRun::ticketDiffersFromStartToStart()
@@ -284,7 +284,7 @@ void TestRun::ticketDiffersFromStartToStart()
     if (qEnvironmentVariableIsSet("ORBELUNE_PRINT_TICKET")) {
         runToEnd(m_form);
         QStringList captions;
-        for (const QLabel *caption : m_form->CapNum)
+        for (const QLabel *caption : m_form->m_ballCaptions)
             captions << caption->text();
         qInfo("ticket %s", qPrintable(captions.join(',')));
         return;

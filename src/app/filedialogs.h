@@ -10,16 +10,15 @@ class QWidget;
 namespace orbelune {
 
 // Asks for an existing file to open. The filter list offers "文本文件(*.txt)" with pattern,
-// then "所有文件(*.*)". Returns the path (the first one when multi is 1 and several were
-// chosen), or empty text when the user cancelled.
-QString ShowOpenDialog(QWidget *owner, const QString &title, const QString &pattern, qint32 multi,
-                       qint32 n);
+// then "所有文件(*.*)". Returns the path, whole however long, or empty text when the user
+// cancelled.
+QString showOpenDialog(QWidget *owner, const QString &title, const QString &pattern);
 
 // Asks for a file name to save to; filter holds NUL-separated description and pattern pairs.
 // Returns the path, with ".txt" appended unless it ends in txt, or empty text when the user
 // cancelled. Where that file exists, the dialog first asks whether to replace it; "no" keeps
 // the dialog open.
-QString ShowSaveDialog(QWidget *owner, const QString &title, const QString &filter,
+QString showSaveDialog(QWidget *owner, const QString &title, const QString &filter,
                        const QString &initialDir);
 
 // What a file dialog is asked to show, for the seam below.

@@ -1,5 +1,5 @@
 #include "app/commandline.h"
-#include "app/form1.h"
+#include "app/mainwindow.h"
 #include "app/sessionend.h"
 #include "orbelune/appinfo.h"
 #include "widgets/appstyle.h"
@@ -22,7 +22,7 @@ int main(int argc, char *argv[])
     orbelune::installProgramLook();
 
     orbelune::endWithSession();
-    orbelune::Form1 window;
+    orbelune::MainWindow window;
     window.show();
     return app.exec();
 }

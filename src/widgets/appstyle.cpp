@@ -22,7 +22,7 @@ namespace orbelune {
 
 namespace {
 
-// The Song face the windows were drawn with, then the CJK faces that stand in for it, best
+// The Song face the windows are laid out for, then the CJK faces that stand in for it, best
 // first; only the first of them that this system has is asked for. Given the whole list, Qt
 // looks up each face that is missing and works out fallback faces for every face and size
 // asked for, some 10 million instructions at start-up; given one face that is there, it

@@ -19,12 +19,12 @@ namespace orbelune {
 // the look back after someone changed it.
 void installProgramLook();
 
-// The classic light colours the windows were designed with: white list boxes, black text, a
-// light grey-white button face and menu bar, a blue selection, pale yellow tool tips.
+// The program's light colours: white list boxes, black text, a light grey-white button face
+// and menu bar, a blue selection, pale yellow tool tips.
 QPalette programPalette();
 
-// The program's fonts: a Song (serif) face as on the Chinese desktops it was drawn for,
-// falling back to whatever CJK face the system has so that Chinese never shows as boxes.
+// The program's fonts: a Song (serif) face, the usual face of Chinese desktops, falling back
+// to whatever CJK face the system has so that Chinese never shows as boxes.
 // Sizes are in pixels because the layout is in pixels: 12 px is 9 pt at 96 dpi.
 QFont songFont(int pixelSize, bool bold = false);
 

@@ -7,12 +7,6 @@ namespace orbelune {
 
 // A label announces its text as soon as it has one, and that settles its accessible
 // interface: the program's own interfaces must be known by then.
-ClickLabel::ClickLabel(QWidget *parent)
-    : LineLabel(parent)
-{
-    installAccessibleControls();
-}
-
 ClickLabel::ClickLabel(const QString &text, QWidget *parent)
     : LineLabel(parent)
 {

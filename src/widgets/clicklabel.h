@@ -11,7 +11,6 @@ class ClickLabel : public LineLabel
     Q_OBJECT
 
 public:
-    explicit ClickLabel(QWidget *parent = nullptr);
     explicit ClickLabel(const QString &text, QWidget *parent = nullptr);
 
 signals:

@@ -20,12 +20,6 @@ LineLabel::LineLabel(QWidget *parent)
     setTextFormat(Qt::PlainText);
 }
 
-LineLabel::LineLabel(const QString &text, QWidget *parent)
-    : LineLabel(parent)
-{
-    setText(text);
-}
-
 int LineLabel::baseline() const
 {
     const int em = QFontInfo(font()).pixelSize();

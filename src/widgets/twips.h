@@ -4,8 +4,8 @@
 
 namespace orbelune {
 
-// The window layout is kept in twips, the unit its positions were designed in:
-// 1440 twips to the inch, so 15 twips make one pixel at 96 dots per inch.
+// The windows' positions and sizes are given in twips, 1440 to the inch, which keeps them
+// exact to a fifteenth of a pixel at 96 dots per inch; these round them to whole pixels.
 constexpr int twipsPerPixel = 15;
 
 constexpr int tw(int twips)

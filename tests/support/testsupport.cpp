@@ -1,9 +1,9 @@
 #include "testsupport.h"
 
-#include "app/form1.h"
 #include "app/links.h"
+#include "app/mainwindow.h"
+#include "widgets/stagetimer.h"
 #include "widgets/svgpicture.h"
-#include "widgets/taggedtimer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,7 +62,7 @@ QString Seams::lastMessage() const
 
 void WindowTest::init()
 {
-    m_form = new Form1;
+    m_form = new MainWindow;
     m_seams.emplace();
     m_dir.emplace();
 }
@@ -77,9 +77,9 @@ void WindowTest::cleanup()
 void WindowTest::openOrSave(bool save)
 {
     if (save)
-        m_form->savejg_Click();
+        m_form->saveResult();
     else
-        m_form->data_Click();
+        m_form->chooseHistoryFile();
 }
 
 QString rowInFreshProcess(const QProcessEnvironment &environment, QString *output)
@@ -151,42 +151,43 @@ bool showActive(QWidget *window)
     return QTest::qWaitForWindowActive(window);
 }
 
-void tick(Form1 *form, int times)
+void tick(MainWindow *form, int times)
 {
     for (int i = 0; i < times; ++i)
-        form->TimSa_Timer();
+        form->onStageTick();
 }
 
-void runToEnd(Form1 *form)
+void runToEnd(MainWindow *form)
 {
-    form->Command1_Click();
+    form->startRun();
     tick(form, 10);
 }
 
-QString runStateMismatch(const Form1 *form, bool running, const QString &tag)
+QString runStateMismatch(const MainWindow *form, bool running, const QString &tag)
 {
     QStringList wrong;
-    const QString shown = form->TimSa->tag();
+    const QString shown = QString::number(form->m_stageTimer->stage());
     const int stage = shown.toInt();
     if (!tag.isEmpty() ? shown != tag
                        : shown != QString::number(stage) || stage < 0 || stage > (running ? 9 : 0))
         wrong << "tag " + shown;
-    if (form->TimSa->isActive() != running)
-        wrong << "TimSa";
-    if (form->Timer1->isActive() != running)
-        wrong << "Timer1";
-    if (form->PicFX->isHidden() == running)
-        wrong << "PicFX";
+    if (form->m_stageTimer->isActive() != running)
+        wrong << "stageTimer";
+    if (form->m_sweepTimer->isActive() != running)
+        wrong << "sweepTimer";
+    if (form->m_analysisBadge->isHidden() == running)
+        wrong << "analysisBadge";
     const bool hourglass
         = form->testAttribute(Qt::WA_SetCursor) && form->cursor().shape() == Qt::WaitCursor;
     if (hourglass != running)
         wrong << "pointer";
-    if (form->Command1->isEnabled() == running)
-        wrong << "Command1";
-    for (const QAction *locked : { form->start, form->data, form->savejg })
+    if (form->m_startButton->isEnabled() == running)
+        wrong << "startButton";
+    for (const QAction *locked : { form->m_startAction, form->m_importAction, form->m_saveAction })
         if (locked->isEnabled() == running)
             wrong << locked->objectName();
-    for (const QAction *free : { form->stopfx, form->exit, form->about, form->webgo })
+    for (const QAction *free :
+         { form->m_stopAction, form->m_exitAction, form->m_aboutAction, form->m_homePageAction })
         if (!free->isEnabled())
             wrong << free->objectName();
     if (form->isRunActive() != running)

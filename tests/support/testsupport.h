@@ -21,7 +21,7 @@ class QListWidget;
 class QWidget;
 
 namespace orbelune {
-class Form1;
+class MainWindow;
 }
 
 namespace orbelune::testing {
@@ -74,7 +74,7 @@ protected:
     // The command of the open dialog, or of the save dialog.
     void openOrSave(bool save);
 
-    Form1 *m_form = nullptr;
+    MainWindow *m_form = nullptr;
     std::optional<Seams> m_seams;
     std::optional<QTemporaryDir> m_dir;
 };
@@ -103,14 +103,14 @@ QRect inkBounds(QWidget *widget);
 bool showActive(QWidget *window);
 
 // Calls the stage tick the given number of times.
-void tick(Form1 *form, int times);
+void tick(MainWindow *form, int times);
 
 // A whole analysis run, its ten stages given by calling the stage tick.
-void runToEnd(Form1 *form);
+void runToEnd(MainWindow *form);
 
 // The differences between the window and one row of the state table, or empty text. Running,
 // every stage from 0 to 9 is allowed unless a tag is given; idle, the tag is "0".
-QString runStateMismatch(const Form1 *form, bool running, const QString &tag = {});
+QString runStateMismatch(const MainWindow *form, bool running, const QString &tag = {});
 
 } // namespace orbelune::testing
 

@@ -2,17 +2,17 @@
 
 #include "testsupport.h"
 
-#include "app/form1.h"
-#include "app/form2.h"
+#include "app/aboutdialog.h"
 #include "app/links.h"
+#include "app/mainwindow.h"
 #include "app/texts.h"
 #include "history/historytext.h"
 #include "widgets/appstyle.h"
 #include "widgets/clicklabel.h"
 #include "widgets/handcursor.h"
 #include "widgets/paragraphlabel.h"
+#include "widgets/stagetimer.h"
 #include "widgets/svgpicture.h"
-#include "widgets/taggedtimer.h"
 
 #include <QAccessible>
 #include <QBitmap>
@@ -33,11 +33,12 @@ enum class Link { CopyrightLine, VisitHomePage, BrandLabel, Logo };
 // Runs `look` on the about window once it is the active modal window, then closes it with
 // `close`. A window that never shows is closed all the same after a while, so that a failing
 // test fails instead of waiting for ever.
-void whenAboutOpens(std::function<void(Form2 *)> look, std::function<void(Form2 *)> close)
+void whenAboutOpens(std::function<void(AboutDialog *)> look,
+                    std::function<void(AboutDialog *)> close)
 {
     auto *poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, poll, [poll, look, close] {
-        auto *about = qobject_cast<Form2 *>(QApplication::activeModalWidget());
+        auto *about = qobject_cast<AboutDialog *>(QApplication::activeModalWidget());
         if (!about)
             return;
         poll->deleteLater();
@@ -55,7 +56,7 @@ void whenAboutOpens(std::function<void(Form2 *)> look, std::function<void(Form2 
 
 } // namespace
 
-class TestForm2 : public WindowTest
+class TestAboutDialog : public WindowTest
 {
     Q_OBJECT
 
@@ -82,7 +83,7 @@ private slots:
     void sameLookOnAnyDesktop();
 };
 
-void TestForm2::linkOpensItsAddress_data()
+void TestAboutDialog::linkOpensItsAddress_data()
 {
     QTest::addColumn<Link>("link");
     QTest::addColumn<QString>("address");
@@ -93,24 +94,24 @@ void TestForm2::linkOpensItsAddress_data()
     QTest::addRow("about window's logo") << Link::Logo << lotteryWebsite().toString();
 }
 
-void TestForm2::linkOpensItsAddress()
+void TestAboutDialog::linkOpensItsAddress()
 {
     QFETCH(Link, link);
     QFETCH(QString, address);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    Form2 about(m_form);
+    AboutDialog about(m_form);
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
 
     if (link == Link::VisitHomePage) {
-        m_form->webgo->trigger();
+        m_form->m_homePageAction->trigger();
         QCOMPARE(m_seams->opened, QList<QUrl> { QUrl(address) });
         return;
     }
-    QWidget *widget = link == Link::CopyrightLine ? static_cast<QWidget *>(m_form->Label2)
-        : link == Link::BrandLabel                ? static_cast<QWidget *>(about.Label3)
-                                                  : static_cast<QWidget *>(about.Picture1);
+    QWidget *widget = link == Link::CopyrightLine ? static_cast<QWidget *>(m_form->m_copyrightLink)
+        : link == Link::BrandLabel                ? static_cast<QWidget *>(about.m_brandLink)
+                                                  : static_cast<QWidget *>(about.m_lotteryLogo);
     QTest::mouseClick(widget, Qt::LeftButton);
     QCOMPARE(m_seams->opened, QList<QUrl> { QUrl(address) });
 
@@ -129,21 +130,21 @@ void TestForm2::linkOpensItsAddress()
     QCOMPARE(widget->cursor().bitmap().toImage(), handCursor().bitmap().toImage());
 }
 
-void TestForm2::unopenableLinkFailsSilently()
+void TestAboutDialog::unopenableLinkFailsSilently()
 {
     m_seams->linksOpen = false;
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     const int windows = QApplication::topLevelWidgets().size();
-    QTest::mouseClick(m_form->Label2, Qt::LeftButton);
-    m_form->webgo->trigger();
+    QTest::mouseClick(m_form->m_copyrightLink, Qt::LeftButton);
+    m_form->m_homePageAction->trigger();
     QCOMPARE(m_seams->opened.size(), 2);
     QVERIFY(m_seams->messages.isEmpty());
     QCOMPARE(QApplication::topLevelWidgets().size(), windows);
     QVERIFY(!m_form->isRunActive());
 }
 
-void TestForm2::aboutIsModalOwnedAndFresh_data()
+void TestAboutDialog::aboutIsModalOwnedAndFresh_data()
 {
     QTest::addColumn<int>("way");
     QTest::addRow("closed by 确 认") << 0;
@@ -152,14 +153,14 @@ void TestForm2::aboutIsModalOwnedAndFresh_data()
     QTest::addRow("closed by Enter on the default button") << 3;
 }
 
-void TestForm2::aboutIsModalOwnedAndFresh()
+void TestAboutDialog::aboutIsModalOwnedAndFresh()
 {
     QFETCH(int, way);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    auto close = [way](Form2 *about) {
+    auto close = [way](AboutDialog *about) {
         if (way == 0)
-            about->Command1->click();
+            about->m_okButton->click();
         else if (way == 1)
             about->close();
         else
@@ -167,68 +168,68 @@ void TestForm2::aboutIsModalOwnedAndFresh()
     };
 
     // The first showing is spoiled on purpose: the next must not inherit any of it.
-    QPointer<Form2> first;
+    QPointer<AboutDialog> first;
     whenAboutOpens(
-        [&first](Form2 *about) {
+        [&first](AboutDialog *about) {
             first = about;
-            about->Label1->setText(QStringLiteral("spoilt"));
+            about->m_descriptionLabel->setText(QStringLiteral("spoilt"));
         },
         close);
-    m_form->about_Click();
+    m_form->showAbout();
     QVERIFY(first.isNull()); // destroyed on close, by the time about_Click returns
 
-    QPointer<Form2> second;
+    QPointer<AboutDialog> second;
     bool modal = false;
     QWidget *owner = nullptr;
     QString caption;
     QSize size;
     QString description;
     whenAboutOpens(
-        [&](Form2 *about) {
+        [&](AboutDialog *about) {
             second = about;
             modal = about->isModal() && about->isVisible();
             owner = about->parentWidget();
             caption = about->windowTitle();
             size = about->size();
-            description = about->Label1->text();
+            description = about->m_descriptionLabel->text();
         },
         close);
-    m_form->about_Click();
+    m_form->showAbout();
     QVERIFY(second.isNull());
     QVERIFY(modal);
     QCOMPARE(owner, m_form);
     QCOMPARE(caption, QStringLiteral("关于 Orbelune"));
     QCOMPARE(size, QSize(353, 252));
     QCOMPARE(description, productDescription.toString());
-    QVERIFY(m_form->findChildren<Form2 *>().isEmpty());
+    QVERIFY(m_form->findChildren<AboutDialog *>().isEmpty());
 }
 
-void TestForm2::runGoesOnBehindAbout()
+void TestAboutDialog::runGoesOnBehindAbout()
 {
     // The real timers run, only faster: what counts is that they tick inside the about
     // window's modal loop.
-    m_form->TimSa->setInterval(20);
+    m_form->m_stageTimer->setInterval(20);
     m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.5f }));
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    m_form->Command1_Click();
+    m_form->startRun();
     QVERIFY(m_form->isRunActive());
 
     bool openDuringRun = false;
     bool endedWhileOpen = false;
-    whenAboutOpens([this, &openDuringRun](Form2 *) { openDuringRun = m_form->isRunActive(); },
-                   [this, &endedWhileOpen](Form2 *about) {
+    whenAboutOpens([this, &openDuringRun](AboutDialog *) { openDuringRun = m_form->isRunActive(); },
+                   [this, &endedWhileOpen](AboutDialog *about) {
                        // Keep the window open until the run behind it has ended.
                        auto *wait = new QTimer(about);
                        connect(wait, &QTimer::timeout, about, [this, about, &endedWhileOpen] {
                            if (m_form->isRunActive())
                                return;
                            endedWhileOpen = true;
-                           about->Command1->click();
+                           about->m_okButton->click();
                        });
                        wait->start(10);
                    });
-    m_form->about_Click();
+    m_form->showAbout();
 
     QVERIFY(openDuringRun);
     QVERIFY(endedWhileOpen);
@@ -236,55 +237,55 @@ void TestForm2::runGoesOnBehindAbout()
     for (int p = 0; p < 7; ++p) {
         const qint16 number = m_form->chosenNumber(p);
         QVERIFY2(number >= 1 && number <= (p < 6 ? 33 : 16), qPrintable(QString::number(p)));
-        QVERIFY(m_form->CapNum[std::size_t(p)]->isVisible());
+        QVERIFY(m_form->m_ballCaptions[std::size_t(p)]->isVisible());
     }
 }
 
-void TestForm2::layoutInPixels_data()
+void TestAboutDialog::layoutInPixels_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry");
     // The layout's twips divided by 15, in the about window's client area.
-    QTest::addRow("logo") << "Picture1" << QRect(6, 5, 217, 80);
-    QTest::addRow("application icon") << "Image2" << QRect(243, 8, 32, 32);
-    QTest::addRow("computer") << "Image1" << QRect(260, 12, 64, 64);
-    QTest::addRow("description") << "Label1" << QRect(9, 94, 320, 104);
-    QTest::addRow("button") << "Command1" << QRect(253, 212, 85, 31);
-    QTest::addRow("brand label") << "Label3" << QRect(10, 235, 122, 15);
+    QTest::addRow("logo") << "lotteryLogo" << QRect(6, 5, 217, 80);
+    QTest::addRow("application icon") << "appIcon" << QRect(243, 8, 32, 32);
+    QTest::addRow("computer") << "computerPicture" << QRect(260, 12, 64, 64);
+    QTest::addRow("description") << "descriptionLabel" << QRect(9, 94, 320, 104);
+    QTest::addRow("button") << "okButton" << QRect(253, 212, 85, 31);
+    QTest::addRow("brand label") << "brandLink" << QRect(10, 235, 122, 15);
 }
 
-void TestForm2::layoutInPixels()
+void TestAboutDialog::layoutInPixels()
 {
     QFETCH(QString, name);
     QFETCH(QRect, geometry);
-    Form2 about(m_form);
+    AboutDialog about(m_form);
     auto *widget = about.findChild<QWidget *>(name);
     QVERIFY(widget);
     QCOMPARE(widget->geometry(), geometry);
 }
 
-void TestForm2::textsFitTheirPlaces()
+void TestAboutDialog::textsFitTheirPlaces()
 {
-    Form2 about(m_form);
+    AboutDialog about(m_form);
     // The dedication line sizes itself to its text from its place, inside the window.
-    QCOMPARE(about.Label2->pos(), QPoint(34, 183));
-    QCOMPARE(about.Label2->size(), about.Label2->sizeHint());
-    QVERIFY(QRect(QPoint(0, 0), about.size()).contains(about.Label2->geometry()));
+    QCOMPARE(about.m_dedicationLabel->pos(), QPoint(34, 183));
+    QCOMPARE(about.m_dedicationLabel->size(), about.m_dedicationLabel->sizeHint());
+    QVERIFY(QRect(QPoint(0, 0), about.size()).contains(about.m_dedicationLabel->geometry()));
     // The description ends above the dedication line, and the brand fits its label.
-    const QRect description = inkBounds(about.Label1);
+    const QRect description = inkBounds(about.m_descriptionLabel);
     QVERIFY(!description.isEmpty());
-    QVERIFY2(about.Label1->y() + description.bottom() < about.Label2->y(),
+    QVERIFY2(about.m_descriptionLabel->y() + description.bottom() < about.m_dedicationLabel->y(),
              qPrintable(QDebug::toString(description)));
-    QVERIFY(about.Label3->sizeHint().width() <= about.Label3->width());
+    QVERIFY(about.m_brandLink->sizeHint().width() <= about.m_brandLink->width());
 
     // The copyright line: one line sized to its text at its place, inside the client area.
-    QCOMPARE(m_form->Label2->pos(), QPoint(358, 454));
-    QCOMPARE(m_form->Label2->size(), m_form->Label2->sizeHint());
-    QVERIFY2(QRect(0, 0, 662, 470).contains(m_form->Label2->geometry()),
-             qPrintable(QDebug::toString(m_form->Label2->geometry())));
+    QCOMPARE(m_form->m_copyrightLink->pos(), QPoint(358, 454));
+    QCOMPARE(m_form->m_copyrightLink->size(), m_form->m_copyrightLink->sizeHint());
+    QVERIFY2(QRect(0, 0, 662, 470).contains(m_form->m_copyrightLink->geometry()),
+             qPrintable(QDebug::toString(m_form->m_copyrightLink->geometry())));
 }
 
-void TestForm2::textsAreGbk_data()
+void TestAboutDialog::textsAreGbk_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addRow("description") << productDescription.toString();
@@ -295,24 +296,24 @@ void TestForm2::textsAreGbk_data()
     QTest::addRow("logo tool tip") << lotteryLinkToolTip.toString();
 }
 
-void TestForm2::textsAreGbk()
+void TestAboutDialog::textsAreGbk()
 {
     // Every text of the interface exists in the Chinese code page.
     QFETCH(QString, text);
     QVERIFY(fitsGbk(text));
 }
 
-void TestForm2::copyrightLineShowsItsAddress()
+void TestAboutDialog::copyrightLineShowsItsAddress()
 {
     // The line names the maker and shows the host of the address its click opens.
     const QString line = copyrightLine();
-    QCOMPARE(m_form->Label2->text(), line);
+    QCOMPARE(m_form->m_copyrightLink->text(), line);
     QVERIFY(line.startsWith(brandLatin));
     QVERIFY(line.contains(QStringLiteral(" 2008 %1 ").arg(brandChinese)));
     QVERIFY(line.endsWith(makerHomePage().host()));
 }
 
-void TestForm2::handPointsWithTheFingerTip()
+void TestAboutDialog::handPointsWithTheFingerTip()
 {
     const QCursor hand = handCursor();
     QCOMPARE(hand.shape(), Qt::BitmapCursor);
@@ -338,7 +339,7 @@ void TestForm2::handPointsWithTheFingerTip()
     QVERIFY(white > 100);
 }
 
-void TestForm2::sameLookOnAnyDesktop_data()
+void TestAboutDialog::sameLookOnAnyDesktop_data()
 {
     // What a desktop hands the application: a platform theme's palette for the whole
     // application or for single classes and a style of its own, before the program's first
@@ -352,7 +353,7 @@ void TestForm2::sameLookOnAnyDesktop_data()
     QTest::addRow("dark palette and a font once the program runs") << "Fusion" << false << true;
 }
 
-void TestForm2::sameLookOnAnyDesktop()
+void TestAboutDialog::sameLookOnAnyDesktop()
 {
     QFETCH(QString, style);
     QFETCH(bool, perClass);
@@ -386,12 +387,12 @@ void TestForm2::sameLookOnAnyDesktop()
         installProgramLook();
         if (themed && afterStart)
             darken();
-        Form1 main;
+        MainWindow main;
         main.show();
-        Form2 about(&main);
+        AboutDialog about(&main);
         about.show();
         QList<QImage> grabs { main.grab().toImage(), about.grab().toImage() };
-        for (QMenu *menu : { main.Fifle, main.caozou, main.help }) {
+        for (QMenu *menu : { main.m_fileMenu, main.m_runMenu, main.m_helpMenu }) {
             menu->adjustSize();
             grabs << menu->grab().toImage();
         }
@@ -413,5 +414,5 @@ void TestForm2::sameLookOnAnyDesktop()
         QVERIFY2(themed.at(i) == plain.at(i), what[i]);
 }
 
-QTEST_MAIN(TestForm2)
-#include "tst_form2.moc"
+QTEST_MAIN(TestAboutDialog)
+#include "tst_aboutdialog.moc"

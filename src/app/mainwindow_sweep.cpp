@@ -1,6 +1,6 @@
-// The validation sweep over the history list, once every tick of Timer1 during a run.
+// The validation sweep over the history list, once every tick of the sweep timer during a run.
 
-#include "app/form1.h"
+#include "app/mainwindow.h"
 
 #include "app/messagebox.h"
 #include "history/historyrow.h"
@@ -24,7 +24,7 @@ void selectRow(QListWidget *list, int row)
 
 } // namespace
 
-void Form1::Timer1_Timer()
+void MainWindow::onSweepTick()
 {
     // Let a stop, a stage tick or a repaint in first; this is the tick's only yield. Whatever
     // runs there, or behind a message box, may close the window or even destroy it; the tick
@@ -35,27 +35,27 @@ void Form1::Timer1_Timer()
     // Each rejected row stops the run and is shown to the user. A malformed value lets the
     // sweep go on to report the rows after it; a row that cannot be read at all (a field
     // missing, a number too large) ends the tick at that row.
-    const int rows = List1->count();
+    const int rows = m_historyList->count();
     for (int i = 0; i < rows; ++i) {
         // Nothing may change the list during a run, but a message box hands control out.
-        if (i >= List1->count())
+        if (i >= m_historyList->count())
             break;
-        const RowVerdict verdict = checkHistoryRow(List1->item(i)->text());
+        const RowVerdict verdict = checkHistoryRow(m_historyList->item(i)->text());
         if (verdict == RowVerdict::Blank || verdict == RowVerdict::Passes)
             continue;
 
-        selectRow(List1, i);
-        stopfx_Click();
+        selectRow(m_historyList, i);
+        stopRun();
         const MessageBoxRequest message { this, applicationTitle(),
-                                          rowFormatMessage(List1->item(i)->text()),
+                                          rowFormatMessage(m_historyList->item(i)->text()),
                                           MessageIcon::None };
         if (!yieldToEvents([&message] { showMessageBox(message); }) || verdict == RowVerdict::Error)
             return;
     }
 
-    const int last = std::min(rows, int(List1->count())) - 1;
+    const int last = std::min(rows, int(m_historyList->count())) - 1;
     if (last >= 0)
-        selectRow(List1, last);
+        selectRow(m_historyList, last);
 }
 
 } // namespace orbelune

@@ -9,13 +9,13 @@
 
 #include "testsupport.h"
 
-#include "app/form1.h"
 #include "app/links.h"
+#include "app/mainwindow.h"
 #include "history/historyrow.h"
 #include "history/historytext.h"
 #include "widgets/clicklabel.h"
+#include "widgets/stagetimer.h"
 #include "widgets/svgpicture.h"
-#include "widgets/taggedtimer.h"
 
 #include <QDir>
 #include <QLabel>
@@ -92,14 +92,14 @@ QStringList texts(const QList<Row> &rows)
     return list;
 }
 
-bool isOtherWindow(const QWidget *window, const Form1 *form)
+bool isOtherWindow(const QWidget *window, const MainWindow *form)
 {
     return window != form && window->isVisible() && !qobject_cast<const QMenu *>(window);
 }
 
 } // namespace
 
-class SoakForm1 : public QObject
+class SoakMainWindow : public QObject
 {
     Q_OBJECT
 
@@ -116,7 +116,7 @@ private:
     // The walk's own dice.
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
     bool chance(double p) { return std::bernoulli_distribution(p)(m_rng); }
-    QStringList listTexts() const { return items(m_form->List1); }
+    QStringList listTexts() const { return items(m_form->m_historyList); }
 
     Row cleanRow();
     Row badRow();
@@ -156,15 +156,15 @@ private:
     QStringList m_savePaths;
     std::optional<Seams> m_seams;
 
-    Form1 *m_form = nullptr;
+    MainWindow *m_form = nullptr;
     int m_windows = 0;
     int m_closeAt = 0; // the event that closes this window
-    QList<Row> m_list; // what List1 must hold
+    QList<Row> m_list; // what the history list must hold
     QList<Message> m_messages;
     bool m_warningsExpected = false;
 };
 
-void SoakForm1::initTestCase()
+void SoakMainWindow::initTestCase()
 {
     m_seed = envNumber("ORBELUNE_SOAK_SEED", 20080808);
     m_eventsWanted = int(envNumber("ORBELUNE_SOAK_EVENTS", 20000));
@@ -175,13 +175,13 @@ void SoakForm1::initTestCase()
     makeFixtures();
     m_seams.emplace();
     m_seams->onMessage = [this](const MessageBoxRequest &request) {
-        const QListWidgetItem *selected = m_form ? m_form->List1->currentItem() : nullptr;
+        const QListWidgetItem *selected = m_form ? m_form->m_historyList->currentItem() : nullptr;
         m_messages.append({ request.text, request.icon, m_form && m_form->isRunActive(),
                             selected ? selected->text() : QString() });
     };
 }
 
-Row SoakForm1::cleanRow()
+Row SoakMainWindow::cleanRow()
 {
     // Mostly the usual shape; now and then one of the other shapes the sweep lets pass.
     static const QStringList odd { "", "   ", "1,2,3,4,5,6 7", "中文,01,02,03,04,05 06",
@@ -197,7 +197,7 @@ Row SoakForm1::cleanRow()
     return { row };
 }
 
-Row SoakForm1::badRow()
+Row SoakMainWindow::badRow()
 {
     static const QStringList bad { "34,01,02,03,04,05 06",
                                    "01,02,03,04,05,06 17",
@@ -210,7 +210,7 @@ Row SoakForm1::badRow()
     return { bad.at(below(int(bad.size()))), false };
 }
 
-HistoryFile SoakForm1::historyFile(const QString &name, const QList<Row> &rows, bool utf8)
+HistoryFile SoakMainWindow::historyFile(const QString &name, const QList<Row> &rows, bool utf8)
 {
     // Lines end with CR LF or a lone CR; the last one may have no ending at all. A file that
     // ends in an empty row needs its ending, or the row is not there.
@@ -226,7 +226,7 @@ HistoryFile SoakForm1::historyFile(const QString &name, const QList<Row> &rows, 
     return { path, rows, true };
 }
 
-void SoakForm1::makeFixtures()
+void SoakMainWindow::makeFixtures()
 {
     auto rowsOf = [this](int n, int bad) {
         QList<Row> rows;
@@ -280,13 +280,13 @@ void SoakForm1::makeFixtures()
         m_savePaths << m_dir.filePath(name);
 }
 
-void SoakForm1::openWindow()
+void SoakMainWindow::openWindow()
 {
-    m_form = new Form1;
+    m_form = new MainWindow;
     ++m_windows;
     m_form->setRandomSource(std::make_unique<EngineRandomSource>(m_seed + quint32(m_windows)));
-    m_form->TimSa->setInterval(neverMs);
-    m_form->Timer1->setInterval(neverMs);
+    m_form->m_stageTimer->setInterval(neverMs);
+    m_form->m_sweepTimer->setInterval(neverMs);
     m_form->show();
     m_form->activateWindow();
     // Painting is most of the cost of an event and none of what the walk checks: the window
@@ -301,14 +301,14 @@ void SoakForm1::openWindow()
     note(QString("window %1 opened").arg(m_windows));
 }
 
-void SoakForm1::note(const QString &event)
+void SoakMainWindow::note(const QString &event)
 {
     m_recent.push_back(QString("#%1 %2").arg(m_events).arg(event));
     if (m_recent.size() > 25)
         m_recent.pop_front();
 }
 
-void SoakForm1::fail(const QString &what)
+void SoakMainWindow::fail(const QString &what)
 {
     if (std::exchange(m_failed, true))
         return;
@@ -326,7 +326,7 @@ void SoakForm1::fail(const QString &what)
     qCritical("%s", qPrintable(report));
 }
 
-void SoakForm1::randomWalk()
+void SoakMainWindow::randomWalk()
 {
     while (m_events < m_eventsWanted && !m_failed) {
         if (!m_form)
@@ -354,7 +354,7 @@ void SoakForm1::randomWalk()
         if (m_form && !m_form->isVisible()) {
             // What was left on the window's stack has returned; nothing may run on after the
             // close.
-            if (m_form->TimSa->isActive() || m_form->Timer1->isActive())
+            if (m_form->m_stageTimer->isActive() || m_form->m_sweepTimer->isActive())
                 fail("a timer runs after the close");
             delete std::exchange(m_form, nullptr);
         } else if (!m_failed) {
@@ -370,7 +370,7 @@ void SoakForm1::randomWalk()
     QCOMPARE(m_events, m_eventsWanted);
 }
 
-void SoakForm1::step()
+void SoakMainWindow::step()
 {
     // While a run lasts its ticks come thick and fast; the rest is what a user may do.
     struct Event
@@ -386,7 +386,7 @@ void SoakForm1::step()
         { "stop", 8, 8,
           [this] {
               note("menu 停止分析");
-              m_form->stopfx->trigger();
+              m_form->m_stopAction->trigger();
               if (m_form->isRunActive())
                   fail("the run goes on after a stop");
           } },
@@ -394,13 +394,13 @@ void SoakForm1::step()
           [this] {
               postEventsForYield();
               note("start button, with events for its yield");
-              m_form->Command1->click();
+              m_form->m_startButton->click();
           } },
         { "sweep with events in its yield", 0, 4,
           [this] {
               postEventsForYield();
-              note("Timer1 tick, with events for its yield");
-              m_form->Timer1_Timer();
+              note("sweep tick, with events for its yield");
+              m_form->onSweepTick();
           } },
         { "import", 6, 6, [this] { import(); } },
         { "save", 6, 6, [this] { save(); } },
@@ -408,7 +408,7 @@ void SoakForm1::step()
         { "link", 2, 2, [this] { openLink(); } },
         { "start", 10, 10, [this] { pressStart(); } },
     };
-    const bool running = m_form->TimSa->isActive();
+    const bool running = m_form->m_stageTimer->isActive();
     const auto weight
         = [running](const Event &e) { return running ? e.runningWeight : e.idleWeight; };
     int total = 0;
@@ -424,77 +424,81 @@ void SoakForm1::step()
     }
 }
 
-void SoakForm1::pressStart()
+void SoakMainWindow::pressStart()
 {
     const bool wasRunning = m_form->isRunActive();
-    const QString tag = m_form->TimSa->tag();
+    const QString tag = QString::number(m_form->m_stageTimer->stage());
     if (const int way = below(10); way == 0) {
         note("Enter, the window's default button");
         QTest::keyClick(m_form, Qt::Key_Return);
     } else if (way < 5) {
         note("start button");
-        m_form->Command1->click();
+        m_form->m_startButton->click();
     } else {
         note("menu 开始分析");
-        m_form->start->trigger();
+        m_form->m_startAction->trigger();
     }
     // A start during a run is not possible: the run goes on as it was.
-    if (wasRunning && (!m_form->isRunActive() || m_form->TimSa->tag() != tag))
+    if (wasRunning
+        && (!m_form->isRunActive() || QString::number(m_form->m_stageTimer->stage()) != tag))
         fail("a start during a run changed the run");
 }
 
-void SoakForm1::tickStage()
+void SoakMainWindow::tickStage()
 {
-    const int stage = m_form->TimSa->tag().toInt();
-    note(QString("TimSa tick, stage %1").arg(stage));
-    m_form->TimSa_Timer();
-    if (m_form->CapNum[std::size_t(std::min(stage, 6))]->isHidden())
+    const int stage = m_form->m_stageTimer->stage();
+    note(QString("stage tick, stage %1").arg(stage));
+    m_form->onStageTick();
+    if (m_form->m_ballCaptions[std::size_t(std::min(stage, 6))]->isHidden())
         fail(QString("stage %1 showed no ball").arg(stage));
-    if (stage == 9 ? m_form->isRunActive() : m_form->TimSa->tag() != QString::number(stage + 1))
-        fail(QString("stage %1 left the tag at %2").arg(stage).arg(m_form->TimSa->tag()));
+    if (stage == 9 ? m_form->isRunActive()
+                   : QString::number(m_form->m_stageTimer->stage()) != QString::number(stage + 1))
+        fail(QString("stage %1 left the tag at %2")
+                 .arg(stage)
+                 .arg(QString::number(m_form->m_stageTimer->stage())));
 }
 
-void SoakForm1::tickSweep()
+void SoakMainWindow::tickSweep()
 {
-    note("Timer1 tick");
+    note("sweep tick");
     const bool bad
         = std::any_of(m_list.cbegin(), m_list.cend(), [](const Row &r) { return !r.clean; });
-    m_form->Timer1_Timer();
+    m_form->onSweepTick();
     if (bad && (m_form->isRunActive() || m_messages.isEmpty()))
         fail("a sweep over a malformed row did not stop the run");
     if (!bad && (!m_messages.isEmpty() || !m_form->isRunActive()))
         fail("a sweep over good rows complained or ended the run");
-    if (!bad && m_form->List1->count() > 0
-        && m_form->List1->currentRow() != m_form->List1->count() - 1)
+    if (!bad && m_form->m_historyList->count() > 0
+        && m_form->m_historyList->currentRow() != m_form->m_historyList->count() - 1)
         fail("after a sweep the last row is not selected");
 }
 
-void SoakForm1::postEventsForYield()
+void SoakMainWindow::postEventsForYield()
 {
     // Queued now, handled inside the next yield. The import is cancelled: locked during a
     // run, possible again after a stop.
-    const QPointer<Form1> form(m_form);
+    const QPointer<MainWindow> form(m_form);
     const std::pair<const char *, std::function<void()>> events[] = {
-        { "stop", [form] { form->stopfx->trigger(); } },
-        { "stop", [form] { form->stopfx->trigger(); } },
-        { "Timer1 tick",
+        { "stop", [form] { form->m_stopAction->trigger(); } },
+        { "stop", [form] { form->m_stopAction->trigger(); } },
+        { "sweep tick",
           [form] {
-              if (form->Timer1->isActive())
-                  form->Timer1_Timer();
+              if (form->m_sweepTimer->isActive())
+                  form->onSweepTick();
           } },
-        { "TimSa tick",
+        { "stage tick",
           [form] {
-              if (form->TimSa->isActive())
-                  form->TimSa_Timer();
+              if (form->m_stageTimer->isActive())
+                  form->onStageTick();
           } },
-        { "start button", [form] { form->Command1->click(); } },
+        { "start button", [form] { form->m_startButton->click(); } },
         { "menu 导入数据, cancelled",
           [this, form] {
               m_seams->answer.clear();
-              form->data->trigger();
+              form->m_importAction->trigger();
           } },
         { "about", [this] { showAbout(); } },
-        { "link", [form] { form->webgo->trigger(); } },
+        { "link", [form] { form->m_homePageAction->trigger(); } },
     };
     for (int posted = 1 + below(3); posted > 0; --posted) {
         const auto &[name, event] = events[below(8)];
@@ -509,7 +513,7 @@ void SoakForm1::postEventsForYield()
     }
 }
 
-void SoakForm1::useWindowWhileDialogOpen(double p)
+void SoakMainWindow::useWindowWhileDialogOpen(double p)
 {
     // The dialogs have no owner: now and then the user turns to the window while one is open,
     // starts, stops, or a stage tick comes.
@@ -519,16 +523,16 @@ void SoakForm1::useWindowWhileDialogOpen(double p)
     m_seams->whileDialogOpen = [this] {
         for (int i = 1 + below(3); i > 0; --i) {
             if (const int what = below(3); what == 0)
-                m_form->Command1->click();
+                m_form->m_startButton->click();
             else if (what == 1)
-                m_form->stopfx->trigger();
-            else if (m_form->TimSa->isActive())
-                m_form->TimSa_Timer();
+                m_form->m_stopAction->trigger();
+            else if (m_form->m_stageTimer->isActive())
+                m_form->onStageTick();
         }
     };
 }
 
-void SoakForm1::import()
+void SoakMainWindow::import()
 {
     const int which = below(int(m_files.size()) + 1);
     const bool cancel = which == int(m_files.size());
@@ -537,10 +541,10 @@ void SoakForm1::import()
     note("menu 导入数据: " + (cancel ? QString("cancel") : QFileInfo(file.path).fileName()));
     useWindowWhileDialogOpen(0.15);
 
-    const bool asked = m_form->data->isEnabled() && !cancel;
+    const bool asked = m_form->m_importAction->isEnabled() && !cancel;
     const QStringList before = listTexts();
     m_warningsExpected = true;
-    m_form->data->trigger();
+    m_form->m_importAction->trigger();
     m_seams->whileDialogOpen = nullptr;
 
     // A run started while the dialog was open still runs: the list must not change under it.
@@ -554,7 +558,7 @@ void SoakForm1::import()
         m_list = file.rows;
         if (listTexts() != texts(file.rows))
             fail("the import did not bring the file's rows");
-        if (!m_form->List1->selectedItems().isEmpty())
+        if (!m_form->m_historyList->selectedItems().isEmpty())
             fail("a row is selected after the import");
         ++m_counts["import, rows taken"];
     } else if (listTexts() != before) {
@@ -562,7 +566,7 @@ void SoakForm1::import()
     }
 }
 
-void SoakForm1::save()
+void SoakMainWindow::save()
 {
     const int which = below(int(m_savePaths.size()) + 1);
     const bool cancel = which == int(m_savePaths.size());
@@ -584,7 +588,7 @@ void SoakForm1::save()
     // The file is the heading with the ball row as the captions show it, then the list.
     const auto expected = [this] {
         QStringList balls;
-        for (const QLabel *caption : m_form->CapNum)
+        for (const QLabel *caption : m_form->m_ballCaptions)
             balls << caption->text();
         QString text = "Orbelune运算获得中奖机率最大的一组球号是：" + balls.mid(0, 6).join(',')
             + ' ' + balls.at(6) + "\r\n";
@@ -592,7 +596,7 @@ void SoakForm1::save()
             text += row.text + "\r\n";
         return gbk(text);
     };
-    const bool asked = m_form->savejg->isEnabled() && !cancel;
+    const bool asked = m_form->m_saveAction->isEnabled() && !cancel;
     const QStringList before = listTexts();
     const QStringList filesBefore = QDir(m_dir.path()).entryList(QDir::Files);
     const bool existed = QFileInfo(path).isFile();
@@ -600,7 +604,7 @@ void SoakForm1::save()
     m_warningsExpected = true;
     // A disk that fills up before the whole file is written.
     if (!withFileSizeLimit(fullDisk ? expected().size() / 2 : 0,
-                           [this] { m_form->savejg->trigger(); }))
+                           [this] { m_form->m_saveAction->trigger(); }))
         fail("cannot limit the file size here");
     m_seams->whileDialogOpen = nullptr;
 
@@ -623,45 +627,45 @@ void SoakForm1::save()
     m_counts["save, file written"] += writable;
 }
 
-void SoakForm1::showAbout()
+void SoakMainWindow::showAbout()
 {
     note("menu 关于");
     // If the about window opens modally, this closes it from inside its own loop, after a
     // stage tick or two that the modal loop keeps delivering. Where the about window is not
     // modal, or not there yet, this timer may come much later, inside some other yield, and
     // must not tick a run on there.
-    const QPointer<Form1> form(m_form);
+    const QPointer<MainWindow> form(m_form);
     QTimer::singleShot(0, m_form, [this, form] {
         for (int i = below(3); i > 0 && form && QApplication::activeModalWidget(); --i)
-            if (form->TimSa->isActive())
-                form->TimSa_Timer();
+            if (form->m_stageTimer->isActive())
+                form->onStageTick();
         closeOtherWindows();
     });
-    m_form->about->trigger();
+    m_form->m_aboutAction->trigger();
     closeOtherWindows();
 }
 
-void SoakForm1::closeOtherWindows()
+void SoakMainWindow::closeOtherWindows()
 {
     for (QWidget *window : QApplication::topLevelWidgets())
         if (isOtherWindow(window, m_form))
             window->close();
 }
 
-void SoakForm1::openLink()
+void SoakMainWindow::openLink()
 {
     if (chance(0.5)) {
         note("menu 访问主页");
-        m_form->webgo->trigger();
+        m_form->m_homePageAction->trigger();
     } else {
         note("click on the copyright line");
-        QTest::mouseClick(m_form->Label2, Qt::LeftButton);
+        QTest::mouseClick(m_form->m_copyrightLink, Qt::LeftButton);
     }
     if (m_seams->opened.size() != 1)
         fail(QString("a link opened %1 addresses").arg(m_seams->opened.size()));
 }
 
-void SoakForm1::closeWindow()
+void SoakMainWindow::closeWindow()
 {
     // The windows take the four ways of closing in turn, so that a walk of a few windows
     // tries them all. A sweep tick comes only during a run, and the start and the import
@@ -670,27 +674,27 @@ void SoakForm1::closeWindow()
     if ((how == 2) != m_form->isRunActive()) {
         note(how == 2 ? "start button, to close during the run" : "menu 停止分析, to close idle");
         if (how == 2)
-            m_form->Command1->click();
+            m_form->m_startButton->click();
         else
-            m_form->stopfx->trigger();
+            m_form->m_stopAction->trigger();
     }
-    const QPointer<Form1> form(m_form);
+    const QPointer<MainWindow> form(m_form);
     const auto closeInYield = [form] {
         QMetaObject::invokeMethod(
             form, [form] { form->close(); }, Qt::QueuedConnection);
     };
     if (how == 0) {
         note("menu 退出");
-        m_form->exit->trigger();
+        m_form->m_exitAction->trigger();
     } else if (how == 1) {
         note("start button, closed in its yield");
         closeInYield();
-        m_form->Command1->click();
+        m_form->m_startButton->click();
     } else if (how == 2) {
         // If the list has a malformed row, no message may follow the close.
-        note("Timer1 tick, closed in its yield");
+        note("sweep tick, closed in its yield");
         closeInYield();
-        m_form->Timer1_Timer();
+        m_form->onSweepTick();
         if (!m_messages.isEmpty())
             fail("a sweep went on after the close");
     } else {
@@ -698,7 +702,7 @@ void SoakForm1::closeWindow()
         m_seams->answer = m_files.at(1).path;
         m_seams->whileDialogOpen = [form] { form->close(); };
         const QStringList before = listTexts();
-        m_form->data->trigger();
+        m_form->m_importAction->trigger();
         m_seams->whileDialogOpen = nullptr;
         if (listTexts() != before)
             fail("an import went on after the close");
@@ -711,10 +715,10 @@ void SoakForm1::closeWindow()
         form->close();
 }
 
-void SoakForm1::check()
+void SoakMainWindow::check()
 {
     // The two rows of the state table: idle, or stage s with everything that goes with it.
-    const bool running = m_form->TimSa->isActive();
+    const bool running = m_form->m_stageTimer->isActive();
     if (const QString state = runStateMismatch(m_form, running); !state.isEmpty())
         return fail(QString("%1, but %2 differ").arg(running ? "running" : "idle", state));
     if (const QString balls = ballRowViolation(); !balls.isEmpty())
@@ -722,9 +726,9 @@ void SoakForm1::check()
     for (const Message &message : std::as_const(m_messages))
         if (const QString wrong = messageViolation(message); !wrong.isEmpty())
             return fail(wrong);
-    if (m_form->List1->count() != m_list.size())
+    if (m_form->m_historyList->count() != m_list.size())
         return fail(QString("the list has %1 rows, %2 expected")
-                        .arg(m_form->List1->count())
+                        .arg(m_form->m_historyList->count())
                         .arg(m_list.size()));
     if (m_events % 64 == 0 && listTexts() != texts(m_list))
         return fail("a row of the list changed");
@@ -733,22 +737,22 @@ void SoakForm1::check()
             return fail("a window was left open: " + window->objectName());
 }
 
-QString SoakForm1::ballRowViolation() const
+QString SoakMainWindow::ballRowViolation() const
 {
     static const QRegularExpression twoDigits("^[0-9][0-9]$");
-    const bool running = m_form->TimSa->isActive();
-    const int stage = m_form->TimSa->tag().toInt();
+    const bool running = m_form->m_stageTimer->isActive();
+    const int stage = m_form->m_stageTimer->stage();
     std::set<qint16> reds;
     int drawnReds = 0;
     bool initial = true;
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
         const qint16 chosen = m_form->chosenNumber(p);
-        const QString caption = m_form->CapNum[i]->text();
-        const bool shown = !m_form->CapNum[i]->isHidden();
-        const QListWidget *pool = m_form->ListNumB[i];
+        const QString caption = m_form->m_ballCaptions[i]->text();
+        const bool shown = !m_form->m_ballCaptions[i]->isHidden();
+        const QListWidget *pool = m_form->m_poolLists[i];
         const QString where = QString("ball %1: ").arg(p);
-        if (shown == m_form->ImaRed[i]->isHidden())
+        if (shown == m_form->m_ballPictures[i]->isHidden())
             return where + "caption and picture disagree";
         initial = initial && chosen == 0;
         // Before the first run every ball shows 08 over an empty pool; not drawn yet in this
@@ -785,7 +789,7 @@ QString SoakForm1::ballRowViolation() const
     return QString();
 }
 
-QString SoakForm1::messageViolation(const Message &message) const
+QString SoakMainWindow::messageViolation(const Message &message) const
 {
     if (message.icon == MessageIcon::Warning)
         return m_warningsExpected ? QString() : "a warning out of the blue";
@@ -802,5 +806,5 @@ QString SoakForm1::messageViolation(const Message &message) const
     return bad ? QString() : "a good row was called malformed: " + message.selectedRow;
 }
 
-QTEST_MAIN(SoakForm1)
-#include "soak_form1.moc"
+QTEST_MAIN(SoakMainWindow)
+#include "soak_mainwindow.moc"

@@ -1,6 +1,6 @@
 // The history import and the result file.
 
-#include "app/form1.h"
+#include "app/mainwindow.h"
 
 #include "app/filedialogs.h"
 #include "app/messagebox.h"
@@ -75,7 +75,8 @@ QString resultFolder()
 
 } // namespace
 
-QString Form1::askForPath(const std::function<QString()> &dialog, const QStringList &busyMessage)
+QString MainWindow::askForPath(const std::function<QString()> &dialog,
+                               const QStringList &busyMessage)
 {
     QString path;
     const bool stillOpen = yieldToEvents([this, &dialog, &path] {
@@ -93,19 +94,19 @@ QString Form1::askForPath(const std::function<QString()> &dialog, const QStringL
     return path;
 }
 
-void Form1::data_Click()
+void MainWindow::chooseHistoryFile()
 {
     const QString path = askForPath(
         [] {
-            return ShowOpenDialog(nullptr, QStringLiteral("请选择要导入的彩票数据文件"),
-                                  QStringLiteral("*.txt"), 0, 255);
+            return showOpenDialog(nullptr, QStringLiteral("请选择要导入的彩票数据文件"),
+                                  QStringLiteral("*.txt"));
         },
         { QStringLiteral("正在分析，不能导入数据。"), QStringLiteral("请在分析结束后再导入。") });
     if (!path.isEmpty())
-        导入数据(path);
+        importHistory(path);
 }
 
-void Form1::导入数据(const QString &path)
+void MainWindow::importHistory(const QString &path)
 {
     // The whole file is read and checked first: a file that cannot be imported leaves the
     // list as it was.
@@ -118,18 +119,18 @@ void Form1::导入数据(const QString &path)
                QStringLiteral("往期数据列表没有改动。") });
         return;
     }
-    List1->clear();
-    List1->addItems(file.rows);
-    List1->setCurrentItem(nullptr);
-    List1->clearSelection();
+    m_historyList->clear();
+    m_historyList->addItems(file.rows);
+    m_historyList->setCurrentItem(nullptr);
+    m_historyList->clearSelection();
 }
 
-void Form1::savejg_Click()
+void MainWindow::saveResult()
 {
     const QString path = askForPath(
         [] {
             const QChar nul(u'\0');
-            return ShowSaveDialog(
+            return showSaveDialog(
                 nullptr, QStringLiteral("保存运算出来的彩球结果"),
                 QStringLiteral("文本文件 (*.txt)") + nul + QStringLiteral("*.txt"), resultFolder());
         },
@@ -138,12 +139,12 @@ void Form1::savejg_Click()
         return;
 
     QStringList captions;
-    for (const QLabel *caption : CapNum)
+    for (const QLabel *caption : m_ballCaptions)
         captions.append(caption->text());
     QStringList rows;
-    rows.reserve(List1->count());
-    for (int i = 0; i < List1->count(); ++i)
-        rows.append(List1->item(i)->text());
+    rows.reserve(m_historyList->count());
+    for (int i = 0; i < m_historyList->count(); ++i)
+        rows.append(m_historyList->item(i)->text());
 
     const bool existed = QFileInfo::exists(path);
     const QString untouched

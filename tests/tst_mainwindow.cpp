@@ -2,12 +2,12 @@
 
 #include "testsupport.h"
 
-#include "app/form1.h"
-#include "app/form2.h"
+#include "app/aboutdialog.h"
+#include "app/mainwindow.h"
 #include "widgets/appstyle.h"
 #include "widgets/paragraphlabel.h"
+#include "widgets/stagetimer.h"
 #include "widgets/svgpicture.h"
-#include "widgets/taggedtimer.h"
 
 #include <QGroupBox>
 #include <QIcon>
@@ -100,7 +100,7 @@ QStringList borderFaults(QWidget *window)
 
 } // namespace
 
-class TestForm1 : public WindowTest
+class TestMainWindow : public WindowTest
 {
     Q_OBJECT
 
@@ -129,9 +129,9 @@ private slots:
     void survivorIsUniform();
 };
 
-void TestForm1::opensAsDesigned()
+void TestMainWindow::opensAsDesigned()
 {
-    QListWidget *list = m_form->List1;
+    QListWidget *list = m_form->m_historyList;
     QCOMPARE(list->count(), 877);
     QCOMPARE(list->item(0)->text(), QStringLiteral("04,11,12,14,20,30 13"));
     QCOMPARE(list->item(1)->text(), QStringLiteral("10,11,12,15,26,29 09"));
@@ -145,21 +145,22 @@ void TestForm1::opensAsDesigned()
     // Idle: tag "0", both timers off, badge hidden, every command enabled.
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Orbelune Ver1.2"));
     VERIFY_RUN_STATE(m_form, false, "0");
-    QCOMPARE(m_form->TimSa->interval(), 500);
-    QCOMPARE(m_form->Timer1->interval(), 10);
+    QCOMPARE(m_form->m_stageTimer->interval(), 500);
+    QCOMPARE(m_form->m_sweepTimer->interval(), 10);
 
     // Seven "08" captions, each on its ball, over empty pools.
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     for (std::size_t p = 0; p < 7; ++p) {
-        QCOMPARE(m_form->CapNum[p]->text(), QStringLiteral("08"));
-        QVERIFY(m_form->CapNum[p]->isVisible());
-        QVERIFY(m_form->ImaRed[p]->geometry().contains(m_form->CapNum[p]->geometry().center()));
+        QCOMPARE(m_form->m_ballCaptions[p]->text(), QStringLiteral("08"));
+        QVERIFY(m_form->m_ballCaptions[p]->isVisible());
+        QVERIFY(m_form->m_ballPictures[p]->geometry().contains(
+            m_form->m_ballCaptions[p]->geometry().center()));
         QCOMPARE(m_form->chosenNumber(int(p)), qint16(0));
-        QCOMPARE(m_form->ListNumB[p]->count(), 0);
+        QCOMPARE(m_form->m_poolLists[p]->count(), 0);
     }
-    QCOMPARE(m_form->CapNum[0]->accessibleName(), QStringLiteral("红球 1：08"));
-    QCOMPARE(m_form->CapNum[6]->accessibleName(), QStringLiteral("蓝球：08"));
+    QCOMPARE(m_form->m_ballCaptions[0]->accessibleName(), QStringLiteral("红球 1：08"));
+    QCOMPARE(m_form->m_ballCaptions[6]->accessibleName(), QStringLiteral("蓝球：08"));
 
     // A fixed client area below the menu bar, in a window that cannot be maximised.
     QCOMPARE(m_form->centralWidget()->size(), QSize(662, 470));
@@ -168,38 +169,38 @@ void TestForm1::opensAsDesigned()
     QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
 
     // The badge covers the greeting, stacked above it.
-    QCOMPARE(m_form->Label1->text(), QStringLiteral("祝您中奖！"));
-    QCOMPARE(m_form->Label1->pos(), QPoint(538, 42));
-    QVERIFY(m_form->PicFX->geometry().contains(m_form->Label1->geometry()));
-    const QObjectList order = m_form->Frame2->children();
-    QVERIFY(order.indexOf(m_form->PicFX) > order.indexOf(m_form->Label1));
+    QCOMPARE(m_form->m_greetingLabel->text(), QStringLiteral("祝您中奖！"));
+    QCOMPARE(m_form->m_greetingLabel->pos(), QPoint(538, 42));
+    QVERIFY(m_form->m_analysisBadge->geometry().contains(m_form->m_greetingLabel->geometry()));
+    const QObjectList order = m_form->m_resultFrame->children();
+    QVERIFY(order.indexOf(m_form->m_analysisBadge) > order.indexOf(m_form->m_greetingLabel));
 }
 
-void TestForm1::layoutInPixels_data()
+void TestMainWindow::layoutInPixels_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry");
     // The layout's twips divided by 15, relative to each control's container.
-    QTest::addRow("Frame1") << "Frame1" << QRect(9, 10, 353, 333);
-    QTest::addRow("List1") << "List1" << QRect(10, 24, 329, 290);
-    QTest::addRow("Frame3") << "Frame3" << QRect(367, 10, 290, 172);
-    QTest::addRow("Image1") << "Image1" << QRect(3, 22, 191, 142);
-    QTest::addRow("Image2") << "Image2" << QRect(205, 65, 35, 32);
-    QTest::addRow("Command1") << "Command1" << QRect(171, 102, 105, 41);
-    QTest::addRow("Frame4") << "Frame4" << QRect(366, 190, 291, 153);
-    QTest::addRow("first pool") << "ListNumB0" << QRect(8, 24, 33, 112);
-    QTest::addRow("blue pool") << "ListNumB6" << QRect(248, 24, 33, 112);
-    QTest::addRow("Frame2") << "Frame2" << QRect(9, 353, 649, 97);
-    QTest::addRow("first ball") << "ImaRed0" << QRect(16, 22, 60, 60);
-    QTest::addRow("blue ball") << "ImaRed6" << QRect(428, 22, 60, 60);
-    QTest::addRow("badge") << "PicFX" << QRect(499, 10, 136, 80);
-    QTest::addRow("corner of Frame1") << "Picture4" << QRect(15, 0, 32, 32);
-    QTest::addRow("corner of Frame3") << "Picture2" << QRect(374, 0, 32, 32);
-    QTest::addRow("corner of Frame4") << "Picture3" << QRect(374, 181, 32, 32);
-    QTest::addRow("corner of Frame2") << "Picture1" << QRect(16, 343, 32, 32);
+    QTest::addRow("historyFrame") << "historyFrame" << QRect(9, 10, 353, 333);
+    QTest::addRow("historyList") << "historyList" << QRect(10, 24, 329, 290);
+    QTest::addRow("startFrame") << "startFrame" << QRect(367, 10, 290, 172);
+    QTest::addRow("paperPicture") << "paperPicture" << QRect(3, 22, 191, 142);
+    QTest::addRow("magnifierPicture") << "magnifierPicture" << QRect(205, 65, 35, 32);
+    QTest::addRow("startButton") << "startButton" << QRect(171, 102, 105, 41);
+    QTest::addRow("poolFrame") << "poolFrame" << QRect(366, 190, 291, 153);
+    QTest::addRow("first pool") << "poolList0" << QRect(8, 24, 33, 112);
+    QTest::addRow("blue pool") << "poolList6" << QRect(248, 24, 33, 112);
+    QTest::addRow("resultFrame") << "resultFrame" << QRect(9, 353, 649, 97);
+    QTest::addRow("first ball") << "ballPicture0" << QRect(16, 22, 60, 60);
+    QTest::addRow("blue ball") << "ballPicture6" << QRect(428, 22, 60, 60);
+    QTest::addRow("badge") << "analysisBadge" << QRect(499, 10, 136, 80);
+    QTest::addRow("corner of Frame1") << "historyIcon" << QRect(15, 0, 32, 32);
+    QTest::addRow("corner of Frame3") << "startIcon" << QRect(374, 0, 32, 32);
+    QTest::addRow("corner of Frame4") << "poolIcon" << QRect(374, 181, 32, 32);
+    QTest::addRow("corner of Frame2") << "resultIcon" << QRect(16, 343, 32, 32);
 }
 
-void TestForm1::layoutInPixels()
+void TestMainWindow::layoutInPixels()
 {
     QFETCH(QString, name);
     QFETCH(QRect, geometry);
@@ -208,7 +209,7 @@ void TestForm1::layoutInPixels()
     QCOMPARE(widget->geometry(), geometry);
 }
 
-void TestForm1::focusShown_data()
+void TestMainWindow::focusShown_data()
 {
     QTest::addColumn<int>("stop"); // Tabs from the history list
     QTest::addColumn<qreal>("scale");
@@ -220,20 +221,20 @@ void TestForm1::focusShown_data()
     }
 }
 
-void TestForm1::focusShown()
+void TestMainWindow::focusShown()
 {
     // Every stop of the Tab key, in order, shows that the keyboard is there: the start button's
     // own face and the pools before a run used to look the same with it and without. Past the
     // button the history list again: no key does anything on a picture.
     QFETCH(int, stop);
     QFETCH(qreal, scale);
-    QList<QWidget *> order { m_form->List1 };
-    for (QListWidget *pool : m_form->ListNumB)
+    QList<QWidget *> order { m_form->m_historyList };
+    for (QListWidget *pool : m_form->m_poolLists)
         order.append(pool);
-    order << m_form->Command1 << m_form->List1;
-    m_form->PicFX->show();
+    order << m_form->m_startButton << m_form->m_historyList;
+    m_form->m_analysisBadge->show();
     QVERIFY(showActive(m_form));
-    m_form->List1->setFocus();
+    m_form->m_historyList->setFocus();
     for (int i = 0; i < stop; ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QWidget *widget = QApplication::focusWidget();
@@ -251,7 +252,7 @@ void TestForm1::focusShown()
     QVERIFY(drawn() != focused);
 }
 
-void TestForm1::picturesDrawAsTheirSource_data()
+void TestMainWindow::picturesDrawAsTheirSource_data()
 {
     QTest::addColumn<QString>("resource");
     QTest::addColumn<qreal>("scale");
@@ -260,7 +261,7 @@ void TestForm1::picturesDrawAsTheirSource_data()
     QTest::addRow("lined paper, scale 1") << QStringLiteral(":/lined-paper.svg") << 1.0;
 }
 
-void TestForm1::picturesDrawAsTheirSource()
+void TestMainWindow::picturesDrawAsTheirSource()
 {
     // The same picture twice on white, where at scale 1 the drawing made at build time may be
     // laid, and once on yellow, where it does not belong. Each must come out as its source
@@ -311,7 +312,7 @@ void TestForm1::picturesDrawAsTheirSource()
     }
 }
 
-void TestForm1::iconDrawnAsQtDrawsIt_data()
+void TestMainWindow::iconDrawnAsQtDrawsIt_data()
 {
     QTest::addColumn<int>("side");
     QTest::addColumn<QIcon::Mode>("mode");
@@ -321,7 +322,7 @@ void TestForm1::iconDrawnAsQtDrawsIt_data()
     QTest::addRow("32 px disabled") << 32 << QIcon::Disabled;
 }
 
-void TestForm1::iconDrawnAsQtDrawsIt()
+void TestMainWindow::iconDrawnAsQtDrawsIt()
 {
     // The windows' icon comes from the program's own engine; it must give the pixels of Qt's
     // own SVG icon.
@@ -334,14 +335,14 @@ void TestForm1::iconDrawnAsQtDrawsIt()
              qts.pixmap(QSize(side, side), mode).toImage());
 }
 
-void TestForm1::bordersOnDeviceGrid_data()
+void TestMainWindow::bordersOnDeviceGrid_data()
 {
     QTest::addColumn<QString>("scale");
     for (const char *scale : { "1", "1.25", "1.5", "1.75", "2" })
         QTest::addRow("%s", scale) << QString::fromLatin1(scale);
 }
 
-void TestForm1::bordersOnDeviceGrid()
+void TestMainWindow::bordersOnDeviceGrid()
 {
     QFETCH(QString, scale);
     if (qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")) != scale) {
@@ -354,23 +355,25 @@ void TestForm1::bordersOnDeviceGrid()
     QCOMPARE(m_form->devicePixelRatioF(), scale.toDouble());
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    Form2 about(m_form);
+    AboutDialog about(m_form);
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
     const QStringList faults = borderFaults(m_form) + borderFaults(&about);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 }
 
-void TestForm1::otherCjkFace_data()
+void TestMainWindow::otherCjkFace_data()
 {
-    QTest::addColumn<QString>("name"); // of a control holding text; "about:" for Form2's
-    for (const char *name : { "Frame1", "Frame2", "Frame3", "Frame4", "Command1", "Label1",
-                              "Label2", "CapNum0", "CapNum5", "CapNum6", "Fifle", "caozou", "help",
-                              "about:Label1", "about:Label2", "about:Label3", "about:Command1" })
+    QTest::addColumn<QString>("name"); // of a control holding text; "about:" for AboutDialog's
+    for (const char *name :
+         { "historyFrame", "resultFrame", "startFrame", "poolFrame", "startButton", "greetingLabel",
+           "copyrightLink", "ballCaption0", "ballCaption5", "ballCaption6", "fileMenu", "runMenu",
+           "helpMenu", "about:descriptionLabel", "about:dedicationLabel", "about:brandLink",
+           "about:okButton" })
         QTest::addRow("%s", name) << QString::fromLatin1(name);
 }
 
-void TestForm1::otherCjkFace()
+void TestMainWindow::otherCjkFace()
 {
     // A machine whose one CJK face is WenQuanYi Zen Hei, not the one the set-up installs.
     QFETCH(QString, name);
@@ -406,7 +409,7 @@ void TestForm1::otherCjkFace()
     installProgramLook();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    Form2 about(m_form);
+    AboutDialog about(m_form);
     QWidget *window = name.startsWith("about:") ? static_cast<QWidget *>(&about) : m_form;
     auto *control = window->findChild<QWidget *>(name.section(':', -1));
     QVERIFY(control);
@@ -439,7 +442,7 @@ void TestForm1::otherCjkFace()
                          .arg(QDebug::toString(control->geometry()), QDebug::toString(inParent))));
     }
     if (auto *paragraph = dynamic_cast<ParagraphLabel *>(control)) {
-        QVERIFY(paragraph->y() + inkBounds(paragraph).bottom() < about.Label2->y());
+        QVERIFY(paragraph->y() + inkBounds(paragraph).bottom() < about.m_dedicationLabel->y());
     } else if (auto *frame = qobject_cast<QGroupBox *>(control)) {
         QVERIFY(metrics.horizontalAdvance(frame->title()) < frame->width());
     } else if (!qobject_cast<QMenu *>(control)) {
@@ -450,18 +453,18 @@ void TestForm1::otherCjkFace()
 
     // A ball's caption stands on the middle of its ball, within three pixels; what the face
     // draws is measured, not what it promises.
-    if (name.startsWith(QLatin1String("CapNum"))) {
+    if (name.startsWith(QLatin1String("ballCaption"))) {
         const int p = name.right(1).toInt();
         const QRect ink = inkBounds(control);
         QVERIFY(!ink.isEmpty());
         const QPointF offset = QRectF(ink.translated(control->pos())).center()
-            - QRectF(m_form->ImaRed[std::size_t(p)]->geometry()).center();
+            - QRectF(m_form->m_ballPictures[std::size_t(p)]->geometry()).center();
         QVERIFY2(std::abs(offset.x()) <= 3 && std::abs(offset.y()) <= 3,
                  qPrintable(QDebug::toString(offset)));
     }
 }
 
-void TestForm1::eliminationKeepsOrder_data()
+void TestMainWindow::eliminationKeepsOrder_data()
 {
     QTest::addColumn<QList<float>>("values");
     QTest::addColumn<QStringList>("left");
@@ -477,66 +480,66 @@ void TestForm1::eliminationKeepsOrder_data()
         << QList<float> { 2.0f / 6.0f, 0.1f } << QStringList { "2", "4", "5", "6" };
 }
 
-void TestForm1::eliminationKeepsOrder()
+void TestMainWindow::eliminationKeepsOrder()
 {
     QFETCH(QList<float>, values);
     QFETCH(QStringList, left);
     m_form->setRandomSource(std::make_unique<ScriptedRandom>(values));
-    QListWidget *pool = m_form->ListNumB[2];
+    QListWidget *pool = m_form->m_poolLists[2];
     fill(pool, 1, 6);
-    m_form->ListNumB[4]->addItems({ "5", "9" });
-    m_form->计算奖球(2, 2);
+    m_form->m_poolLists[4]->addItems({ "5", "9" });
+    m_form->drawBall(2, 2);
     QCOMPARE(items(pool), left);
     QCOMPARE(pool->currentRow(), 0);
     QCOMPARE(int(m_form->chosenNumber(2)), left.first().toInt());
     // The draw touches its own position only.
-    QCOMPARE(items(m_form->ListNumB[4]), (QStringList { "5", "9" }));
+    QCOMPARE(items(m_form->m_poolLists[4]), (QStringList { "5", "9" }));
     for (int p : { 0, 1, 3, 4, 5, 6 }) {
         QCOMPARE(m_form->chosenNumber(p), qint16(0));
-        QCOMPARE(m_form->CapNum[std::size_t(p)]->text(), QStringLiteral("08"));
+        QCOMPARE(m_form->m_ballCaptions[std::size_t(p)]->text(), QStringLiteral("08"));
     }
 }
 
-void TestForm1::noEliminationKeepsFirst()
+void TestMainWindow::noEliminationKeepsFirst()
 {
     auto scripted = std::make_unique<ScriptedRandom>(QList<float> { 0.7f });
     ScriptedRandom *source = scripted.get();
     m_form->setRandomSource(std::move(scripted));
     m_form->show();
-    m_form->CapNum[0]->hide();
-    m_form->ImaRed[0]->hide();
-    QListWidget *pool = m_form->ListNumB[0];
+    m_form->m_ballCaptions[0]->hide();
+    m_form->m_ballPictures[0]->hide();
+    QListWidget *pool = m_form->m_poolLists[0];
     pool->addItems({ "7", "3", "30" });
-    m_form->计算奖球(0, 0);
+    m_form->drawBall(0, 0);
     QCOMPARE(items(pool), (QStringList { "7", "3", "30" }));
     QCOMPARE(source->calls(), 0);
     QCOMPARE(m_form->chosenNumber(0), qint16(7));
     // The caption shows the survivor, and with its ball it is shown again.
-    QCOMPARE(m_form->CapNum[0]->text(), QStringLiteral("07"));
-    QCOMPARE(m_form->CapNum[0]->accessibleName(), QStringLiteral("红球 1：07"));
-    QVERIFY(m_form->CapNum[0]->isVisible());
-    QVERIFY(m_form->ImaRed[0]->isVisible());
+    QCOMPARE(m_form->m_ballCaptions[0]->text(), QStringLiteral("07"));
+    QCOMPARE(m_form->m_ballCaptions[0]->accessibleName(), QStringLiteral("红球 1：07"));
+    QVERIFY(m_form->m_ballCaptions[0]->isVisible());
+    QVERIFY(m_form->m_ballPictures[0]->isVisible());
 }
 
-void TestForm1::tableEntryWrittenOnlyAtEnd()
+void TestMainWindow::tableEntryWrittenOnlyAtEnd()
 {
     QList<qint16> seen;
     m_form->setRandomSource(std::make_unique<ScriptedRandom>(
         QList<float> { 0.25f }, [this, &seen] { seen.append(m_form->chosenNumber(6)); }));
-    QListWidget *pool = m_form->ListNumB[6];
+    QListWidget *pool = m_form->m_poolLists[6];
     // Drawn twice: the entry keeps its earlier number (0 at first) until the new one stands.
     for (int draw = 0; draw < 2; ++draw) {
         const qint16 held = m_form->chosenNumber(6);
         seen.clear();
         fill(pool, 1, 16);
-        m_form->计算奖球(6, 15);
+        m_form->drawBall(6, 15);
         QCOMPARE(seen, QList<qint16>(15, held));
         QCOMPARE(pool->count(), 1);
         QCOMPARE(m_form->chosenNumber(6), pool->item(0)->text().toShort());
     }
 }
 
-void TestForm1::survivorIsUniform()
+void TestMainWindow::survivorIsUniform()
 {
     // Each of 33 candidates must survive equally often with the program's own generator;
     // the seed is fixed so that the test gives the same answer on every run.
@@ -545,8 +548,8 @@ void TestForm1::survivorIsUniform()
     m_form->setRandomSource(std::make_unique<EngineRandomSource>(20081226u));
     std::array<int, candidates> survived {};
     for (int d = 0; d < draws; ++d) {
-        fill(m_form->ListNumB[0], 1, candidates);
-        m_form->计算奖球(0, candidates - 1);
+        fill(m_form->m_poolLists[0], 1, candidates);
+        m_form->drawBall(0, candidates - 1);
         ++survived[std::size_t(m_form->chosenNumber(0) - 1)];
     }
     const double expected = double(draws) / candidates;
@@ -557,5 +560,5 @@ void TestForm1::survivorIsUniform()
     QVERIFY2(chiSquare < 62.5, qPrintable(QString::number(chiSquare)));
 }
 
-QTEST_MAIN(TestForm1)
-#include "tst_form1.moc"
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTimer;
+
+namespace orbelune {
+
+class ClickLabel;
+class RandomSource;
+class StageTimer;
+class SvgPicture;
+
+// The main window, and the one owner of the program's state: the history list, the seven
+// candidate pools, the ball row, the analysis badge, the two timers and the chosen numbers.
+// The members are grouped by what they do; each group says which file holds its functions.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // ---- The window and its widgets: src/app/mainwindow.cpp ----------------------------------
+
+    QGroupBox *m_historyFrame = nullptr;
+    QGroupBox *m_resultFrame = nullptr; // the ball row
+    QGroupBox *m_startFrame = nullptr;
+    QGroupBox *m_poolFrame = nullptr;
+
+    QListWidget *m_historyList = nullptr; // one past draw a row
+    SvgPicture *m_paperPicture = nullptr; // lined paper, under the start button
+    SvgPicture *m_magnifierPicture = nullptr;
+    QPushButton *m_startButton = nullptr;
+    std::array<QListWidget *, 7> m_poolLists {}; // candidate pools; 0..5 red, 6 blue
+    std::array<SvgPicture *, 7> m_ballPictures {};
+    std::array<QLabel *, 7> m_ballCaptions {}; // the drawn numbers, over the balls
+    QLabel *m_greetingLabel = nullptr;
+    SvgPicture *m_analysisBadge = nullptr; // over the greeting while a run goes on
+    ClickLabel *m_copyrightLink = nullptr; // opens the maker's home page
+    SvgPicture *m_resultIcon = nullptr; // the frames' corner icons
+    SvgPicture *m_startIcon = nullptr;
+    SvgPicture *m_poolIcon = nullptr;
+    SvgPicture *m_historyIcon = nullptr;
+
+    QMenu *m_fileMenu = nullptr;
+    QAction *m_importAction = nullptr;
+    QAction *m_saveAction = nullptr;
+    QAction *m_exitAction = nullptr;
+    QMenu *m_runMenu = nullptr;
+    QAction *m_startAction = nullptr;
+    QAction *m_stopAction = nullptr;
+    QMenu *m_helpMenu = nullptr;
+    QAction *m_aboutAction = nullptr;
+    QAction *m_homePageAction = nullptr;
+
+    StageTimer *m_stageTimer = nullptr; // one stage of a run each 500 ms
+    QTimer *m_sweepTimer = nullptr; // a check of the history list each 10 ms during a run
+
+    void showAbout();
+    void openHomePage();
+
+    // Sets caption p and keeps its accessible name ("红球 1：08") in step with it.
+    void setBallCaption(int p, const QString &caption);
+
+    // ---- The analysis run: src/app/mainwindow_run.cpp ----------------------------------------
+
+    void startRun();
+    void prepareRun();
+    // Throws throwOut candidates out of pool p, one at a time, and shows the survivor on ball p.
+    void drawBall(qint16 p, qint16 throwOut);
+    void drawBlueBall();
+    void onStageTick();
+    void stopRun();
+
+    // Entry p of the chosen-number table: 0 before the first run, 999 for a position not
+    // drawn yet in the current run, otherwise the number drawn at p.
+    qint16 chosenNumber(int p) const { return m_chosen.at(std::size_t(p)); }
+
+    // True from the command lock at the start of a run until the run ends or is stopped.
+    bool isRunActive() const;
+
+    // Tests script the draw; the program uses the operating system's generator.
+    void setRandomSource(std::unique_ptr<RandomSource> source);
+
+    // ---- History data and results: mainwindow_sweep.cpp, mainwindow_files.cpp ----------------
+
+    void onSweepTick();
+    void chooseHistoryFile();
+    void importHistory(const QString &path);
+    void saveResult();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // ---- Building the window, and handing control out: src/app/mainwindow.cpp ---------------
+
+    void buildFrames(QWidget *client);
+    void buildBallRow();
+    void buildMenus();
+    void describeForAccessibility();
+    void setTabOrderOfControls();
+    void loadShippedHistory();
+
+    // Hands control to other events: runs modal (a message box or a dialog that waits for the
+    // user), or else processes the pending events once. Returns whether the window is still
+    // there and not closing; on false the caller returns at once and touches nothing, since
+    // the window may be gone. The program's only ways into other handlers go through here.
+    bool yieldToEvents(const std::function<void()> &modal = {});
+
+    // Set once the window is closing: a handler that was inside a yield when the user closed
+    // the window must not carry on with a run.
+    bool m_closing = false;
+
+    // ---- The command lock and the end of a run: src/app/mainwindow_run.cpp ------------------
+
+    // Disables (or enables again) the commands that would start, import or save during a run.
+    void lockCommands(bool locked);
+    void endRun();
+
+    std::array<qint16, 7> m_chosen {};
+    std::unique_ptr<RandomSource> m_random;
+
+    // Counts starts and stops, so that a start whose yield saw a stop knows it was cancelled.
+    quint64 m_runSerial = 0;
+
+    // ---- The import and the save: src/app/mainwindow_files.cpp -------------------------------
+
+    // The common start of the import and the save: asks for a path with dialog, which closes
+    // with the window. Returns empty text when the user cancelled, when the window was closed
+    // meanwhile, or when a run was started meanwhile, which the user is told with
+    // busyMessage.
+    QString askForPath(const std::function<QString()> &dialog, const QStringList &busyMessage);
+};
+
+} // namespace orbelune
