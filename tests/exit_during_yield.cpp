@@ -3,7 +3,7 @@
 // format message is open, or, by the end of the session, in the middle of a save. Each mode
 // must end with exit code 0; ctest runs one mode per test.
 
-#include "filesupport.h"
+#include "testsupport.h"
 
 #include "app/mainwindow.h"
 #include "app/sessionend.h"
@@ -29,6 +29,8 @@
 #endif
 
 using namespace orbelune;
+using orbelune::testing::fire;
+using orbelune::testing::ui;
 
 namespace {
 
@@ -57,7 +59,7 @@ void checkClosedInsideHandler(const MainWindow &window)
 {
     if (window.isVisible())
         failWith(closeMissedTheYield, "the window was not closed inside the handler");
-    else if (window.m_stageTimer->isActive() || window.m_sweepTimer->isActive())
+    else if (ui(&window).stageTimer->isActive() || ui(&window).sweepTimer->isActive())
         failWith(runWentOn, "a timer still runs after the close");
 }
 
@@ -147,25 +149,25 @@ int main(int argc, char *argv[])
     if (mode == QLatin1String("start-yield")) {
         QTimer::singleShot(0, &window, [&window] {
             postClose(window);
-            window.m_startButton->click();
+            ui(&window).startButton->click();
             checkClosedInsideHandler(window);
         });
     } else if (mode == QLatin1String("sweep-yield")) {
         // A run is under way and the history holds a malformed row, so a sweep that went on
         // after the close would stop the run and open the real message box. The test gives
         // the one tick itself.
-        window.m_sweepTimer->setInterval(60000);
+        ui(&window).sweepTimer->setInterval(60000);
         QTimer::singleShot(0, &window, [&window] {
-            window.m_startButton->click();
-            window.m_historyList->addItem(QStringLiteral("34,01,02,03,04,05 06"));
+            ui(&window).startButton->click();
+            ui(&window).historyList->addItem(QStringLiteral("34,01,02,03,04,05 06"));
             postClose(window);
-            window.onSweepTick();
+            fire(ui(&window).sweepTimer);
             checkClosedInsideHandler(window);
         });
     } else if (mode == QLatin1String("message")) {
         // Two malformed rows: the first opens the real message box; the second must not open
         // another once the window is gone.
-        window.m_historyList->addItems(
+        ui(&window).historyList->addItems(
             { QStringLiteral("34,01,02,03,04,05 06"), QStringLiteral("35,01,02,03,04,05 06") });
         auto *watch = new QTimer(&window);
         QObject::connect(watch, &QTimer::timeout, &window, [&window, watch] {
@@ -176,7 +178,7 @@ int main(int argc, char *argv[])
         });
         watch->start(20);
         expectedBoxes = 1;
-        QTimer::singleShot(0, &window, [&window] { window.m_startButton->click(); });
+        QTimer::singleShot(0, &window, [&window] { ui(&window).startButton->click(); });
     } else if (const int ending = endingOf(mode); ending >= 0) {
         // As main.cpp does, and a save of the largest list, which takes a while.
         endWithSession();

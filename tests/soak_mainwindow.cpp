@@ -116,7 +116,7 @@ private:
     // The walk's own dice.
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
     bool chance(double p) { return std::bernoulli_distribution(p)(m_rng); }
-    QStringList listTexts() const { return items(m_form->m_historyList); }
+    QStringList listTexts() const { return items(ui(m_form).historyList); }
 
     Row cleanRow();
     Row badRow();
@@ -175,8 +175,8 @@ void SoakMainWindow::initTestCase()
     makeFixtures();
     m_seams.emplace();
     m_seams->onMessage = [this](const MessageBoxRequest &request) {
-        const QListWidgetItem *selected = m_form ? m_form->m_historyList->currentItem() : nullptr;
-        m_messages.append({ request.text, request.icon, m_form && m_form->isRunActive(),
+        const QListWidgetItem *selected = m_form ? ui(m_form).historyList->currentItem() : nullptr;
+        m_messages.append({ request.text, request.icon, m_form && isRunning(m_form),
                             selected ? selected->text() : QString() });
     };
 }
@@ -285,8 +285,8 @@ void SoakMainWindow::openWindow()
     m_form = new MainWindow;
     ++m_windows;
     m_form->setRandomSource(std::make_unique<EngineRandomSource>(m_seed + quint32(m_windows)));
-    m_form->m_stageTimer->setInterval(neverMs);
-    m_form->m_sweepTimer->setInterval(neverMs);
+    ui(m_form).stageTimer->setInterval(neverMs);
+    ui(m_form).sweepTimer->setInterval(neverMs);
     m_form->show();
     m_form->activateWindow();
     // Painting is most of the cost of an event and none of what the walk checks: the window
@@ -354,7 +354,7 @@ void SoakMainWindow::randomWalk()
         if (m_form && !m_form->isVisible()) {
             // What was left on the window's stack has returned; nothing may run on after the
             // close.
-            if (m_form->m_stageTimer->isActive() || m_form->m_sweepTimer->isActive())
+            if (ui(m_form).stageTimer->isActive() || ui(m_form).sweepTimer->isActive())
                 fail("a timer runs after the close");
             delete std::exchange(m_form, nullptr);
         } else if (!m_failed) {
@@ -386,21 +386,21 @@ void SoakMainWindow::step()
         { "stop", 8, 8,
           [this] {
               note("menu 停止分析");
-              m_form->m_stopAction->trigger();
-              if (m_form->isRunActive())
+              ui(m_form).stopAction->trigger();
+              if (isRunning(m_form))
                   fail("the run goes on after a stop");
           } },
         { "start with events in its yield", 6, 6,
           [this] {
               postEventsForYield();
               note("start button, with events for its yield");
-              m_form->m_startButton->click();
+              ui(m_form).startButton->click();
           } },
         { "sweep with events in its yield", 0, 4,
           [this] {
               postEventsForYield();
               note("sweep tick, with events for its yield");
-              m_form->onSweepTick();
+              fire(ui(m_form).sweepTimer);
           } },
         { "import", 6, 6, [this] { import(); } },
         { "save", 6, 6, [this] { save(); } },
@@ -408,7 +408,7 @@ void SoakMainWindow::step()
         { "link", 2, 2, [this] { openLink(); } },
         { "start", 10, 10, [this] { pressStart(); } },
     };
-    const bool running = m_form->m_stageTimer->isActive();
+    const bool running = ui(m_form).stageTimer->isActive();
     const auto weight
         = [running](const Event &e) { return running ? e.runningWeight : e.idleWeight; };
     int total = 0;
@@ -426,36 +426,36 @@ void SoakMainWindow::step()
 
 void SoakMainWindow::pressStart()
 {
-    const bool wasRunning = m_form->isRunActive();
-    const QString tag = QString::number(m_form->m_stageTimer->stage());
+    const bool wasRunning = isRunning(m_form);
+    const QString tag = QString::number(ui(m_form).stageTimer->stage());
     if (const int way = below(10); way == 0) {
         note("Enter, the window's default button");
         QTest::keyClick(m_form, Qt::Key_Return);
     } else if (way < 5) {
         note("start button");
-        m_form->m_startButton->click();
+        ui(m_form).startButton->click();
     } else {
         note("menu 开始分析");
-        m_form->m_startAction->trigger();
+        ui(m_form).startAction->trigger();
     }
     // A start during a run is not possible: the run goes on as it was.
     if (wasRunning
-        && (!m_form->isRunActive() || QString::number(m_form->m_stageTimer->stage()) != tag))
+        && (!isRunning(m_form) || QString::number(ui(m_form).stageTimer->stage()) != tag))
         fail("a start during a run changed the run");
 }
 
 void SoakMainWindow::tickStage()
 {
-    const int stage = m_form->m_stageTimer->stage();
+    const int stage = ui(m_form).stageTimer->stage();
     note(QString("stage tick, stage %1").arg(stage));
-    m_form->onStageTick();
-    if (m_form->m_ballCaptions[std::size_t(std::min(stage, 6))]->isHidden())
+    fire(ui(m_form).stageTimer);
+    if (ui(m_form).ballCaptions[std::size_t(std::min(stage, 6))]->isHidden())
         fail(QString("stage %1 showed no ball").arg(stage));
-    if (stage == 9 ? m_form->isRunActive()
-                   : QString::number(m_form->m_stageTimer->stage()) != QString::number(stage + 1))
+    if (stage == 9 ? isRunning(m_form)
+                   : QString::number(ui(m_form).stageTimer->stage()) != QString::number(stage + 1))
         fail(QString("stage %1 left the tag at %2")
                  .arg(stage)
-                 .arg(QString::number(m_form->m_stageTimer->stage())));
+                 .arg(QString::number(ui(m_form).stageTimer->stage())));
 }
 
 void SoakMainWindow::tickSweep()
@@ -463,13 +463,13 @@ void SoakMainWindow::tickSweep()
     note("sweep tick");
     const bool bad
         = std::any_of(m_list.cbegin(), m_list.cend(), [](const Row &r) { return !r.clean; });
-    m_form->onSweepTick();
-    if (bad && (m_form->isRunActive() || m_messages.isEmpty()))
+    fire(ui(m_form).sweepTimer);
+    if (bad && (isRunning(m_form) || m_messages.isEmpty()))
         fail("a sweep over a malformed row did not stop the run");
-    if (!bad && (!m_messages.isEmpty() || !m_form->isRunActive()))
+    if (!bad && (!m_messages.isEmpty() || !isRunning(m_form)))
         fail("a sweep over good rows complained or ended the run");
-    if (!bad && m_form->m_historyList->count() > 0
-        && m_form->m_historyList->currentRow() != m_form->m_historyList->count() - 1)
+    if (!bad && ui(m_form).historyList->count() > 0
+        && ui(m_form).historyList->currentRow() != ui(m_form).historyList->count() - 1)
         fail("after a sweep the last row is not selected");
 }
 
@@ -479,26 +479,26 @@ void SoakMainWindow::postEventsForYield()
     // run, possible again after a stop.
     const QPointer<MainWindow> form(m_form);
     const std::pair<const char *, std::function<void()>> events[] = {
-        { "stop", [form] { form->m_stopAction->trigger(); } },
-        { "stop", [form] { form->m_stopAction->trigger(); } },
+        { "stop", [form] { ui(form).stopAction->trigger(); } },
+        { "stop", [form] { ui(form).stopAction->trigger(); } },
         { "sweep tick",
           [form] {
-              if (form->m_sweepTimer->isActive())
-                  form->onSweepTick();
+              if (ui(form).sweepTimer->isActive())
+                  fire(ui(form).sweepTimer);
           } },
         { "stage tick",
           [form] {
-              if (form->m_stageTimer->isActive())
-                  form->onStageTick();
+              if (ui(form).stageTimer->isActive())
+                  fire(ui(form).stageTimer);
           } },
-        { "start button", [form] { form->m_startButton->click(); } },
+        { "start button", [form] { ui(form).startButton->click(); } },
         { "menu 导入数据, cancelled",
           [this, form] {
               m_seams->answer.clear();
-              form->m_importAction->trigger();
+              ui(form).importAction->trigger();
           } },
         { "about", [this] { showAbout(); } },
-        { "link", [form] { form->m_homePageAction->trigger(); } },
+        { "link", [form] { ui(form).homePageAction->trigger(); } },
     };
     for (int posted = 1 + below(3); posted > 0; --posted) {
         const auto &[name, event] = events[below(8)];
@@ -523,11 +523,11 @@ void SoakMainWindow::useWindowWhileDialogOpen(double p)
     m_seams->whileDialogOpen = [this] {
         for (int i = 1 + below(3); i > 0; --i) {
             if (const int what = below(3); what == 0)
-                m_form->m_startButton->click();
+                ui(m_form).startButton->click();
             else if (what == 1)
-                m_form->m_stopAction->trigger();
-            else if (m_form->m_stageTimer->isActive())
-                m_form->onStageTick();
+                ui(m_form).stopAction->trigger();
+            else if (ui(m_form).stageTimer->isActive())
+                fire(ui(m_form).stageTimer);
         }
     };
 }
@@ -541,14 +541,14 @@ void SoakMainWindow::import()
     note("menu 导入数据: " + (cancel ? QString("cancel") : QFileInfo(file.path).fileName()));
     useWindowWhileDialogOpen(0.15);
 
-    const bool asked = m_form->m_importAction->isEnabled() && !cancel;
+    const bool asked = ui(m_form).importAction->isEnabled() && !cancel;
     const QStringList before = listTexts();
     m_warningsExpected = true;
-    m_form->m_importAction->trigger();
+    ui(m_form).importAction->trigger();
     m_seams->whileDialogOpen = nullptr;
 
     // A run started while the dialog was open still runs: the list must not change under it.
-    const bool taken = asked && file.importable && !m_form->isRunActive();
+    const bool taken = asked && file.importable && !isRunning(m_form);
     const auto warnings
         = std::count_if(m_messages.cbegin(), m_messages.cend(),
                         [](const Message &m) { return m.icon == MessageIcon::Warning; });
@@ -558,7 +558,7 @@ void SoakMainWindow::import()
         m_list = file.rows;
         if (listTexts() != texts(file.rows))
             fail("the import did not bring the file's rows");
-        if (!m_form->m_historyList->selectedItems().isEmpty())
+        if (!ui(m_form).historyList->selectedItems().isEmpty())
             fail("a row is selected after the import");
         ++m_counts["import, rows taken"];
     } else if (listTexts() != before) {
@@ -588,7 +588,7 @@ void SoakMainWindow::save()
     // The file is the heading with the ball row as the captions show it, then the list.
     const auto expected = [this] {
         QStringList balls;
-        for (const QLabel *caption : m_form->m_ballCaptions)
+        for (const QLabel *caption : ui(m_form).ballCaptions)
             balls << caption->text();
         QString text = "Orbelune运算获得中奖机率最大的一组球号是：" + balls.mid(0, 6).join(',')
             + ' ' + balls.at(6) + "\r\n";
@@ -596,7 +596,7 @@ void SoakMainWindow::save()
             text += row.text + "\r\n";
         return gbk(text);
     };
-    const bool asked = m_form->m_saveAction->isEnabled() && !cancel;
+    const bool asked = ui(m_form).saveAction->isEnabled() && !cancel;
     const QStringList before = listTexts();
     const QStringList filesBefore = QDir(m_dir.path()).entryList(QDir::Files);
     const bool existed = QFileInfo(path).isFile();
@@ -604,14 +604,14 @@ void SoakMainWindow::save()
     m_warningsExpected = true;
     // A disk that fills up before the whole file is written.
     if (!withFileSizeLimit(fullDisk ? expected().size() / 2 : 0,
-                           [this] { m_form->m_saveAction->trigger(); }))
+                           [this] { ui(m_form).saveAction->trigger(); }))
         fail("cannot limit the file size here");
     m_seams->whileDialogOpen = nullptr;
 
     // The captions are read when the file is written, after the dialog; a run started while
     // the dialog was open refuses the save.
     const QByteArray bytes = expected();
-    const bool writable = asked && !m_form->isRunActive() && !fullDisk && !bytes.isEmpty()
+    const bool writable = asked && !isRunning(m_form) && !fullDisk && !bytes.isEmpty()
         && QFileInfo(QFileInfo(path).absolutePath()).isDir() && !QFileInfo(path).isDir();
     if (m_messages.size() != (asked && !writable ? 1 : 0))
         fail(QString("a save gave %1 messages").arg(m_messages.size()));
@@ -637,11 +637,11 @@ void SoakMainWindow::showAbout()
     const QPointer<MainWindow> form(m_form);
     QTimer::singleShot(0, m_form, [this, form] {
         for (int i = below(3); i > 0 && form && QApplication::activeModalWidget(); --i)
-            if (form->m_stageTimer->isActive())
-                form->onStageTick();
+            if (ui(form).stageTimer->isActive())
+                fire(ui(form).stageTimer);
         closeOtherWindows();
     });
-    m_form->m_aboutAction->trigger();
+    ui(m_form).aboutAction->trigger();
     closeOtherWindows();
 }
 
@@ -656,10 +656,10 @@ void SoakMainWindow::openLink()
 {
     if (chance(0.5)) {
         note("menu 访问主页");
-        m_form->m_homePageAction->trigger();
+        ui(m_form).homePageAction->trigger();
     } else {
         note("click on the copyright line");
-        QTest::mouseClick(m_form->m_copyrightLink, Qt::LeftButton);
+        QTest::mouseClick(ui(m_form).copyrightLink, Qt::LeftButton);
     }
     if (m_seams->opened.size() != 1)
         fail(QString("a link opened %1 addresses").arg(m_seams->opened.size()));
@@ -671,12 +671,12 @@ void SoakMainWindow::closeWindow()
     // tries them all. A sweep tick comes only during a run, and the start and the import
     // only outside one: the user first starts or stops one as the way needs.
     const int how = m_counts["close"]++ % 4;
-    if ((how == 2) != m_form->isRunActive()) {
+    if ((how == 2) != isRunning(m_form)) {
         note(how == 2 ? "start button, to close during the run" : "menu 停止分析, to close idle");
         if (how == 2)
-            m_form->m_startButton->click();
+            ui(m_form).startButton->click();
         else
-            m_form->m_stopAction->trigger();
+            ui(m_form).stopAction->trigger();
     }
     const QPointer<MainWindow> form(m_form);
     const auto closeInYield = [form] {
@@ -685,16 +685,16 @@ void SoakMainWindow::closeWindow()
     };
     if (how == 0) {
         note("menu 退出");
-        m_form->m_exitAction->trigger();
+        ui(m_form).exitAction->trigger();
     } else if (how == 1) {
         note("start button, closed in its yield");
         closeInYield();
-        m_form->m_startButton->click();
+        ui(m_form).startButton->click();
     } else if (how == 2) {
         // If the list has a malformed row, no message may follow the close.
         note("sweep tick, closed in its yield");
         closeInYield();
-        m_form->onSweepTick();
+        fire(ui(m_form).sweepTimer);
         if (!m_messages.isEmpty())
             fail("a sweep went on after the close");
     } else {
@@ -702,7 +702,7 @@ void SoakMainWindow::closeWindow()
         m_seams->answer = m_files.at(1).path;
         m_seams->whileDialogOpen = [form] { form->close(); };
         const QStringList before = listTexts();
-        m_form->m_importAction->trigger();
+        ui(m_form).importAction->trigger();
         m_seams->whileDialogOpen = nullptr;
         if (listTexts() != before)
             fail("an import went on after the close");
@@ -718,7 +718,7 @@ void SoakMainWindow::closeWindow()
 void SoakMainWindow::check()
 {
     // The two rows of the state table: idle, or stage s with everything that goes with it.
-    const bool running = m_form->m_stageTimer->isActive();
+    const bool running = ui(m_form).stageTimer->isActive();
     if (const QString state = runStateMismatch(m_form, running); !state.isEmpty())
         return fail(QString("%1, but %2 differ").arg(running ? "running" : "idle", state));
     if (const QString balls = ballRowViolation(); !balls.isEmpty())
@@ -726,9 +726,9 @@ void SoakMainWindow::check()
     for (const Message &message : std::as_const(m_messages))
         if (const QString wrong = messageViolation(message); !wrong.isEmpty())
             return fail(wrong);
-    if (m_form->m_historyList->count() != m_list.size())
+    if (ui(m_form).historyList->count() != m_list.size())
         return fail(QString("the list has %1 rows, %2 expected")
-                        .arg(m_form->m_historyList->count())
+                        .arg(ui(m_form).historyList->count())
                         .arg(m_list.size()));
     if (m_events % 64 == 0 && listTexts() != texts(m_list))
         return fail("a row of the list changed");
@@ -740,52 +740,43 @@ void SoakMainWindow::check()
 QString SoakMainWindow::ballRowViolation() const
 {
     static const QRegularExpression twoDigits("^[0-9][0-9]$");
-    const bool running = m_form->m_stageTimer->isActive();
-    const int stage = m_form->m_stageTimer->stage();
-    std::set<qint16> reds;
+    const bool running = ui(m_form).stageTimer->isActive();
+    const int stage = ui(m_form).stageTimer->stage();
+    std::set<int> reds;
     int drawnReds = 0;
-    bool initial = true;
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
-        const qint16 chosen = m_form->chosenNumber(p);
-        const QString caption = m_form->m_ballCaptions[i]->text();
-        const bool shown = !m_form->m_ballCaptions[i]->isHidden();
-        const QListWidget *pool = m_form->m_poolLists[i];
+        const QString caption = ui(m_form).ballCaptions[i]->text();
+        const bool shown = !ui(m_form).ballCaptions[i]->isHidden();
+        const QListWidget *pool = ui(m_form).poolLists[i];
         const QString where = QString("ball %1: ").arg(p);
-        if (shown == m_form->m_ballPictures[i]->isHidden())
+        if (shown == ui(m_form).ballPictures[i]->isHidden())
             return where + "caption and picture disagree";
-        initial = initial && chosen == 0;
-        // Before the first run every ball shows 08 over an empty pool; not drawn yet in this
-        // run, a ball is hidden over an empty pool.
-        if (chosen == 0 && (!shown || caption != "08" || pool->count() != 0))
+        // Not drawn yet in this run, a ball is hidden over an empty pool; before the first
+        // run every ball shows 08 over an empty pool; drawn, it shows the survivor alone.
+        const bool drawn = shown && pool->count() != 0;
+        if (!shown && pool->count() != 0)
+            return where + "not drawn, yet with candidates";
+        if (shown && pool->count() == 0 && caption != "08")
             return where + "not as before the first run";
-        if (chosen == 999 && (shown || pool->count() != 0))
-            return where + "not drawn, yet shown or with candidates";
-        if (chosen == 0 || chosen == 999)
+        if (running && drawn != (p < 6 ? p < stage : stage > 6))
+            return where + QString("drawn or not against its stage %1").arg(stage);
+        if (!drawn)
             continue;
-        if (chosen < 1 || chosen > (p < 6 ? 33 : 16))
-            return where + QString("number %1").arg(chosen);
-        if (!shown)
-            return where + "drawn but hidden";
-        if (!caption.contains(twoDigits) || caption.toInt() != chosen)
-            return where + QString("caption '%1' for %2").arg(caption).arg(chosen);
-        if (pool->count() != 1 || pool->item(0)->text().toInt() != chosen)
+        const int number = pool->item(0)->text().toInt();
+        if (number < 1 || number > (p < 6 ? 33 : 16))
+            return where + QString("number %1").arg(number);
+        if (pool->count() != 1)
             return where + "the pool does not hold the survivor alone";
+        if (!caption.contains(twoDigits) || caption.toInt() != number)
+            return where + QString("caption '%1' for %2").arg(caption).arg(number);
         if (p < 6) {
-            reds.insert(chosen);
+            reds.insert(number);
             ++drawnReds;
         }
-        // During a run only the positions of the stages already done are drawn: red p at
-        // stage p, the blue one from stage 6 on.
-        if (running && !(p < 6 ? p < stage : stage > 6))
-            return where + QString("drawn before its stage %1").arg(stage);
     }
-    if (!initial && int(reds.size()) != drawnReds)
+    if (int(reds.size()) != drawnReds)
         return "the shown ticket repeats a red number";
-    // During a run everything due before this stage is drawn.
-    for (int p = 0; running && p < std::min(stage, 7); ++p)
-        if (m_form->chosenNumber(p) == 999 || m_form->chosenNumber(p) == 0)
-            return QString("ball %1 not drawn at stage %2").arg(p).arg(stage);
     return QString();
 }
 

@@ -105,13 +105,13 @@ void TestAboutDialog::linkOpensItsAddress()
     QVERIFY(QTest::qWaitForWindowExposed(&about));
 
     if (link == Link::VisitHomePage) {
-        m_form->m_homePageAction->trigger();
+        ui(m_form).homePageAction->trigger();
         QCOMPARE(m_seams->opened, QList<QUrl> { QUrl(address) });
         return;
     }
-    QWidget *widget = link == Link::CopyrightLine ? static_cast<QWidget *>(m_form->m_copyrightLink)
-        : link == Link::BrandLabel                ? static_cast<QWidget *>(about.m_brandLink)
-                                                  : static_cast<QWidget *>(about.m_lotteryLogo);
+    QWidget *widget = link == Link::CopyrightLine ? static_cast<QWidget *>(ui(m_form).copyrightLink)
+        : link == Link::BrandLabel ? static_cast<QWidget *>(child<QWidget>(&about, "brandLink"))
+                                   : static_cast<QWidget *>(child<QWidget>(&about, "lotteryLogo"));
     QTest::mouseClick(widget, Qt::LeftButton);
     QCOMPARE(m_seams->opened, QList<QUrl> { QUrl(address) });
 
@@ -136,12 +136,12 @@ void TestAboutDialog::unopenableLinkFailsSilently()
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     const int windows = QApplication::topLevelWidgets().size();
-    QTest::mouseClick(m_form->m_copyrightLink, Qt::LeftButton);
-    m_form->m_homePageAction->trigger();
+    QTest::mouseClick(ui(m_form).copyrightLink, Qt::LeftButton);
+    ui(m_form).homePageAction->trigger();
     QCOMPARE(m_seams->opened.size(), 2);
     QVERIFY(m_seams->messages.isEmpty());
     QCOMPARE(QApplication::topLevelWidgets().size(), windows);
-    QVERIFY(!m_form->isRunActive());
+    QVERIFY(!isRunning(m_form));
 }
 
 void TestAboutDialog::aboutIsModalOwnedAndFresh_data()
@@ -160,7 +160,7 @@ void TestAboutDialog::aboutIsModalOwnedAndFresh()
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     auto close = [way](AboutDialog *about) {
         if (way == 0)
-            about->m_okButton->click();
+            child<QPushButton>(about, "okButton")->click();
         else if (way == 1)
             about->close();
         else
@@ -172,10 +172,10 @@ void TestAboutDialog::aboutIsModalOwnedAndFresh()
     whenAboutOpens(
         [&first](AboutDialog *about) {
             first = about;
-            about->m_descriptionLabel->setText(QStringLiteral("spoilt"));
+            child<QLabel>(about, "descriptionLabel")->setText(QStringLiteral("spoilt"));
         },
         close);
-    m_form->showAbout();
+    ui(m_form).aboutAction->trigger();
     QVERIFY(first.isNull()); // destroyed on close, by the time about_Click returns
 
     QPointer<AboutDialog> second;
@@ -191,10 +191,10 @@ void TestAboutDialog::aboutIsModalOwnedAndFresh()
             owner = about->parentWidget();
             caption = about->windowTitle();
             size = about->size();
-            description = about->m_descriptionLabel->text();
+            description = child<QLabel>(about, "descriptionLabel")->text();
         },
         close);
-    m_form->showAbout();
+    ui(m_form).aboutAction->trigger();
     QVERIFY(second.isNull());
     QVERIFY(modal);
     QCOMPARE(owner, m_form);
@@ -208,36 +208,36 @@ void TestAboutDialog::runGoesOnBehindAbout()
 {
     // The real timers run, only faster: what counts is that they tick inside the about
     // window's modal loop.
-    m_form->m_stageTimer->setInterval(20);
+    ui(m_form).stageTimer->setInterval(20);
     m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.5f }));
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    m_form->startRun();
-    QVERIFY(m_form->isRunActive());
+    ui(m_form).startButton->click();
+    QVERIFY(isRunning(m_form));
 
     bool openDuringRun = false;
     bool endedWhileOpen = false;
-    whenAboutOpens([this, &openDuringRun](AboutDialog *) { openDuringRun = m_form->isRunActive(); },
+    whenAboutOpens([this, &openDuringRun](AboutDialog *) { openDuringRun = isRunning(m_form); },
                    [this, &endedWhileOpen](AboutDialog *about) {
                        // Keep the window open until the run behind it has ended.
                        auto *wait = new QTimer(about);
                        connect(wait, &QTimer::timeout, about, [this, about, &endedWhileOpen] {
-                           if (m_form->isRunActive())
+                           if (isRunning(m_form))
                                return;
                            endedWhileOpen = true;
-                           about->m_okButton->click();
+                           child<QPushButton>(about, "okButton")->click();
                        });
                        wait->start(10);
                    });
-    m_form->showAbout();
+    ui(m_form).aboutAction->trigger();
 
     QVERIFY(openDuringRun);
     QVERIFY(endedWhileOpen);
     VERIFY_RUN_STATE(m_form, false, "0");
     for (int p = 0; p < 7; ++p) {
-        const qint16 number = m_form->chosenNumber(p);
+        const qint16 number = drawnNumber(m_form, p);
         QVERIFY2(number >= 1 && number <= (p < 6 ? 33 : 16), qPrintable(QString::number(p)));
-        QVERIFY(m_form->m_ballCaptions[std::size_t(p)]->isVisible());
+        QVERIFY(ui(m_form).ballCaptions[std::size_t(p)]->isVisible());
     }
 }
 
@@ -268,21 +268,25 @@ void TestAboutDialog::textsFitTheirPlaces()
 {
     AboutDialog about(m_form);
     // The dedication line sizes itself to its text from its place, inside the window.
-    QCOMPARE(about.m_dedicationLabel->pos(), QPoint(34, 183));
-    QCOMPARE(about.m_dedicationLabel->size(), about.m_dedicationLabel->sizeHint());
-    QVERIFY(QRect(QPoint(0, 0), about.size()).contains(about.m_dedicationLabel->geometry()));
+    QCOMPARE(child<QWidget>(&about, "dedicationLabel")->pos(), QPoint(34, 183));
+    QCOMPARE(child<QWidget>(&about, "dedicationLabel")->size(),
+             child<QWidget>(&about, "dedicationLabel")->sizeHint());
+    QVERIFY(QRect(QPoint(0, 0), about.size())
+                .contains(child<QWidget>(&about, "dedicationLabel")->geometry()));
     // The description ends above the dedication line, and the brand fits its label.
-    const QRect description = inkBounds(about.m_descriptionLabel);
+    const QRect description = inkBounds(child<QLabel>(&about, "descriptionLabel"));
     QVERIFY(!description.isEmpty());
-    QVERIFY2(about.m_descriptionLabel->y() + description.bottom() < about.m_dedicationLabel->y(),
+    QVERIFY2(child<QLabel>(&about, "descriptionLabel")->y() + description.bottom()
+                 < child<QWidget>(&about, "dedicationLabel")->y(),
              qPrintable(QDebug::toString(description)));
-    QVERIFY(about.m_brandLink->sizeHint().width() <= about.m_brandLink->width());
+    QVERIFY(child<QWidget>(&about, "brandLink")->sizeHint().width()
+            <= child<QWidget>(&about, "brandLink")->width());
 
     // The copyright line: one line sized to its text at its place, inside the client area.
-    QCOMPARE(m_form->m_copyrightLink->pos(), QPoint(358, 454));
-    QCOMPARE(m_form->m_copyrightLink->size(), m_form->m_copyrightLink->sizeHint());
-    QVERIFY2(QRect(0, 0, 662, 470).contains(m_form->m_copyrightLink->geometry()),
-             qPrintable(QDebug::toString(m_form->m_copyrightLink->geometry())));
+    QCOMPARE(ui(m_form).copyrightLink->pos(), QPoint(358, 454));
+    QCOMPARE(ui(m_form).copyrightLink->size(), ui(m_form).copyrightLink->sizeHint());
+    QVERIFY2(QRect(0, 0, 662, 470).contains(ui(m_form).copyrightLink->geometry()),
+             qPrintable(QDebug::toString(ui(m_form).copyrightLink->geometry())));
 }
 
 void TestAboutDialog::textsAreGbk_data()
@@ -307,7 +311,7 @@ void TestAboutDialog::copyrightLineShowsItsAddress()
 {
     // The line names the maker and shows the host of the address its click opens.
     const QString line = copyrightLine();
-    QCOMPARE(m_form->m_copyrightLink->text(), line);
+    QCOMPARE(ui(m_form).copyrightLink->text(), line);
     QVERIFY(line.startsWith(brandLatin));
     QVERIFY(line.contains(QStringLiteral(" 2008 %1 ").arg(brandChinese)));
     QVERIFY(line.endsWith(makerHomePage().host()));
@@ -392,7 +396,7 @@ void TestAboutDialog::sameLookOnAnyDesktop()
         AboutDialog about(&main);
         about.show();
         QList<QImage> grabs { main.grab().toImage(), about.grab().toImage() };
-        for (QMenu *menu : { main.m_fileMenu, main.m_runMenu, main.m_helpMenu }) {
+        for (QMenu *menu : { ui(&main).fileMenu, ui(&main).runMenu, ui(&main).helpMenu }) {
             menu->adjustSize();
             grabs << menu->grab().toImage();
         }

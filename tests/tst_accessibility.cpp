@@ -152,9 +152,9 @@ void TestAccessibility::menusNamedAndReachable()
     // Each item is announced by its caption, the separators as separators; no item has a
     // shortcut of its own.
     const QList<QPair<QMenu *, QStringList>> menus {
-        { m_form->m_fileMenu, { "导入数据", "保存结果", "-", "退出" } },
-        { m_form->m_runMenu, { "开始分析", "停止分析" } },
-        { m_form->m_helpMenu, { "关于", "-", "访问主页" } },
+        { ui(m_form).fileMenu, { "导入数据", "保存结果", "-", "退出" } },
+        { ui(m_form).runMenu, { "开始分析", "停止分析" } },
+        { ui(m_form).helpMenu, { "关于", "-", "访问主页" } },
     };
     for (const auto &[menu, captions] : menus) {
         QAccessibleInterface *popup = QAccessible::queryAccessibleInterface(menu);
@@ -177,10 +177,10 @@ void TestAccessibility::ticketReadableAfterRun()
 {
     m_form->show();
     runToEnd(m_form);
-    QVERIFY(!m_form->isRunActive());
+    QVERIFY(!isRunning(m_form));
 
     // Read the ball row the way a screen reader meets it: the texts inside the result frame.
-    QAccessibleInterface *frame = inTree(m_form, m_form->m_resultFrame);
+    QAccessibleInterface *frame = inTree(m_form, ui(m_form).resultFrame);
     QVERIFY(frame);
     static const QRegularExpression ball(QStringLiteral("^(红球 ([1-6])|蓝球)：(\\d\\d)$"));
     QStringList read;
@@ -191,7 +191,7 @@ void TestAccessibility::ticketReadableAfterRun()
     }
     QStringList ticket;
     for (int p = 0; p < 7; ++p) {
-        const QString number = QString("%1").arg(m_form->chosenNumber(p), 2, 10, QChar('0'));
+        const QString number = QString("%1").arg(drawnNumber(m_form, p), 2, 10, QChar('0'));
         ticket.append(p < 6 ? QStringLiteral("红球 %1：%2").arg(p + 1).arg(number)
                             : QStringLiteral("蓝球：%1").arg(number));
     }
@@ -233,15 +233,15 @@ void TestAccessibility::menusOpenFromKeyboard()
 {
     QFETCH(QList<int>, keys);
     QVERIFY(showActive(m_form));
-    m_form->m_historyList->setFocus();
+    ui(m_form).historyList->setFocus();
     for (int key : keys) {
         // Keys go where the keyboard is: an open menu while there is one.
         QWidget *target = QApplication::activePopupWidget();
         QTest::keyClick(target ? target : QApplication::focusWidget(), Qt::Key(key));
         if (key == Qt::Key_Right)
-            QTRY_COMPARE(m_form->menuBar()->activeAction(), m_form->m_runMenu->menuAction());
+            QTRY_COMPARE(m_form->menuBar()->activeAction(), ui(m_form).runMenu->menuAction());
     }
-    QVERIFY(m_form->isRunActive());
+    QVERIFY(isRunning(m_form));
     QVERIFY(!QApplication::activePopupWidget());
 }
 
@@ -249,30 +249,30 @@ void TestAccessibility::keyboardOnlyRun()
 {
     // Enter starts the run; its ticks come as the timers would give them.
     QVERIFY(showActive(m_form));
-    m_form->m_historyList->setFocus();
-    QTest::keyClick(m_form->m_historyList, Qt::Key_Return);
-    QVERIFY(m_form->isRunActive());
+    ui(m_form).historyList->setFocus();
+    QTest::keyClick(ui(m_form).historyList, Qt::Key_Return);
+    QVERIFY(isRunning(m_form));
     tick(m_form, 10);
     VERIFY_RUN_STATE(m_form, false, "0");
     for (int p = 0; p < 7; ++p)
-        QVERIFY(m_form->m_ballCaptions[std::size_t(p)]->isVisible());
+        QVERIFY(ui(m_form).ballCaptions[std::size_t(p)]->isVisible());
 
     // The way to 保存结果 by keyboard: Alt, Down opens 菜单, Down again reaches the item.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QTRY_VERIFY(m_form->m_fileMenu->isVisible());
-    QCOMPARE(m_form->m_fileMenu->activeAction(), m_form->m_importAction);
-    QTest::keyClick(m_form->m_fileMenu, Qt::Key_Down);
-    QCOMPARE(m_form->m_fileMenu->activeAction(), m_form->m_saveAction);
-    QVERIFY(m_form->m_saveAction->isEnabled());
+    QTRY_VERIFY(ui(m_form).fileMenu->isVisible());
+    QCOMPARE(ui(m_form).fileMenu->activeAction(), ui(m_form).importAction);
+    QTest::keyClick(ui(m_form).fileMenu, Qt::Key_Down);
+    QCOMPARE(ui(m_form).fileMenu->activeAction(), ui(m_form).saveAction);
+    QVERIFY(ui(m_form).saveAction->isEnabled());
 
     // Enter saves; the save dialog answers through its seam, as the user would by typing a
     // name and pressing Enter there.
     m_seams->answer = m_dir->filePath(QStringLiteral("ticket"));
-    QTest::keyClick(m_form->m_fileMenu, Qt::Key_Return);
+    QTest::keyClick(ui(m_form).fileMenu, Qt::Key_Return);
     QString ticket;
     for (int p = 0; p < 7; ++p)
-        ticket += m_form->m_ballCaptions[std::size_t(p)]->text()
+        ticket += ui(m_form).ballCaptions[std::size_t(p)]->text()
             + (p < 5        ? ","
                    : p == 5 ? " "
                             : "");

@@ -110,7 +110,7 @@ void TestFileDialogs::realDialog()
                  shown = shownFileDialog();
                  windowUsable = m_form->isEnabled() && !QApplication::activeModalWidget();
                  // A second command given while the dialog is open shows no second one.
-                 m_form->chooseHistoryFile();
+                 ui(m_form).importAction->trigger();
                  dialogs = shownFileDialog().count;
                  chooseInFileDialog(QFileInfo(name).absolutePath());
              }),
@@ -137,10 +137,10 @@ void TestFileDialogs::realDialog()
                  QDir(QFileInfo(documents).isDir() ? documents : QDir::homePath()).absolutePath());
 #endif
         QVERIFY(QFileInfo::exists(m_dir->filePath("out.txt")));
-        QCOMPARE(m_form->m_historyList->count(), 877);
+        QCOMPARE(ui(m_form).historyList->count(), 877);
     } else {
         QVERIFY(shown.existingOnly);
-        QCOMPARE(m_form->m_historyList->count(), 8);
+        QCOMPARE(ui(m_form).historyList->count(), 8);
     }
 
     // Qt's widget dialog keeps the folders it was used in among the settings every Qt program
@@ -202,7 +202,7 @@ void TestFileDialogs::replaceAsked()
     }
     QObject context;
     script(&context, steps);
-    m_form->saveResult();
+    ui(m_form).saveAction->trigger();
 
     QCOMPARE(question.isEmpty(), asked.isEmpty());
     QVERIFY2(question.contains(asked), qPrintable(question));
@@ -223,18 +223,18 @@ void TestFileDialogs::destroyedWindowClosesDialog()
     }) });
     // The command returns into a window that is gone: it must touch nothing of it.
     MainWindow *form = m_form;
-    form->chooseHistoryFile();
+    ui(form).importAction->trigger();
     QCOMPARE(shownFileDialog().count, 0);
     QVERIFY(m_seams->messages.isEmpty());
 }
 
 void TestFileDialogs::closingWindowClosesDialogAndEndsProgram()
 {
-    const QStringList before = items(m_form->m_historyList);
+    const QStringList before = items(ui(m_form).historyList);
     bool returned = false;
     QObject context;
     QTimer::singleShot(0, &context, [&] {
-        m_form->chooseHistoryFile();
+        ui(m_form).importAction->trigger();
         returned = true;
     });
     script(&context, { whenShown([&] { m_form->close(); }) });
@@ -248,7 +248,7 @@ void TestFileDialogs::closingWindowClosesDialogAndEndsProgram()
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(returned);
     QCOMPARE(shownFileDialog().count, 0);
-    QCOMPARE(items(m_form->m_historyList), before);
+    QCOMPARE(items(ui(m_form).historyList), before);
 }
 
 QTEST_MAIN(TestFileDialogs)

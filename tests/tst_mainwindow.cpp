@@ -122,16 +122,13 @@ private slots:
     void otherCjkFace_data();
     void otherCjkFace();
 
-    void eliminationKeepsOrder_data();
-    void eliminationKeepsOrder();
-    void noEliminationKeepsFirst();
-    void tableEntryWrittenOnlyAtEnd();
+    void poolShrinksInPlace();
     void survivorIsUniform();
 };
 
 void TestMainWindow::opensAsDesigned()
 {
-    QListWidget *list = m_form->m_historyList;
+    QListWidget *list = ui(m_form).historyList;
     QCOMPARE(list->count(), 877);
     QCOMPARE(list->item(0)->text(), QStringLiteral("04,11,12,14,20,30 13"));
     QCOMPARE(list->item(1)->text(), QStringLiteral("10,11,12,15,26,29 09"));
@@ -145,22 +142,21 @@ void TestMainWindow::opensAsDesigned()
     // Idle: tag "0", both timers off, badge hidden, every command enabled.
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Orbelune Ver1.2"));
     VERIFY_RUN_STATE(m_form, false, "0");
-    QCOMPARE(m_form->m_stageTimer->interval(), 500);
-    QCOMPARE(m_form->m_sweepTimer->interval(), 10);
+    QCOMPARE(ui(m_form).stageTimer->interval(), 500);
+    QCOMPARE(ui(m_form).sweepTimer->interval(), 10);
 
     // Seven "08" captions, each on its ball, over empty pools.
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     for (std::size_t p = 0; p < 7; ++p) {
-        QCOMPARE(m_form->m_ballCaptions[p]->text(), QStringLiteral("08"));
-        QVERIFY(m_form->m_ballCaptions[p]->isVisible());
-        QVERIFY(m_form->m_ballPictures[p]->geometry().contains(
-            m_form->m_ballCaptions[p]->geometry().center()));
-        QCOMPARE(m_form->chosenNumber(int(p)), qint16(0));
-        QCOMPARE(m_form->m_poolLists[p]->count(), 0);
+        QCOMPARE(ui(m_form).ballCaptions[p]->text(), QStringLiteral("08"));
+        QVERIFY(ui(m_form).ballCaptions[p]->isVisible());
+        QVERIFY(ui(m_form).ballPictures[p]->geometry().contains(
+            ui(m_form).ballCaptions[p]->geometry().center()));
+        QCOMPARE(ui(m_form).poolLists[p]->count(), 0);
     }
-    QCOMPARE(m_form->m_ballCaptions[0]->accessibleName(), QStringLiteral("红球 1：08"));
-    QCOMPARE(m_form->m_ballCaptions[6]->accessibleName(), QStringLiteral("蓝球：08"));
+    QCOMPARE(ui(m_form).ballCaptions[0]->accessibleName(), QStringLiteral("红球 1：08"));
+    QCOMPARE(ui(m_form).ballCaptions[6]->accessibleName(), QStringLiteral("蓝球：08"));
 
     // A fixed client area below the menu bar, in a window that cannot be maximised.
     QCOMPARE(m_form->centralWidget()->size(), QSize(662, 470));
@@ -169,11 +165,11 @@ void TestMainWindow::opensAsDesigned()
     QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
 
     // The badge covers the greeting, stacked above it.
-    QCOMPARE(m_form->m_greetingLabel->text(), QStringLiteral("祝您中奖！"));
-    QCOMPARE(m_form->m_greetingLabel->pos(), QPoint(538, 42));
-    QVERIFY(m_form->m_analysisBadge->geometry().contains(m_form->m_greetingLabel->geometry()));
-    const QObjectList order = m_form->m_resultFrame->children();
-    QVERIFY(order.indexOf(m_form->m_analysisBadge) > order.indexOf(m_form->m_greetingLabel));
+    QCOMPARE(ui(m_form).greetingLabel->text(), QStringLiteral("祝您中奖！"));
+    QCOMPARE(ui(m_form).greetingLabel->pos(), QPoint(538, 42));
+    QVERIFY(ui(m_form).analysisBadge->geometry().contains(ui(m_form).greetingLabel->geometry()));
+    const QObjectList order = ui(m_form).resultFrame->children();
+    QVERIFY(order.indexOf(ui(m_form).analysisBadge) > order.indexOf(ui(m_form).greetingLabel));
 }
 
 void TestMainWindow::layoutInPixels_data()
@@ -228,13 +224,13 @@ void TestMainWindow::focusShown()
     // button the history list again: no key does anything on a picture.
     QFETCH(int, stop);
     QFETCH(qreal, scale);
-    QList<QWidget *> order { m_form->m_historyList };
-    for (QListWidget *pool : m_form->m_poolLists)
+    QList<QWidget *> order { ui(m_form).historyList };
+    for (QListWidget *pool : ui(m_form).poolLists)
         order.append(pool);
-    order << m_form->m_startButton << m_form->m_historyList;
-    m_form->m_analysisBadge->show();
+    order << ui(m_form).startButton << ui(m_form).historyList;
+    ui(m_form).analysisBadge->show();
     QVERIFY(showActive(m_form));
-    m_form->m_historyList->setFocus();
+    ui(m_form).historyList->setFocus();
     for (int i = 0; i < stop; ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QWidget *widget = QApplication::focusWidget();
@@ -442,7 +438,8 @@ void TestMainWindow::otherCjkFace()
                          .arg(QDebug::toString(control->geometry()), QDebug::toString(inParent))));
     }
     if (auto *paragraph = dynamic_cast<ParagraphLabel *>(control)) {
-        QVERIFY(paragraph->y() + inkBounds(paragraph).bottom() < about.m_dedicationLabel->y());
+        QVERIFY(paragraph->y() + inkBounds(paragraph).bottom()
+                < child<QWidget>(&about, "dedicationLabel")->y());
     } else if (auto *frame = qobject_cast<QGroupBox *>(control)) {
         QVERIFY(metrics.horizontalAdvance(frame->title()) < frame->width());
     } else if (!qobject_cast<QMenu *>(control)) {
@@ -458,85 +455,37 @@ void TestMainWindow::otherCjkFace()
         const QRect ink = inkBounds(control);
         QVERIFY(!ink.isEmpty());
         const QPointF offset = QRectF(ink.translated(control->pos())).center()
-            - QRectF(m_form->m_ballPictures[std::size_t(p)]->geometry()).center();
+            - QRectF(ui(m_form).ballPictures[std::size_t(p)]->geometry()).center();
         QVERIFY2(std::abs(offset.x()) <= 3 && std::abs(offset.y()) <= 3,
                  qPrintable(QDebug::toString(offset)));
     }
 }
 
-void TestMainWindow::eliminationKeepsOrder_data()
+void TestMainWindow::poolShrinksInPlace()
 {
-    QTest::addColumn<QList<float>>("values");
-    QTest::addColumn<QStringList>("left");
-    // A pool of 1..6 with two eliminations.
-    const float belowOne = std::nextafter(1.0f, 0.0f);
-    QTest::addRow("first, then first again")
-        << QList<float> { 0.0f, 0.0f } << QStringList { "3", "4", "5", "6" };
-    QTest::addRow("last, then last again")
-        << QList<float> { belowOne, belowOne } << QStringList { "1", "2", "3", "4" };
-    QTest::addRow("middle, then middle")
-        << QList<float> { 0.5f, 0.5f } << QStringList { "1", "2", "5", "6" };
-    QTest::addRow("index 2 of 6, then 0 of 5")
-        << QList<float> { 2.0f / 6.0f, 0.1f } << QStringList { "2", "4", "5", "6" };
-}
-
-void TestMainWindow::eliminationKeepsOrder()
-{
-    QFETCH(QList<float>, values);
-    QFETCH(QStringList, left);
-    m_form->setRandomSource(std::make_unique<ScriptedRandom>(values));
-    QListWidget *pool = m_form->m_poolLists[2];
-    fill(pool, 1, 6);
-    m_form->m_poolLists[4]->addItems({ "5", "9" });
-    m_form->drawBall(2, 2);
-    QCOMPARE(items(pool), left);
-    QCOMPARE(pool->currentRow(), 0);
-    QCOMPARE(int(m_form->chosenNumber(2)), left.first().toInt());
-    // The draw touches its own position only.
-    QCOMPARE(items(m_form->m_poolLists[4]), (QStringList { "5", "9" }));
-    for (int p : { 0, 1, 3, 4, 5, 6 }) {
-        QCOMPARE(m_form->chosenNumber(p), qint16(0));
-        QCOMPARE(m_form->m_ballCaptions[std::size_t(p)]->text(), QStringLiteral("08"));
-    }
-}
-
-void TestMainWindow::noEliminationKeepsFirst()
-{
-    auto scripted = std::make_unique<ScriptedRandom>(QList<float> { 0.7f });
-    ScriptedRandom *source = scripted.get();
-    m_form->setRandomSource(std::move(scripted));
-    m_form->show();
-    m_form->m_ballCaptions[0]->hide();
-    m_form->m_ballPictures[0]->hide();
-    QListWidget *pool = m_form->m_poolLists[0];
-    pool->addItems({ "7", "3", "30" });
-    m_form->drawBall(0, 0);
-    QCOMPARE(items(pool), (QStringList { "7", "3", "30" }));
-    QCOMPARE(source->calls(), 0);
-    QCOMPARE(m_form->chosenNumber(0), qint16(7));
-    // The caption shows the survivor, and with its ball it is shown again.
-    QCOMPARE(m_form->m_ballCaptions[0]->text(), QStringLiteral("07"));
-    QCOMPARE(m_form->m_ballCaptions[0]->accessibleName(), QStringLiteral("红球 1：07"));
-    QVERIFY(m_form->m_ballCaptions[0]->isVisible());
-    QVERIFY(m_form->m_ballPictures[0]->isVisible());
-}
-
-void TestMainWindow::tableEntryWrittenOnlyAtEnd()
-{
-    QList<qint16> seen;
-    m_form->setRandomSource(std::make_unique<ScriptedRandom>(
-        QList<float> { 0.25f }, [this, &seen] { seen.append(m_form->chosenNumber(6)); }));
-    QListWidget *pool = m_form->m_poolLists[6];
-    // Drawn twice: the entry keeps its earlier number (0 at first) until the new one stands.
-    for (int draw = 0; draw < 2; ++draw) {
-        const qint16 held = m_form->chosenNumber(6);
-        seen.clear();
-        fill(pool, 1, 16);
-        m_form->drawBall(6, 15);
-        QCOMPARE(seen, QList<qint16>(15, held));
-        QCOMPARE(pool->count(), 1);
-        QCOMPARE(m_form->chosenNumber(6), pool->item(0)->text().toShort());
-    }
+    // Each value throws out the candidate at floor(n × r) of those left; the others keep their
+    // order, and the survivor is the first one left.
+    const QList<float> values { 0.5f, std::nextafter(1.0f, 0.0f), 0.0f, 2.0f / 30.0f };
+    QListWidget *pool = ui(m_form).poolLists[0];
+    QStringList expected;
+    for (int i = 1; i <= 33; ++i)
+        expected.append(QString::number(i));
+    QStringList seen;
+    int step = 0;
+    m_form->setRandomSource(std::make_unique<ScriptedRandom>(values, [&] {
+        if (step > 0) {
+            const int k = int(float(expected.size()) * values.value(step - 1, values.last()));
+            expected.removeAt(k);
+        }
+        ++step;
+        if (items(pool) != expected)
+            seen.append(QString::number(step));
+    }));
+    ui(m_form).startButton->click();
+    fire(ui(m_form).stageTimer);
+    QVERIFY2(seen.isEmpty(), qPrintable("the pool was out of order at calls " + seen.join(", ")));
+    QCOMPARE(pool->count(), 1);
+    QCOMPARE(drawnNumber(m_form, 0), pool->item(0)->text().toInt());
 }
 
 void TestMainWindow::survivorIsUniform()
@@ -544,13 +493,14 @@ void TestMainWindow::survivorIsUniform()
     // Each of 33 candidates must survive equally often with the program's own generator;
     // the seed is fixed so that the test gives the same answer on every run.
     constexpr int candidates = 33;
-    constexpr int draws = 6600;
+    constexpr int draws = 3300;
     m_form->setRandomSource(std::make_unique<EngineRandomSource>(20081226u));
     std::array<int, candidates> survived {};
     for (int d = 0; d < draws; ++d) {
-        fill(m_form->m_poolLists[0], 1, candidates);
-        m_form->drawBall(0, candidates - 1);
-        ++survived[std::size_t(m_form->chosenNumber(0) - 1)];
+        ui(m_form).startButton->click();
+        fire(ui(m_form).stageTimer);
+        ++survived[std::size_t(drawnNumber(m_form, 0) - 1)];
+        ui(m_form).stopAction->trigger();
     }
     const double expected = double(draws) / candidates;
     double chiSquare = 0.0;

@@ -42,18 +42,18 @@ void TestRun::fullRunFollowsStateTable()
     QList<int> poolSizes;
     m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.42f }, [&] {
         if (std::exchange(firstValue, false))
-            poolSizes << m_form->m_poolLists[std::size_t(std::min(stage, 6))]->count();
+            poolSizes << ui(m_form).poolLists[std::size_t(std::min(stage, 6))]->count();
     }));
 
     VERIFY_RUN_STATE(m_form, false, "0");
-    m_form->startRun();
+    ui(m_form).startButton->click();
     for (stage = 0; stage <= 9; ++stage) {
         VERIFY_RUN_STATE(m_form, true, QString::number(stage));
         firstValue = true;
-        m_form->onStageTick();
+        fire(ui(m_form).stageTimer);
         const auto shown = std::size_t(std::min(stage, 6));
-        QVERIFY(!m_form->m_ballCaptions[shown]->isHidden());
-        QVERIFY(!m_form->m_ballPictures[shown]->isHidden());
+        QVERIFY(!ui(m_form).ballCaptions[shown]->isHidden());
+        QVERIFY(!ui(m_form).ballPictures[shown]->isHidden());
     }
     QCOMPARE(poolSizes, (QList<int> { 33, 32, 31, 30, 29, 28, 16, 16, 16, 16 }));
     VERIFY_RUN_STATE(m_form, false, "0");
@@ -78,13 +78,13 @@ void TestRun::transitions()
     QFETCH(QString, event);
     QFETCH(bool, running);
     QFETCH(QString, after);
-    m_form->startRun();
-    m_form->m_stageTimer->setStage(before.toInt());
+    ui(m_form).startButton->click();
+    ui(m_form).stageTimer->setStage(before.toInt());
     if (event == "tick") {
-        m_form->onStageTick();
-        QCOMPARE(m_form->m_poolLists[std::size_t(std::min(before.toInt(), 6))]->count(), 1);
+        fire(ui(m_form).stageTimer);
+        QCOMPARE(ui(m_form).poolLists[std::size_t(std::min(before.toInt(), 6))]->count(), 1);
     } else {
-        m_form->m_stopAction->trigger();
+        ui(m_form).stopAction->trigger();
     }
     VERIFY_RUN_STATE(m_form, running, after);
 }
@@ -98,12 +98,12 @@ void TestRun::fullRunResult()
     const QList<qint16> expected { 33, 32, 31, 30, 29, 28, 16 };
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
-        QCOMPARE(m_form->chosenNumber(p), expected[p]);
-        QCOMPARE(m_form->m_ballCaptions[i]->text(), QString::number(expected[p]));
-        QCOMPARE(items(m_form->m_poolLists[i]), QStringList { QString::number(expected[p]) });
-        QVERIFY(m_form->m_poolLists[i]->item(0)->isSelected());
-        QVERIFY(!m_form->m_ballCaptions[i]->isHidden());
-        QVERIFY(!m_form->m_ballPictures[i]->isHidden());
+        QCOMPARE(drawnNumber(m_form, p), expected[p]);
+        QCOMPARE(ui(m_form).ballCaptions[i]->text(), QString::number(expected[p]));
+        QCOMPARE(items(ui(m_form).poolLists[i]), QStringList { QString::number(expected[p]) });
+        QVERIFY(ui(m_form).poolLists[i]->item(0)->isSelected());
+        QVERIFY(!ui(m_form).ballCaptions[i]->isHidden());
+        QVERIFY(!ui(m_form).ballPictures[i]->isHidden());
     }
 
     // With the program's own generator: six distinct reds and a blue in range, run after run.
@@ -112,51 +112,47 @@ void TestRun::fullRunResult()
         runToEnd(m_form);
         std::set<qint16> reds;
         for (int p = 0; p < 6; ++p) {
-            const qint16 red = m_form->chosenNumber(p);
+            const qint16 red = drawnNumber(m_form, p);
             QVERIFY(red >= 1 && red <= 33);
-            QCOMPARE(m_form->m_poolLists[std::size_t(p)]->item(0)->text().toShort(), red);
+            QCOMPARE(ui(m_form).poolLists[std::size_t(p)]->item(0)->text().toShort(), red);
             reds.insert(red);
         }
         QCOMPARE(reds.size(), std::size_t(6));
-        QVERIFY(m_form->chosenNumber(6) >= 1 && m_form->chosenNumber(6) <= 16);
+        QVERIFY(drawnNumber(m_form, 6) >= 1 && drawnNumber(m_form, 6) <= 16);
     }
 }
 
 void TestRun::stopAfterThreeTicks()
 {
-    m_form->startRun();
+    ui(m_form).startButton->click();
     tick(m_form, 3);
-    m_form->m_stopAction->trigger();
+    ui(m_form).stopAction->trigger();
     VERIFY_RUN_STATE(m_form, false, "0");
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
         const bool drawn = p < 3;
-        QCOMPARE(m_form->m_ballCaptions[i]->isHidden(), !drawn);
-        QCOMPARE(m_form->m_ballPictures[i]->isHidden(), !drawn);
-        QCOMPARE(m_form->m_poolLists[i]->count(), drawn ? 1 : 0);
-        QCOMPARE(m_form->chosenNumber(p) == 999, !drawn);
+        QCOMPARE(ui(m_form).ballCaptions[i]->isHidden(), !drawn);
+        QCOMPARE(ui(m_form).ballPictures[i]->isHidden(), !drawn);
+        QCOMPARE(ui(m_form).poolLists[i]->count(), drawn ? 1 : 0);
     }
 
     // A new start begins again at stage 0 with every position reset.
-    m_form->m_startButton->click();
+    ui(m_form).startButton->click();
     VERIFY_RUN_STATE(m_form, true, "0");
-    for (int p = 0; p < 7; ++p)
-        QCOMPARE(m_form->chosenNumber(p), qint16(999));
-    m_form->onStageTick();
-    QCOMPARE(QString::number(m_form->m_stageTimer->stage()), QStringLiteral("1"));
-    QVERIFY(!m_form->m_ballCaptions[0]->isHidden());
-    QVERIFY(m_form->m_ballCaptions[1]->isHidden());
+    fire(ui(m_form).stageTimer);
+    QCOMPARE(QString::number(ui(m_form).stageTimer->stage()), QStringLiteral("1"));
+    QVERIFY(!ui(m_form).ballCaptions[0]->isHidden());
+    QVERIFY(ui(m_form).ballCaptions[1]->isHidden());
 }
 
 void TestRun::stopWhileIdle()
 {
-    m_form->stopRun();
-    m_form->stopRun();
+    ui(m_form).stopAction->trigger();
+    ui(m_form).stopAction->trigger();
     VERIFY_RUN_STATE(m_form, false, "0");
     for (int p = 0; p < 7; ++p) {
-        QCOMPARE(m_form->m_ballCaptions[std::size_t(p)]->text(), QStringLiteral("08"));
-        QVERIFY(!m_form->m_ballCaptions[std::size_t(p)]->isHidden());
-        QCOMPARE(m_form->chosenNumber(p), qint16(0));
+        QCOMPARE(ui(m_form).ballCaptions[std::size_t(p)]->text(), QStringLiteral("08"));
+        QVERIFY(!ui(m_form).ballCaptions[std::size_t(p)]->isHidden());
     }
 }
 
@@ -164,39 +160,38 @@ void TestRun::startAfterFullRunResetsBallRow()
 {
     runToEnd(m_form);
     QStringList captions;
-    for (QLabel *caption : m_form->m_ballCaptions)
+    for (QLabel *caption : ui(m_form).ballCaptions)
         captions << caption->text();
 
-    m_form->m_startAction->trigger();
+    ui(m_form).startAction->trigger();
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
-        QVERIFY(m_form->m_ballCaptions[i]->isHidden());
-        QVERIFY(m_form->m_ballPictures[i]->isHidden());
-        QCOMPARE(m_form->m_poolLists[i]->count(), 0);
-        QCOMPARE(m_form->chosenNumber(p), qint16(999));
-        QCOMPARE(m_form->m_ballCaptions[i]->text(), captions[p]);
+        QVERIFY(ui(m_form).ballCaptions[i]->isHidden());
+        QVERIFY(ui(m_form).ballPictures[i]->isHidden());
+        QCOMPARE(ui(m_form).poolLists[i]->count(), 0);
+        QCOMPARE(ui(m_form).ballCaptions[i]->text(), captions[p]);
     }
     VERIFY_RUN_STATE(m_form, true, "0");
 }
 
 void TestRun::secondStartRefusedDuringRun()
 {
-    m_form->startRun();
+    ui(m_form).startButton->click();
     tick(m_form, 3);
-    const QList<qint16> drawn { m_form->chosenNumber(0), m_form->chosenNumber(1),
-                                m_form->chosenNumber(2) };
+    const QList<int> drawn { drawnNumber(m_form, 0), drawnNumber(m_form, 1),
+                             drawnNumber(m_form, 2) };
 
     // Neither the disabled commands nor a call that slips past them restart the run.
-    m_form->m_startButton->click();
-    m_form->m_startAction->trigger();
-    m_form->startRun();
-    m_form->startRun();
+    ui(m_form).startButton->click();
+    ui(m_form).startAction->trigger();
+    ui(m_form).startButton->click();
+    ui(m_form).startButton->click();
     VERIFY_RUN_STATE(m_form, true, "3");
     for (int p = 0; p < 3; ++p) {
-        QCOMPARE(m_form->chosenNumber(p), drawn[p]);
-        QVERIFY(!m_form->m_ballCaptions[std::size_t(p)]->isHidden());
+        QCOMPARE(drawnNumber(m_form, p), drawn[p]);
+        QVERIFY(!ui(m_form).ballCaptions[std::size_t(p)]->isHidden());
     }
-    QCOMPARE(m_form->chosenNumber(3), qint16(999));
+    QVERIFY(ui(m_form).ballCaptions[3]->isHidden());
     tick(m_form, 7);
     VERIFY_RUN_STATE(m_form, false, "0");
 }
@@ -223,42 +218,42 @@ void TestRun::eventsDuringStartYield()
         [this, events] {
             for (const QString &event : events.split(' ')) {
                 if (event == "stop")
-                    m_form->m_stopAction->trigger();
+                    ui(m_form).stopAction->trigger();
                 else if (event == "start")
-                    m_form->m_startAction->trigger();
+                    ui(m_form).startAction->trigger();
                 else
                     m_form->close();
             }
         },
         Qt::QueuedConnection);
-    m_form->m_startButton->click();
+    ui(m_form).startButton->click();
 
     if (events == "close") {
         QVERIFY(!m_form->isVisible());
-        QVERIFY(!m_form->m_stageTimer->isActive());
-        QVERIFY(!m_form->m_sweepTimer->isActive());
-        QVERIFY(m_form->m_analysisBadge->isHidden());
+        QVERIFY(!ui(m_form).stageTimer->isActive());
+        QVERIFY(!ui(m_form).sweepTimer->isActive());
+        QVERIFY(ui(m_form).analysisBadge->isHidden());
         return;
     }
     VERIFY_RUN_STATE(m_form, running, "0");
     // A cancelled start leaves the ball row as it was; a start that goes on resets it.
-    QCOMPARE(m_form->m_ballCaptions[0]->isHidden(), running);
-    QCOMPARE(m_form->chosenNumber(0), qint16(running ? 999 : 0));
+    QCOMPARE(ui(m_form).ballCaptions[0]->isHidden(), running);
 }
 
 void TestRun::realTimersRunToTheEnd()
 {
     QElapsedTimer clock;
     QList<qint64> stageTicks;
-    connect(m_form->m_stageTimer, &QTimer::timeout, m_form, [&] { stageTicks << clock.elapsed(); });
+    connect(ui(m_form).stageTimer, &QTimer::timeout, m_form,
+            [&] { stageTicks << clock.elapsed(); });
     // A coarse timer pulls each tick by up to 5 % towards a whole half second of the monotonic
     // clock: started a tenth of a second after one, its ticks come early.
     clock.start();
     QTest::qSleep(int((600 - clock.msecsSinceReference() % 500) % 500));
     clock.start();
-    m_form->m_startButton->click();
-    QVERIFY(m_form->isRunActive());
-    QTRY_VERIFY_WITH_TIMEOUT(!m_form->isRunActive(), 30000);
+    ui(m_form).startButton->click();
+    QVERIFY(isRunning(m_form));
+    QTRY_VERIFY_WITH_TIMEOUT(!isRunning(m_form), 30000);
 
     // Half a second a stage, none early, and 5 s ± 5 % the run: a very coarse timer takes a
     // second a tick.
@@ -269,12 +264,12 @@ void TestRun::realTimersRunToTheEnd()
     QVERIFY2(stageTicks.last() <= 5250, qPrintable(times));
     VERIFY_RUN_STATE(m_form, false, "0");
     for (int p = 0; p < 7; ++p) {
-        QCOMPARE(m_form->m_poolLists[std::size_t(p)]->count(), 1);
-        QVERIFY(!m_form->m_ballCaptions[std::size_t(p)]->isHidden());
+        QCOMPARE(ui(m_form).poolLists[std::size_t(p)]->count(), 1);
+        QVERIFY(!ui(m_form).ballCaptions[std::size_t(p)]->isHidden());
     }
     // The sweeps ran over the shipped rows without a complaint, ending on the last row.
     QVERIFY(m_seams->messages.isEmpty());
-    QCOMPARE(m_form->m_historyList->currentRow(), m_form->m_historyList->count() - 1);
+    QCOMPARE(ui(m_form).historyList->currentRow(), ui(m_form).historyList->count() - 1);
 }
 
 void TestRun::ticketDiffersFromStartToStart()
@@ -284,7 +279,7 @@ void TestRun::ticketDiffersFromStartToStart()
     if (qEnvironmentVariableIsSet("ORBELUNE_PRINT_TICKET")) {
         runToEnd(m_form);
         QStringList captions;
-        for (const QLabel *caption : m_form->m_ballCaptions)
+        for (const QLabel *caption : ui(m_form).ballCaptions)
             captions << caption->text();
         qInfo("ticket %s", qPrintable(captions.join(',')));
         return;

@@ -53,9 +53,9 @@ private:
     // rows, then puts the rows in.
     void startRunWithRows(const QStringList &rows)
     {
-        m_form->m_historyList->clear();
-        m_form->startRun();
-        m_form->m_historyList->addItems(rows);
+        ui(m_form).historyList->clear();
+        ui(m_form).startButton->click();
+        ui(m_form).historyList->addItems(rows);
     }
 
     QList<Moment> m_moments;
@@ -67,13 +67,13 @@ void TestSweep::init()
     WindowTest::init();
     // The test gives every tick itself: a real one coming in a yield on a slow machine would
     // sweep the rows a second time.
-    m_form->m_sweepTimer->setInterval(24 * 60 * 60 * 1000);
-    m_form->m_stageTimer->setInterval(24 * 60 * 60 * 1000);
+    ui(m_form).sweepTimer->setInterval(24 * 60 * 60 * 1000);
+    ui(m_form).stageTimer->setInterval(24 * 60 * 60 * 1000);
     m_moments.clear();
     m_onShown = nullptr;
     m_seams->onMessage = [this](const MessageBoxRequest &) {
-        m_moments.append({ m_form->m_historyList->currentRow(), m_form->isRunActive(),
-                           QString::number(m_form->m_stageTimer->stage()) });
+        m_moments.append({ ui(m_form).historyList->currentRow(), isRunning(m_form),
+                           QString::number(ui(m_form).stageTimer->stage()) });
         if (m_onShown)
             m_onShown();
     };
@@ -123,13 +123,13 @@ void TestSweep::singleRow()
     QFETCH(QString, row);
     QFETCH(QString, outcome);
     startRunWithRows({ row, malformedSentinel });
-    QVERIFY(m_form->isRunActive());
-    m_form->onSweepTick();
+    QVERIFY(isRunning(m_form));
+    fire(ui(m_form).sweepTimer);
 
     QStringList quoted;
     for (qsizetype i = 0; i < m_moments.size(); ++i) {
         const MessageBoxRequest &request = m_seams->messages.at(i);
-        const QString shown = m_form->m_historyList->item(m_moments.at(i).selectedRow)->text();
+        const QString shown = ui(m_form).historyList->item(m_moments.at(i).selectedRow)->text();
         QCOMPARE(request.title, QStringLiteral("Orbelune"));
         QCOMPARE(request.icon, MessageIcon::None);
         QCOMPARE(request.parent, m_form);
@@ -145,7 +145,7 @@ void TestSweep::singleRow()
     else
         QCOMPARE(quoted, QStringList { row });
     // The error path leaves its row selected; otherwise the sweep ends on the last row.
-    QCOMPARE(m_form->m_historyList->currentRow(), outcome == "error path" ? 0 : 1);
+    QCOMPARE(ui(m_form).historyList->currentRow(), outcome == "error path" ? 0 : 1);
     VERIFY_RUN_STATE(m_form, false, "0");
 }
 
@@ -153,14 +153,14 @@ void TestSweep::twoMalformedRowsInOneTick()
 {
     startRunWithRows({ "01,02,03,04,05,06 07", "34,01,02,03,04,05 06", "01,02,03,04,05,06 08",
                        "01,02,03,04,05,06 17", "01,02,03,04,05,06 09" });
-    m_form->m_stageTimer->setStage(4);
+    ui(m_form).stageTimer->setStage(4);
     // After the first message, make the window look busy again: only a second stop can
     // put it back to rest before the second message.
     m_onShown = [this] {
-        m_form->m_stageTimer->setStage(7);
-        m_form->m_startButton->setEnabled(false);
+        ui(m_form).stageTimer->setStage(7);
+        ui(m_form).startButton->setEnabled(false);
     };
-    m_form->onSweepTick();
+    fire(ui(m_form).sweepTimer);
 
     QCOMPARE(m_moments.size(), 2);
     QCOMPARE(m_moments[0].selectedRow, 1);
@@ -171,30 +171,30 @@ void TestSweep::twoMalformedRowsInOneTick()
         QCOMPARE(moment.stageTag, QStringLiteral("0"));
         QVERIFY(!moment.runActive);
     }
-    QCOMPARE(m_form->m_historyList->currentRow(), 4);
+    QCOMPARE(ui(m_form).historyList->currentRow(), 4);
 }
 
 void TestSweep::emptyListLetsRunGoOn()
 {
     startRunWithRows({});
-    m_form->onSweepTick();
+    fire(ui(m_form).sweepTimer);
     QVERIFY(m_seams->messages.isEmpty());
     VERIFY_RUN_STATE(m_form, true, "0");
-    QCOMPARE(m_form->m_historyList->currentRow(), -1);
+    QCOMPARE(ui(m_form).historyList->currentRow(), -1);
 }
 
 void TestSweep::completeSweepSelectsLastRow()
 {
     // The shipped rows all pass; a blank last row is still where the sweep ends.
-    m_form->startRun();
-    m_form->onSweepTick();
-    QVERIFY(m_form->isRunActive());
-    QCOMPARE(m_form->m_historyList->currentRow(), 876);
+    ui(m_form).startButton->click();
+    fire(ui(m_form).sweepTimer);
+    QVERIFY(isRunning(m_form));
+    QCOMPARE(ui(m_form).historyList->currentRow(), 876);
 
-    m_form->m_historyList->addItem(QStringLiteral("   "));
-    m_form->m_historyList->setCurrentRow(5);
-    m_form->onSweepTick();
-    QCOMPARE(m_form->m_historyList->currentRow(), 877);
+    ui(m_form).historyList->addItem(QStringLiteral("   "));
+    ui(m_form).historyList->setCurrentRow(5);
+    fire(ui(m_form).sweepTimer);
+    QCOMPARE(ui(m_form).historyList->currentRow(), 877);
     QVERIFY(m_seams->messages.isEmpty());
 }
 
@@ -214,23 +214,23 @@ void TestSweep::eventsDuringSweepYield()
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     startRunWithRows({ "01,02,03,04,05,06 07", "01,02,03,04,05,06 08" });
-    m_form->m_stageTimer->setStage(9);
+    ui(m_form).stageTimer->setStage(9);
     QMetaObject::invokeMethod(
         m_form,
         [this, event] {
             if (event == "stop")
-                m_form->stopRun();
+                ui(m_form).stopAction->trigger();
             else if (event == "last stage")
-                m_form->onStageTick();
+                fire(ui(m_form).stageTimer);
             else
                 m_form->close();
         },
         Qt::QueuedConnection);
-    m_form->onSweepTick();
+    fire(ui(m_form).sweepTimer);
 
-    QVERIFY(!m_form->isRunActive() || event == "close");
-    QVERIFY(!m_form->m_sweepTimer->isActive());
-    QCOMPARE(m_form->m_historyList->currentRow(), swept ? 1 : -1);
+    QVERIFY(!isRunning(m_form) || event == "close");
+    QVERIFY(!ui(m_form).sweepTimer->isActive());
+    QCOMPARE(ui(m_form).historyList->currentRow(), swept ? 1 : -1);
     QVERIFY(m_seams->messages.isEmpty());
 }
 
@@ -253,14 +253,14 @@ void TestSweep::behindMessage()
         if (close)
             m_form->close();
         else
-            m_form->m_historyList->clear();
+            ui(m_form).historyList->clear();
     };
-    m_form->onSweepTick();
+    fire(ui(m_form).sweepTimer);
     QCOMPARE(m_seams->messages.size(), 1);
     QCOMPARE(m_form->isVisible(), !close);
-    QVERIFY(!m_form->m_sweepTimer->isActive());
-    QVERIFY(!m_form->m_stageTimer->isActive());
-    QCOMPARE(m_form->m_historyList->currentRow(), close ? 0 : -1);
+    QVERIFY(!ui(m_form).sweepTimer->isActive());
+    QVERIFY(!ui(m_form).stageTimer->isActive());
+    QCOMPARE(ui(m_form).historyList->currentRow(), close ? 0 : -1);
 }
 
 void TestSweep::longRowMessageAtOnce_data()
@@ -279,16 +279,16 @@ void TestSweep::longRowMessageAtOnce()
     // The user imports the file, starts a run, and the real message box appears: at once,
     // on one screen, quoting the row's beginning; the list with the row in it stays quick.
     QFETCH(int, chars);
-    QByteArray file = items(m_form->m_historyList).join('\n').toLatin1() + '\n';
+    QByteArray file = items(ui(m_form).historyList).join('\n').toLatin1() + '\n';
     if (chars > 0)
         file = file.repeated(chars / file.size() + 1).left(chars);
     m_seams->answer = m_dir->filePath("history-lf.txt");
     QVERIFY(writeFile(m_seams->answer, file));
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    m_form->m_importAction->trigger();
-    QCOMPARE(m_form->m_historyList->count(), 1);
-    m_form->m_startButton->click();
+    ui(m_form).importAction->trigger();
+    QCOMPARE(ui(m_form).historyList->count(), 1);
+    ui(m_form).startButton->click();
     setMessageBoxHandler({});
 
     QElapsedTimer clock;
@@ -315,7 +315,7 @@ void TestSweep::longRowMessageAtOnce()
             box->close();
     });
     clock.start();
-    m_form->onSweepTick();
+    fire(ui(m_form).sweepTimer);
 
     qInfo("%d characters: message painted after %lld ms, %d x %d", int(file.size()), paintedMs,
           size.width(), size.height());
@@ -326,13 +326,13 @@ void TestSweep::longRowMessageAtOnce()
     QVERIFY(text.contains(QString::fromLatin1(file.left(60))));
     VERIFY_RUN_STATE(m_form, false, "0");
 
-    QCOMPARE(m_form->m_historyList->currentRow(), 0);
+    QCOMPARE(ui(m_form).historyList->currentRow(), 0);
     clock.restart();
-    m_form->m_historyList->viewport()->repaint();
+    ui(m_form).historyList->viewport()->repaint();
     QVERIFY2(clock.elapsed() < timeLimitMs(100), qPrintable(QString::number(clock.elapsed())));
     // One line of the list, as every row, not one line per LF.
-    QVERIFY(m_form->m_historyList->visualItemRect(m_form->m_historyList->item(0)).height()
-            < 2 * m_form->m_historyList->fontMetrics().height());
+    QVERIFY(ui(m_form).historyList->visualItemRect(ui(m_form).historyList->item(0)).height()
+            < 2 * ui(m_form).historyList->fontMetrics().height());
 }
 
 QTEST_MAIN(TestSweep)

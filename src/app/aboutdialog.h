@@ -23,6 +23,7 @@ public:
     explicit AboutDialog(QWidget *owner);
     ~AboutDialog() override;
 
+private:
     ClickPicture *m_lotteryLogo = nullptr; // a link to the lottery operator's website
     SvgPicture *m_appIcon = nullptr;
     SvgPicture *m_computerPicture = nullptr;
@@ -31,7 +32,6 @@ public:
     QPushButton *m_okButton = nullptr;
     ClickLabel *m_brandLink = nullptr; // a link to the maker's home page
 
-private:
     void describeForAccessibility();
 };
 

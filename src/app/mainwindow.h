@@ -32,6 +32,13 @@ public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // Tests script the draw; the program uses the operating system's generator.
+    void setRandomSource(std::unique_ptr<RandomSource> source);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
     // ---- The window and its widgets: src/app/mainwindow.cpp ----------------------------------
 
     QGroupBox *m_historyFrame = nullptr;
@@ -91,9 +98,6 @@ public:
     // True from the command lock at the start of a run until the run ends or is stopped.
     bool isRunActive() const;
 
-    // Tests script the draw; the program uses the operating system's generator.
-    void setRandomSource(std::unique_ptr<RandomSource> source);
-
     // ---- History data and results: mainwindow_sweep.cpp, mainwindow_files.cpp ----------------
 
     void onSweepTick();
@@ -101,10 +105,6 @@ public:
     void importHistory(const QString &path);
     void saveResult();
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
-private:
     // ---- Building the window, and handing control out: src/app/mainwindow.cpp ---------------
 
     void buildFrames(QWidget *client);

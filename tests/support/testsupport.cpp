@@ -7,13 +7,68 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 
 #include <utility>
 
 namespace orbelune::testing {
+
+const MainWindowUi &ui(const MainWindow *window)
+{
+    static QPointer<const MainWindow> found;
+    static MainWindowUi parts {};
+    if (found == window)
+        return parts;
+    found = window;
+    const auto numbered = [window](auto *&slot, const char *name, int p) {
+        using T = std::remove_pointer_t<std::remove_reference_t<decltype(slot)>>;
+        slot = child<T>(window, (name + QByteArray::number(p)).constData());
+    };
+    for (int p = 0; p < 7; ++p) {
+        numbered(parts.poolLists[std::size_t(p)], "poolList", p);
+        numbered(parts.ballPictures[std::size_t(p)], "ballPicture", p);
+        numbered(parts.ballCaptions[std::size_t(p)], "ballCaption", p);
+    }
+    parts.historyList = child<QListWidget>(window, "historyList");
+    parts.startButton = child<QPushButton>(window, "startButton");
+    parts.analysisBadge = child<QWidget>(window, "analysisBadge");
+    parts.greetingLabel = child<QLabel>(window, "greetingLabel");
+    parts.copyrightLink = child<QLabel>(window, "copyrightLink");
+    parts.resultFrame = child<QWidget>(window, "resultFrame");
+    parts.fileMenu = child<QMenu>(window, "fileMenu");
+    parts.runMenu = child<QMenu>(window, "runMenu");
+    parts.helpMenu = child<QMenu>(window, "helpMenu");
+    parts.importAction = child<QAction>(window, "importAction");
+    parts.saveAction = child<QAction>(window, "saveAction");
+    parts.exitAction = child<QAction>(window, "exitAction");
+    parts.startAction = child<QAction>(window, "startAction");
+    parts.stopAction = child<QAction>(window, "stopAction");
+    parts.aboutAction = child<QAction>(window, "aboutAction");
+    parts.homePageAction = child<QAction>(window, "homePageAction");
+    parts.stageTimer = child<StageTimer>(window, "stageTimer");
+    parts.sweepTimer = child<QTimer>(window, "sweepTimer");
+    return parts;
+}
+
+void fire(QTimer *timer)
+{
+    QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+}
+
+bool isRunning(const MainWindow *window)
+{
+    return !ui(window).startButton->isEnabled();
+}
+
+int drawnNumber(const MainWindow *window, int p)
+{
+    return ui(window).ballCaptions.at(std::size_t(p))->text().toInt();
+}
 
 ScriptedRandom::ScriptedRandom(QList<float> values, std::function<void()> onNext)
     : m_values(std::move(values))
@@ -77,9 +132,9 @@ void WindowTest::cleanup()
 void WindowTest::openOrSave(bool save)
 {
     if (save)
-        m_form->saveResult();
+        ui(m_form).saveAction->trigger();
     else
-        m_form->chooseHistoryFile();
+        ui(m_form).importAction->trigger();
 }
 
 QString rowInFreshProcess(const QProcessEnvironment &environment, QString *output)
@@ -154,43 +209,44 @@ bool showActive(QWidget *window)
 void tick(MainWindow *form, int times)
 {
     for (int i = 0; i < times; ++i)
-        form->onStageTick();
+        fire(ui(form).stageTimer);
 }
 
 void runToEnd(MainWindow *form)
 {
-    form->startRun();
+    ui(form).startButton->click();
     tick(form, 10);
 }
 
 QString runStateMismatch(const MainWindow *form, bool running, const QString &tag)
 {
     QStringList wrong;
-    const QString shown = QString::number(form->m_stageTimer->stage());
+    const QString shown = QString::number(ui(form).stageTimer->stage());
     const int stage = shown.toInt();
     if (!tag.isEmpty() ? shown != tag
                        : shown != QString::number(stage) || stage < 0 || stage > (running ? 9 : 0))
         wrong << "tag " + shown;
-    if (form->m_stageTimer->isActive() != running)
+    if (ui(form).stageTimer->isActive() != running)
         wrong << "stageTimer";
-    if (form->m_sweepTimer->isActive() != running)
+    if (ui(form).sweepTimer->isActive() != running)
         wrong << "sweepTimer";
-    if (form->m_analysisBadge->isHidden() == running)
+    if (ui(form).analysisBadge->isHidden() == running)
         wrong << "analysisBadge";
     const bool hourglass
         = form->testAttribute(Qt::WA_SetCursor) && form->cursor().shape() == Qt::WaitCursor;
     if (hourglass != running)
         wrong << "pointer";
-    if (form->m_startButton->isEnabled() == running)
+    if (ui(form).startButton->isEnabled() == running)
         wrong << "startButton";
-    for (const QAction *locked : { form->m_startAction, form->m_importAction, form->m_saveAction })
+    for (const QAction *locked :
+         { ui(form).startAction, ui(form).importAction, ui(form).saveAction })
         if (locked->isEnabled() == running)
             wrong << locked->objectName();
-    for (const QAction *free :
-         { form->m_stopAction, form->m_exitAction, form->m_aboutAction, form->m_homePageAction })
+    for (const QAction *free : { ui(form).stopAction, ui(form).exitAction, ui(form).aboutAction,
+                                 ui(form).homePageAction })
         if (!free->isEnabled())
             wrong << free->objectName();
-    if (form->isRunActive() != running)
+    if (isRunning(form) != running)
         wrong << "isRunActive";
     return wrong.join(", ");
 }

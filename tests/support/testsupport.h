@@ -14,17 +14,63 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <array>
 #include <functional>
 #include <optional>
 
+class QAction;
+class QLabel;
 class QListWidget;
+class QMenu;
+class QPushButton;
+class QTimer;
 class QWidget;
 
 namespace orbelune {
 class MainWindow;
-}
+class StageTimer;
+} // namespace orbelune
 
 namespace orbelune::testing {
+
+// The child of parent with this object name; a test that asks for one the window lacks ends.
+template <class T = QWidget> T *child(const QObject *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
+
+// The main window's parts, found once per window by their object names.
+struct MainWindowUi
+{
+    QListWidget *historyList;
+    std::array<QListWidget *, 7> poolLists;
+    std::array<QWidget *, 7> ballPictures;
+    std::array<QLabel *, 7> ballCaptions;
+    QPushButton *startButton;
+    QWidget *analysisBadge;
+    QLabel *greetingLabel;
+    QLabel *copyrightLink;
+    QWidget *resultFrame;
+    QMenu *fileMenu, *runMenu, *helpMenu;
+    QAction *importAction, *saveAction, *exitAction, *startAction, *stopAction, *aboutAction,
+        *homePageAction;
+    StageTimer *stageTimer;
+    QTimer *sweepTimer;
+};
+const MainWindowUi &ui(const MainWindow *window);
+
+// Runs what a timeout of the timer runs, at once.
+void fire(QTimer *timer);
+
+// Whether a run holds the command lock: the start button is disabled from the start of a run
+// to its end.
+bool isRunning(const MainWindow *window);
+
+// The number ball p shows, as a number.
+int drawnNumber(const MainWindow *window, int p);
 
 // Hands out the values a test scripts, in order, then repeats the last one. A test may also
 // watch each call, for instance to look at the window in the middle of a draw.
