@@ -1,20 +1,17 @@
 #include "app/filedialogs.h"
 
+#include "app/testhook.h"
 #include "history/dialogrules.h"
 
 namespace orbelune {
 
 namespace {
 
-FileDialogHandler &handler()
-{
-    static FileDialogHandler current;
-    return current;
-}
+TestHook<QString(const FileDialogRequest &)> hook;
 
 QString askForFile(const FileDialogRequest &request)
 {
-    return handler() ? handler()(request) : runPlatformFileDialog(request);
+    return hook.call(runPlatformFileDialog, request);
 }
 
 } // namespace
@@ -45,7 +42,7 @@ QString showSaveDialog(QWidget *owner, const QString &title, const QString &filt
 
 void setFileDialogHandler(FileDialogHandler newHandler)
 {
-    handler() = std::move(newHandler);
+    hook.set(std::move(newHandler));
 }
 
 } // namespace orbelune

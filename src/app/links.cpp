@@ -1,5 +1,6 @@
 #include "app/links.h"
 
+#include "app/testhook.h"
 #include "orbelune/appinfo.h"
 
 #include <QDesktopServices>
@@ -8,11 +9,7 @@ namespace orbelune {
 
 namespace {
 
-UrlOpener &opener()
-{
-    static UrlOpener current;
-    return current;
-}
+TestHook<bool(const QUrl &)> hook;
 
 } // namespace
 
@@ -28,15 +25,12 @@ QUrl lotteryWebsite()
 
 void openWebAddress(const QUrl &address)
 {
-    if (opener())
-        opener()(address);
-    else
-        QDesktopServices::openUrl(address);
+    hook.call(QDesktopServices::openUrl, address);
 }
 
 void setUrlOpener(UrlOpener newOpener)
 {
-    opener() = std::move(newOpener);
+    hook.set(std::move(newOpener));
 }
 
 } // namespace orbelune

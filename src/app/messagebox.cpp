@@ -1,6 +1,7 @@
 #include "app/messagebox.h"
 
 #include "app/qttranslations.h"
+#include "app/testhook.h"
 #include "orbelune/appinfo.h"
 
 #include <QMessageBox>
@@ -9,11 +10,7 @@ namespace orbelune {
 
 namespace {
 
-MessageBoxHandler &handler()
-{
-    static MessageBoxHandler current;
-    return current;
-}
+TestHook<void(const MessageBoxRequest &)> hook;
 
 void showRealMessageBox(const MessageBoxRequest &request)
 {
@@ -35,15 +32,12 @@ void showRealMessageBox(const MessageBoxRequest &request)
 
 void showMessageBox(const MessageBoxRequest &request)
 {
-    if (handler())
-        handler()(request);
-    else
-        showRealMessageBox(request);
+    hook.call(showRealMessageBox, request);
 }
 
 void setMessageBoxHandler(MessageBoxHandler newHandler)
 {
-    handler() = std::move(newHandler);
+    hook.set(std::move(newHandler));
 }
 
 QString applicationTitle()
