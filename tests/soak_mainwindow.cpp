@@ -1,8 +1,9 @@
 // A seeded random walk over the real main window: the start button, every menu item, stops
-// at random moments (also inside the yields), imports of good, malformed, empty, huge and
-// unreadable files, saves to good and failing paths, the about window, the links, closing
-// the window, and the timer ticks, interleaved at random. After every event the window must
-// be in a state the run allows, and nothing may have been lost.
+// at random moments (also inside the yields), imports and saves with the window used while
+// their dialog is open, the about window, the links, closing the window, and the timer ticks,
+// interleaved at random. After every event the window must be in a state the run allows, and
+// nothing may have been lost. What each kind of file does to an import or a save is the file
+// layer's tests'; the walk is for the orders of events that no table lists.
 //
 // The walk is replayable: ORBELUNE_SOAK_SEED picks the seed and ORBELUNE_SOAK_EVENTS the
 // number of events; a failure names the seed, the event and the events just before it.
@@ -120,7 +121,7 @@ private:
 
     Row cleanRow();
     Row badRow();
-    HistoryFile historyFile(const QString &name, const QList<Row> &rows, bool utf8 = false);
+    HistoryFile historyFile(const QString &name, const QList<Row> &rows);
     void makeFixtures();
     void openWindow();
     void note(const QString &event);
@@ -183,11 +184,9 @@ void SoakMainWindow::initTestCase()
 
 Row SoakMainWindow::cleanRow()
 {
-    // Mostly the usual shape; now and then one of the other shapes the sweep lets pass.
-    static const QStringList odd { "", "   ", "1,2,3,4,5,6 7", "中文,01,02,03,04,05 06",
-                                   "01,02,03,04,05,06 0\n7" };
-    if (const int shape = below(12); shape < odd.size())
-        return { odd.at(shape) };
+    // Mostly the usual shape, now and then a blank row.
+    if (below(12) == 0)
+        return { QString() };
     QString row;
     for (int p = 0; p < 7; ++p)
         row += QString(p == 0      ? "%1"
@@ -199,29 +198,18 @@ Row SoakMainWindow::cleanRow()
 
 Row SoakMainWindow::badRow()
 {
-    static const QStringList bad { "34,01,02,03,04,05 06",
-                                   "01,02,03,04,05,06 17",
-                                   "01,02,03,04,05,06",
-                                   "01,02,03,04",
-                                   "01,02,03,04,40",
-                                   "&H22,01,02,03,04,05 06",
-                                   "\t",
-                                   "往期数据" };
+    // A malformed value, which lets the sweep go on, and a row it cannot read at all.
+    static const QStringList bad { "01,02,03,04,05,06 17", "01,02,03,04" };
     return { bad.at(below(int(bad.size()))), false };
 }
 
-HistoryFile SoakMainWindow::historyFile(const QString &name, const QList<Row> &rows, bool utf8)
+HistoryFile SoakMainWindow::historyFile(const QString &name, const QList<Row> &rows)
 {
-    // Lines end with CR LF or a lone CR; the last one may have no ending at all. A file that
-    // ends in an empty row needs its ending, or the row is not there.
     QString text;
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        text += rows.at(i).text;
-        if (i + 1 < rows.size() || rows.at(i).text.isEmpty() || chance(0.5))
-            text += chance(0.8) ? "\r\n" : "\r";
-    }
+    for (const Row &row : rows)
+        text += row.text + "\r\n";
     const QString path = m_dir.filePath(name);
-    if (!writeFile(path, utf8 ? "\xEF\xBB\xBF" + text.toUtf8() : gbk(text)))
+    if (!writeFile(path, gbk(text)))
         qFatal("soak: cannot write %s", qPrintable(path));
     return { path, rows, true };
 }
@@ -236,48 +224,15 @@ void SoakMainWindow::makeFixtures()
             rows.insert(below(int(rows.size()) + 1), badRow());
         return rows;
     };
-    // Good files, the empty one among them, and files with malformed rows.
+    // Good files, the empty one among them, files with malformed rows, and one that is not
+    // there.
     m_files << historyFile("empty.txt", {});
-    for (int n : { 1, 25, 300, 2000 })
+    for (int n : { 1, 25, 300 })
         m_files << historyFile(QString("good-%1.txt").arg(n), rowsOf(n, 0));
     for (int bad : { 1, 3 })
         m_files << historyFile(QString("malformed-%1.txt").arg(bad), rowsOf(200, bad));
-    // Long rows: a list saved with LF-only ends is one malformed row (the LF is skipped, and
-    // the blue reads as 701); a good row padded with blanks to 250 000 characters; a row of
-    // 1 000 000 characters whose blue is 17.
-    m_files << historyFile("long-lf.txt",
-                           { { QString("01,02,03,04,05,06 07\n").repeated(877), false } });
-    m_files << historyFile(
-        "long-good.txt",
-        { cleanRow(), { "01,02,03,04,05,06 07" + QString(250000 - 20, ' ') }, cleanRow() });
-    m_files << historyFile("long-bad.txt",
-                           { { "01,02,03,04,05,06 17" + QString(1000000 - 20, ' '), false } });
-    // Rows read from Unicode that GBK cannot hold: the import takes them, a save refuses.
-    m_files << historyFile("unicode.txt", { { "😀,01,02,03,04,05 06" }, { "01,02,03,04,05,06 07" } },
-                           true);
-
-    // Files the import must refuse, leaving the list alone: one row more than the list holds,
-    // more bytes than a history file has, binary, not GBK, missing, and a folder.
-    const QList<QPair<QString, QByteArray>> refused {
-        { "huge.txt", QByteArray("01,02,03,04,05,06 07\r\n").repeated(32768) },
-        { "too-large.txt", QByteArray(4 * 1024 * 1024 + 1, 'x') },
-        { "binary.txt", QByteArray("01,02\0\x01\x02\r\n", 10) },
-        { "bad-gbk.txt", QByteArray("01,02,03\x81\r\n") },
-        { "missing.txt", QByteArray() },
-        { "folder.txt", QByteArray() },
-    };
-    for (const auto &[name, bytes] : refused) {
-        if (!bytes.isNull() && !writeFile(m_dir.filePath(name), bytes))
-            qFatal("soak: cannot write %s", qPrintable(name));
-        m_files << HistoryFile { m_dir.filePath(name), {}, false };
-    }
-    QDir(m_dir.path()).mkdir("folder.txt");
-
-    // Where saves go: good names (two of them without the ending the dialog adds), a folder
-    // that does not exist, and a folder where a file should be.
-    for (const char *name : { "result-1.txt", "result-2.TXT", "result-3", "result-4.doc",
-                              "no-such-folder/result.txt", "folder.txt" })
-        m_savePaths << m_dir.filePath(name);
+    m_files << HistoryFile { m_dir.filePath("missing.txt"), {}, false };
+    m_savePaths << m_dir.filePath("result-1.txt") << m_dir.filePath("result-2.txt");
 }
 
 void SoakMainWindow::openWindow()
@@ -571,18 +526,8 @@ void SoakMainWindow::save()
     const int which = below(int(m_savePaths.size()) + 1);
     const bool cancel = which == int(m_savePaths.size());
     m_seams->answer = cancel ? QString() : m_savePaths.at(which);
-    const QString path
-        = m_seams->answer + (cancel || m_seams->answer.right(3).toLower() == "txt" ? "" : ".txt");
-    // The full disk is a file-size limit, which Windows does not have; it is drawn all the
-    // same, so that a seed walks the same way everywhere.
-    const bool drawnFull = !cancel && chance(0.25);
-#ifdef Q_OS_UNIX
-    const bool fullDisk = drawnFull;
-#else
-    const bool fullDisk = false && drawnFull;
-#endif
-    note("menu 保存结果: " + (cancel ? QString("cancel") : QFileInfo(path).fileName())
-         + (fullDisk ? ", disk full" : ""));
+    const QString path = m_seams->answer;
+    note("menu 保存结果: " + (cancel ? QString("cancel") : QFileInfo(path).fileName()));
     useWindowWhileDialogOpen(0.1);
 
     // The file is the heading with the ball row as the captions show it, then the list.
@@ -598,30 +543,23 @@ void SoakMainWindow::save()
     };
     const bool asked = ui(m_form).saveAction->isEnabled() && !cancel;
     const QStringList before = listTexts();
-    const QStringList filesBefore = QDir(m_dir.path()).entryList(QDir::Files);
     const bool existed = QFileInfo(path).isFile();
     const QByteArray old = existed ? contents(path) : QByteArray();
     m_warningsExpected = true;
-    // A disk that fills up before the whole file is written.
-    if (!withFileSizeLimit(fullDisk ? expected().size() / 2 : 0,
-                           [this] { ui(m_form).saveAction->trigger(); }))
-        fail("cannot limit the file size here");
+    ui(m_form).saveAction->trigger();
     m_seams->whileDialogOpen = nullptr;
 
     // The captions are read when the file is written, after the dialog; a run started while
     // the dialog was open refuses the save.
     const QByteArray bytes = expected();
-    const bool writable = asked && !isRunning(m_form) && !fullDisk && !bytes.isEmpty()
-        && QFileInfo(QFileInfo(path).absolutePath()).isDir() && !QFileInfo(path).isDir();
+    const bool writable = asked && !isRunning(m_form);
     if (m_messages.size() != (asked && !writable ? 1 : 0))
         fail(QString("a save gave %1 messages").arg(m_messages.size()));
     if (writable && contents(path) != bytes)
         fail("the saved file is not the ticket and the list");
     else if (!writable
              && (QFileInfo(path).isFile() != existed || (existed && contents(path) != old)))
-        fail("a save that failed changed the file");
-    else if (!writable && QDir(m_dir.path()).entryList(QDir::Files) != filesBefore)
-        fail("a save that failed left files behind");
+        fail("a save that was refused changed the file");
     if (listTexts() != before)
         fail("a save changed the list");
     m_counts["save, file written"] += writable;
