@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutdialog.h"
+#include "app/filedialogs.h"
 #include "app/links.h"
 #include "app/texts.h"
 #include "draw/randomsource.h"
@@ -97,7 +98,13 @@ MainWindow::MainWindow(QWidget *parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-MainWindow::~MainWindow() = default;
+// The file dialogs have no owner, so the window stays usable while one is open and the user
+// may close it. The dialog then goes with it, which lets the program end, and the command
+// that was waiting for the dialog returns as after a cancel.
+MainWindow::~MainWindow()
+{
+    closeFileDialog();
+}
 
 void MainWindow::buildMenus()
 {
@@ -350,6 +357,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     m_closing = true;
     m_stageTimer->stop();
     m_sweepTimer->stop();
+    closeFileDialog();
     event->accept();
 }
 

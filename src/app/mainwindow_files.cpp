@@ -11,47 +11,14 @@
 #include "history/resultfile.h"
 
 #include <QDir>
-#include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
-#include <QPointer>
 #include <QStandardPaths>
 
 namespace orbelune {
 
 namespace {
-
-// The file dialogs have no owner, so the window stays usable while one is open and the user
-// may close it. The dialog then goes with it, which lets the program end, and the command
-// that was waiting for the dialog returns as after a cancel.
-class CloseDialogWithWindow : public QObject
-{
-public:
-    explicit CloseDialogWithWindow(QWidget *window)
-        : m_window(window)
-    {
-        window->installEventFilter(this);
-        connect(window, &QObject::destroyed, this, [] { closeFileDialog(); });
-    }
-
-    ~CloseDialogWithWindow() override
-    {
-        if (m_window)
-            m_window->removeEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Close)
-            closeFileDialog();
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QPointer<QWidget> m_window;
-};
 
 void warn(QWidget *parent, const QStringList &lines)
 {
@@ -79,10 +46,7 @@ QString MainWindow::askForPath(const std::function<QString()> &dialog,
                                const QStringList &busyMessage)
 {
     QString path;
-    const bool stillOpen = yieldToEvents([this, &dialog, &path] {
-        CloseDialogWithWindow closeWithWindow(this);
-        path = dialog();
-    });
+    const bool stillOpen = yieldToEvents([&dialog, &path] { path = dialog(); });
     if (!stillOpen || path.isEmpty())
         return QString();
     // While the dialog was open a run may have started; the run locks both commands, and the
