@@ -23,8 +23,6 @@ public:
     // is read when it is first shown, not while the window is built.
     SvgPicture(const QString &resource, QSize size, QWidget *parent);
 
-    QString resource() const { return m_resource; }
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 
