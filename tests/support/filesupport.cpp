@@ -6,9 +6,14 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 #endif
 
 namespace orbelune::testing {
@@ -90,5 +95,107 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     }
     return files;
 }
+
+#ifdef Q_OS_UNIX
+bool makeSharedFolder(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    return ::mkdir(native.constData(), 0777) == 0 && ::chmod(native.constData(), 01777) == 0;
+}
+
+bool giveTo(const QString &path, unsigned user)
+{
+    return ::lchown(QFile::encodeName(path).constData(), user, user) == 0;
+}
+
+bool denyInAcl(const QString &path, unsigned user)
+{
+    // The kernel's form of an access ACL: a version, then tag, permissions and id per entry, in
+    // the order of the tags.
+    struct stat st
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    QByteArray acl;
+    const auto add = [&acl](quint16 tag, quint16 permissions, quint32 id) {
+        acl.append(reinterpret_cast<const char *>(&tag), 2);
+        acl.append(reinterpret_cast<const char *>(&permissions), 2);
+        acl.append(reinterpret_cast<const char *>(&id), 4);
+    };
+    const quint32 version = 2;
+    acl.append(reinterpret_cast<const char *>(&version), 4);
+    add(0x01, (st.st_mode >> 6) & 7, quint32(-1)); // the owner
+    add(0x02, 0, user);
+    add(0x04, (st.st_mode >> 3) & 7, quint32(-1)); // the group
+    add(0x10, (st.st_mode >> 3) & 7, quint32(-1)); // the mask
+    add(0x20, st.st_mode & 7, quint32(-1)); // others
+    return ::setxattr(QFile::encodeName(path).constData(), "system.posix_acl_access",
+                      acl.constData(), size_t(acl.size()), 0)
+        == 0;
+}
+
+bool setAppendOnly(const QString &folder, bool on)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    const bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+        && (flags = on ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL,
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    if (fd >= 0)
+        ::close(fd);
+    return done;
+}
+
+QByteArray attributes(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    QByteArray names(65536, '\0');
+    names.resize(qMax<ssize_t>(0, ::llistxattr(native.constData(), names.data(), 65536)));
+    QList<QByteArray> sorted = names.split('\0');
+    std::sort(sorted.begin(), sorted.end());
+    QByteArray all;
+    for (const QByteArray &name : sorted) {
+        QByteArray value(65536, '\0');
+        const ssize_t size = ::lgetxattr(native.constData(), name.constData(), value.data(), 65536);
+        if (!name.isEmpty())
+            all += name + '=' + value.left(qMax<ssize_t>(0, size)).toHex() + ';';
+    }
+    return all;
+}
+
+qint64 bytesRead()
+{
+    // The kernel counts what read() and pread() returned, whatever the file.
+    const QByteArray io = contents(QStringLiteral("/proc/self/io"));
+    const qsizetype at = io.indexOf("rchar: ");
+    return at < 0 ? 0 : io.mid(at + 7, io.indexOf('\n', at) - at - 7).toLongLong();
+}
+#else
+bool makeSharedFolder(const QString &)
+{
+    return false;
+}
+bool giveTo(const QString &, unsigned)
+{
+    return false;
+}
+bool denyInAcl(const QString &, unsigned)
+{
+    return false;
+}
+bool setAppendOnly(const QString &, bool)
+{
+    return false;
+}
+QByteArray attributes(const QString &)
+{
+    return {};
+}
+qint64 bytesRead()
+{
+    return 0;
+}
+#endif
 
 } // namespace orbelune::testing
