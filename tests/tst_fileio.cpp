@@ -170,13 +170,12 @@ QString linkToDevice(Scene &scene)
 // 1777): the sticky bit keeps others from replacing it.
 QString inSharedFolder(Scene &scene)
 {
-    const QByteArray shared = QFile::encodeName(scene.path("shared"));
-    const QByteArray file = shared + "/result.txt";
-    if (::mkdir(shared.constData(), 0777) != 0 || ::chmod(shared.constData(), 01777) != 0
-        || !writeFile(QFile::decodeName(file), earlier) || ::chmod(file.constData(), 0666) != 0
-        || ::chown(file.constData(), 1234, 1234) != 0)
+    const QString file = scene.path("shared/result.txt");
+    if (!makeSharedFolder(scene.path("shared")) || !writeFile(file, earlier)
+        || !QFile::setPermissions(file, QFile::permissions(file) | QFile::WriteOther)
+        || !giveTo(file, 1234))
         scene.skip = QStringLiteral("cannot give a file to another user here");
-    return QFile::decodeName(file);
+    return file;
 }
 
 // The result of an earlier run mounted on itself: it cannot be replaced.
@@ -222,8 +221,9 @@ QString plantedLink(Scene &scene)
 
 QString withAcl(Scene &scene)
 {
-    if (!denyInAcl(withMode<0644>(scene), nobody))
-        scene.skip = QStringLiteral("this file system keeps no ACL");
+    if (!denyNobodyInAcl(withMode<0644>(scene)))
+        scene.skip
+            = QStringLiteral("no ACL here: this file system keeps none, or setfacl is missing");
     return oldResult(scene);
 }
 

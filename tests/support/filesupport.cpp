@@ -3,6 +3,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -108,31 +109,9 @@ bool giveTo(const QString &path, unsigned user)
     return ::lchown(QFile::encodeName(path).constData(), user, user) == 0;
 }
 
-bool denyInAcl(const QString &path, unsigned user)
+bool denyNobodyInAcl(const QString &path)
 {
-    // The kernel's form of an access ACL: a version, then tag, permissions and id per entry, in
-    // the order of the tags.
-    struct stat st
-    {
-    };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return false;
-    QByteArray acl;
-    const auto add = [&acl](quint16 tag, quint16 permissions, quint32 id) {
-        acl.append(reinterpret_cast<const char *>(&tag), 2);
-        acl.append(reinterpret_cast<const char *>(&permissions), 2);
-        acl.append(reinterpret_cast<const char *>(&id), 4);
-    };
-    const quint32 version = 2;
-    acl.append(reinterpret_cast<const char *>(&version), 4);
-    add(0x01, (st.st_mode >> 6) & 7, quint32(-1)); // the owner
-    add(0x02, 0, user);
-    add(0x04, (st.st_mode >> 3) & 7, quint32(-1)); // the group
-    add(0x10, (st.st_mode >> 3) & 7, quint32(-1)); // the mask
-    add(0x20, st.st_mode & 7, quint32(-1)); // others
-    return ::setxattr(QFile::encodeName(path).constData(), "system.posix_acl_access",
-                      acl.constData(), size_t(acl.size()), 0)
-        == 0;
+    return QProcess::execute(QStringLiteral("setfacl"), { "-m", "user:nobody:---", path }) == 0;
 }
 
 bool setAppendOnly(const QString &folder, bool on)
@@ -172,22 +151,6 @@ qint64 bytesRead()
     return at < 0 ? 0 : io.mid(at + 7, io.indexOf('\n', at) - at - 7).toLongLong();
 }
 #else
-bool makeSharedFolder(const QString &)
-{
-    return false;
-}
-bool giveTo(const QString &, unsigned)
-{
-    return false;
-}
-bool denyInAcl(const QString &, unsigned)
-{
-    return false;
-}
-bool setAppendOnly(const QString &, bool)
-{
-    return false;
-}
 QByteArray attributes(const QString &)
 {
     return {};
