@@ -33,17 +33,16 @@ FileError NativeFile::openForReading(const QString &path, qint64 &size)
     // "nul.txt" would open a device: reading the console could wait for ever.
     if (isWin32DevicePath(path))
         return FileError { FileFault::NotRegularFile };
-    const std::wstring native = win32FilePath(path);
     // A folder cannot be opened as a file, and would only say that access is denied.
-    const DWORD attributes = GetFileAttributesW(native.c_str());
+    const DWORD attributes = GetFileAttributesW(win32FilePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return lastError();
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return FileError { FileFault::IsADirectory };
     // Another program may go on writing the file while it is read, as one that keeps a log
     // does; a program that holds it without sharing gets its own cause.
-    reset(qintptr(CreateFileW(native.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)));
+    reset(win32Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                    FILE_FLAG_SEQUENTIAL_SCAN));
     if (!isOpen())
         return lastError();
     if (GetFileType(HANDLE(m_handle)) != FILE_TYPE_DISK)

@@ -14,6 +14,8 @@ namespace orbelune::savefile_platform {
 
 namespace {
 
+constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 FileError lastError()
 {
     return win32Error(GetLastError());
@@ -37,9 +39,7 @@ bool identify(const NativeFile &file, quint64 &volume, quint64 &index, DWORD *li
 bool openedPath(const QString &path, QString &opened, DWORD &code)
 {
     const NativeFile file(
-        qintptr(CreateFileW(win32FilePath(path).c_str(), FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)));
+        win32Open(path, FILE_READ_ATTRIBUTES, shareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
     if (!file.isOpen()) {
         code = GetLastError();
         return false;
@@ -130,10 +130,7 @@ SaveOutcome finalTarget(const QString &path, QString &target, bool &created)
         target = full;
         return SaveOutcome {};
     }
-    created = NativeFile(
-                  qintptr(CreateFileW(win32FilePath(full).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)))
-                  .isOpen();
+    created = NativeFile(win32Open(full, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS)).isOpen();
     if (!created || !openedPath(full, target, code))
         return failure(SaveStep::Create, win32Error(created ? code : GetLastError()));
     return SaveOutcome {};
@@ -155,14 +152,12 @@ QString nameBeside(const QString &target)
 
 // ReplaceFileW's own errors say which of its steps failed, not why: the why is found by
 // asking for what it asks of the old file, deleting it, while others keep what they hold.
-DWORD replaceCause(const std::wstring &target, DWORD code)
+DWORD replaceCause(const QString &target, DWORD code)
 {
     if (code != ERROR_UNABLE_TO_REMOVE_REPLACED && code != ERROR_UNABLE_TO_MOVE_REPLACEMENT
         && code != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
         return code;
-    const NativeFile file(qintptr(
-        CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    const NativeFile file(win32Open(target, DELETE, shareAll, OPEN_EXISTING));
     return file.isOpen() ? code : GetLastError();
 }
 
@@ -178,8 +173,7 @@ SaveOutcome lookAt(const QString &path, Target &target)
         return refusedName;
     const QFileInfo info(targetPath);
 
-    const std::wstring native = win32FilePath(targetPath);
-    const DWORD attributes = GetFileAttributesW(native.c_str());
+    const DWORD attributes = GetFileAttributesW(win32FilePath(targetPath).c_str());
     target = Target { info.absoluteFilePath(), info.absolutePath(),
                       attributes != INVALID_FILE_ATTRIBUTES };
     target.created = created;
@@ -199,9 +193,7 @@ SaveOutcome lookAt(const QString &path, Target &target)
         return failure(SaveStep::Open, FileError { FileFault::ReadOnlyFile });
     // Opened to write and closed unwritten: a file another program holds, one the user may not
     // write and anything but a file on a disk are found before a byte is written.
-    const NativeFile probe(qintptr(CreateFileW(
-        native.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    const NativeFile probe(win32Open(targetPath, GENERIC_WRITE, shareAll, OPEN_EXISTING));
     if (!probe.isOpen())
         return failure(SaveStep::Open, lastError());
     if (GetFileType(HANDLE(probe.handle())) != FILE_TYPE_DISK)
@@ -218,8 +210,7 @@ FileError createTemporary(const Target &target, NativeFile &file, QString &tempo
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = nameBeside(target.path);
-        file.reset(qintptr(CreateFileW(win32FilePath(temporary).c_str(), GENERIC_WRITE, 0, nullptr,
-                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
+        file.reset(win32Open(temporary, GENERIC_WRITE, 0, CREATE_NEW));
         if (file.isOpen())
             return {};
         const DWORD code = GetLastError();
@@ -245,13 +236,11 @@ FileError reserve(const NativeFile &file, qint64 size)
 FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qint64 &size)
 {
     // Others may read along; nobody else writes while the content is overwritten.
-    const std::wstring native = win32FilePath(target.path);
-    file.reset(qintptr(CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    file.reset(
+        win32Open(target.path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
     readable = file.isOpen();
     if (!readable && GetLastError() == ERROR_ACCESS_DENIED)
-        file.reset(qintptr(CreateFileW(native.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+        file.reset(win32Open(target.path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
     if (!file.isOpen())
         return lastError();
     quint64 volume = 0;
@@ -288,7 +277,7 @@ FileError replace(const QString &temporary, const Target &target, QString &oldNo
             // The old file is whole, under the other name; the user must know where.
             oldNowAt = QString::fromStdWString(backup);
         }
-        return win32Error(replaceCause(to, code));
+        return win32Error(replaceCause(target.path, code));
     }
     if (!DeleteFileW(backup.c_str())) {
         // The save is done; the old content is left beside it under the backup name.
