@@ -26,22 +26,28 @@ SaveOutcome refused(int code)
     return failure(code == ENOTDIR ? SaveStep::Look : SaveStep::Create, errnoError(code));
 }
 
-// The name by which the kernel reaches an open file.
-QByteArray procPath(const NativeFile &file)
-{
-    return "/proc/self/fd/" + QByteArray::number(file.handle());
-}
-
-// Where the kernel found an open file or folder, every link on the way followed; empty, with
-// errno set, where it cannot say.
-QString realPath(const NativeFile &file)
+// Where the kernel found an open file or folder, opened by the name named, every link on the
+// way followed; empty, with errno set, where it cannot say.
+QString realPath(const NativeFile &file, const QByteArray &named)
 {
     char path[PATH_MAX];
-    const ssize_t length = ::readlink(procPath(file).constData(), path, sizeof path);
-    if (length == sizeof path)
-        errno = ENAMETOOLONG;
-    return length > 0 && length < ssize_t(sizeof path) ? QFile::decodeName(QByteArray(path, length))
-                                                       : QString();
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(file.handle());
+    const ssize_t length = ::readlink(link.constData(), path, sizeof path);
+    if (length > 0 && length < ssize_t(sizeof path))
+        return QFile::decodeName(QByteArray(path, length));
+    // Without /proc (a bare chroot), the links the kernel has just followed are read back, and
+    // must lead to the same file.
+    struct stat opened
+    {
+    };
+    struct stat found = opened;
+    if (!::realpath(named.constData(), path) || ::fstat(int(file.handle()), &opened) != 0
+        || ::stat(path, &found) != 0)
+        return QString();
+    if (opened.st_dev == found.st_dev && opened.st_ino == found.st_ino)
+        return QFile::decodeName(path);
+    errno = EAGAIN; // a link changed meanwhile
+    return QString();
 }
 
 // A folder that lets no file in it be renamed or removed (chattr +a): a new file would stay
@@ -57,7 +63,7 @@ bool keepsEveryName(const QString &folder)
 
 // Looks at the file the kernel opened for a name: what it is, where it is, and whether the
 // user may write it.
-SaveOutcome lookAtOpened(const NativeFile &file, Target &target)
+SaveOutcome lookAtOpened(const NativeFile &file, const QByteArray &named, Target &target)
 {
     struct stat old
     {
@@ -70,10 +76,10 @@ SaveOutcome lookAtOpened(const NativeFile &file, Target &target)
     // by a file either.
     if (!S_ISREG(old.st_mode))
         return failure(SaveStep::Look, FileError { FileFault::NotRegularFile });
-    const QString path = realPath(file);
+    const QString path = realPath(file, named);
     if (path.isEmpty())
         return refused(errno);
-    if (::faccessat(AT_FDCWD, procPath(file).constData(), W_OK, AT_EACCESS) != 0)
+    if (::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) != 0)
         return failure(SaveStep::Open, errnoError(errno));
     target = Target { path,
                       QFileInfo(path).path(),
@@ -97,7 +103,7 @@ SaveOutcome createAt(const QByteArray &name, int flags, Target &target)
         ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | flags, 0666));
     if (!made.isOpen())
         return refused(errno);
-    SaveOutcome looked = lookAtOpened(made, target);
+    SaveOutcome looked = lookAtOpened(made, name, target);
     target.inPlace = true;
     target.created = true;
     return looked;
@@ -134,7 +140,7 @@ SaveOutcome lookAt(const QString &path, Target &target)
     const QByteArray native = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     // The kernel follows the links on the way, under its rules.
     if (const NativeFile file(::open(native.constData(), O_PATH | O_CLOEXEC)); file.isOpen())
-        return lookAtOpened(file, target);
+        return lookAtOpened(file, native, target);
     if (errno != ENOENT)
         return refused(errno);
 
@@ -148,7 +154,7 @@ SaveOutcome lookAt(const QString &path, Target &target)
     if (!folder.isOpen() && errno == ENOENT)
         return failure(SaveStep::Look, FileError { FileFault::NotFound }, OldContent::Untouched,
                        QFile::decodeName(folderName));
-    const QString real = folder.isOpen() ? realPath(folder) : QString();
+    const QString real = folder.isOpen() ? realPath(folder, folderName) : QString();
     if (real.isEmpty())
         return refused(errno);
     target = Target { QDir(real).filePath(QFileInfo(path).fileName()), real };
