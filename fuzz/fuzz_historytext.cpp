@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     checkSplitting(fuzz::utf8Text(data, size));
     // decodeGbk() takes ASCII text without asking the converter: the same text.
-    if (const std::optional<QString> strict = codePage936().decode(bytes))
+    if (const std::optional<QString> strict = strictDecodeGbk(bytes))
         FUZZ_CHECK(decodeGbk(bytes) == *strict);
 
     const HistoryFileText file = decodeHistoryFile(bytes);

@@ -1,4 +1,4 @@
-// Windows' own converter of code page 936.
+// Code page 936 through Windows' own converter.
 
 #include "fileio/codepage936.h"
 
@@ -6,73 +6,52 @@
 
 #include <windows.h>
 
-namespace orbelune {
+namespace orbelune::gbk_platform {
 
 namespace {
 
 constexpr UINT chineseCodePage = 936;
 
-class WindowsCodePage936 final : public CodePage936
-{
-protected:
-    std::optional<QString> toUnicode(QByteArrayView bytes) const override
-    {
-        // The API counts in int; a history file is at most a few MiB.
-        if (bytes.size() > INT_MAX)
-            return std::nullopt;
-        const int size = int(bytes.size());
-        const int length = MultiByteToWideChar(chineseCodePage, MB_ERR_INVALID_CHARS, bytes.data(),
-                                               size, nullptr, 0);
-        if (length <= 0)
-            return std::nullopt;
-        QString text(length, Qt::Uninitialized);
-        if (MultiByteToWideChar(chineseCodePage, MB_ERR_INVALID_CHARS, bytes.data(), size,
-                                reinterpret_cast<wchar_t *>(text.data()), length)
-            != length)
-            return std::nullopt;
-        return text;
-    }
-
-    std::optional<QByteArray> fromUnicode(QStringView text) const override
-    {
-        if (text.size() > INT_MAX)
-            return std::nullopt;
-        const int size = int(text.size());
-        const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
-        // No best fit (which would write "a" for "ä"), and a character written as the
-        // default "?" is one that has no form here.
-        BOOL usedDefault = FALSE;
-        const int length = WideCharToMultiByte(chineseCodePage, WC_NO_BEST_FIT_CHARS, wide, size,
-                                               nullptr, 0, nullptr, &usedDefault);
-        if (length <= 0 || usedDefault)
-            return std::nullopt;
-        QByteArray bytes(length, Qt::Uninitialized);
-        if (WideCharToMultiByte(chineseCodePage, WC_NO_BEST_FIT_CHARS, wide, size, bytes.data(),
-                                length, nullptr, &usedDefault)
-                != length
-            || usedDefault)
-            return std::nullopt;
-        return bytes;
-    }
-};
-
 } // namespace
 
-const CodePage936 *windowsCodePage936()
+std::optional<QString> toUnicode(QByteArrayView bytes)
 {
-    static const WindowsCodePage936 converter;
-    return &converter;
+    // The API counts in int; a history file is at most a few MiB.
+    if (bytes.size() > INT_MAX)
+        return std::nullopt;
+    const int size = int(bytes.size());
+    const int length = MultiByteToWideChar(chineseCodePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                           size, nullptr, 0);
+    if (length <= 0)
+        return std::nullopt;
+    QString text(length, Qt::Uninitialized);
+    if (MultiByteToWideChar(chineseCodePage, MB_ERR_INVALID_CHARS, bytes.data(), size,
+                            reinterpret_cast<wchar_t *>(text.data()), length)
+        != length)
+        return std::nullopt;
+    return text;
 }
 
-// Qt for Windows may have ICU too, but the program never needs it there.
-const CodePage936 *icuCodePage936()
+std::optional<QByteArray> fromUnicode(QStringView text)
 {
-    return nullptr;
+    if (text.size() > INT_MAX)
+        return std::nullopt;
+    const int size = int(text.size());
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    // No best fit (which would write "a" for "ä"), and a character written as the default "?"
+    // is one that has no form here.
+    BOOL usedDefault = FALSE;
+    const int length = WideCharToMultiByte(chineseCodePage, WC_NO_BEST_FIT_CHARS, wide, size,
+                                           nullptr, 0, nullptr, &usedDefault);
+    if (length <= 0 || usedDefault)
+        return std::nullopt;
+    QByteArray bytes(length, Qt::Uninitialized);
+    if (WideCharToMultiByte(chineseCodePage, WC_NO_BEST_FIT_CHARS, wide, size, bytes.data(), length,
+                            nullptr, &usedDefault)
+            != length
+        || usedDefault)
+        return std::nullopt;
+    return bytes;
 }
 
-const CodePage936 *iconvCodePage936()
-{
-    return nullptr;
-}
-
-} // namespace orbelune
+} // namespace orbelune::gbk_platform

@@ -1,14 +1,10 @@
 #include "fileio/readfile.h"
 
-#include "fileio/readfile_p.h"
-
-#include <QScopeGuard>
+#include "fileio/nativefile.h"
 
 #include <algorithm>
 
 namespace orbelune {
-
-using namespace readfile_platform;
 
 QString FileRead::errorText() const
 {
@@ -39,12 +35,9 @@ FileRead readWholeFile(const QString &path, qint64 limit)
 {
     FileRead read;
     read.limit = limit;
-    qintptr file = -1;
-    if (read.error = openForReading(path, file); read.error.failed())
-        return read;
-    const auto close = qScopeGuard([file] { closeFile(file); });
+    NativeFile file;
     qint64 size = 0;
-    if (read.error = lookAtOpened(file, size); read.error.failed())
+    if (read.error = file.openForReading(path, size); read.error.failed())
         return read;
     if (size > limit) {
         read.error = FileError { FileFault::TooLarge };
@@ -53,19 +46,15 @@ FileRead readWholeFile(const QString &path, qint64 limit)
     // One byte more than allowed is read, so that a file that grew since it was measured is
     // still caught, and no more than that.
     QByteArray &bytes = read.bytes;
-    while (bytes.size() <= limit) {
+    for (bool more = true; more;) {
         const qsizetype before = bytes.size();
-        bytes.resize(std::min<qsizetype>(limit + 1, before + 64 * 1024));
+        const qsizetype room = std::min<qsizetype>(limit + 1 - before, 64 * 1024);
+        bytes.resize(before + room);
         qint64 n = 0;
-        const FileError error = readSome(file, bytes.data() + before, bytes.size() - before, n);
+        read.error = file.readAt(before, bytes.data() + before, room, n);
+        read.whileReading = read.error.failed();
         bytes.resize(before + n);
-        if (error.failed()) {
-            read.error = error;
-            read.whileReading = true;
-            break;
-        }
-        if (n == 0)
-            break;
+        more = !read.whileReading && n == room && bytes.size() <= limit;
     }
     if (!read.error.failed() && bytes.size() > limit)
         read.error = FileError { FileFault::TooLarge };

@@ -12,30 +12,6 @@ using namespace savefile_platform;
 
 namespace {
 
-// An open file, closed when it goes.
-class OpenFile
-{
-public:
-    OpenFile() = default;
-    ~OpenFile() { close(); }
-    OpenFile(const OpenFile &) = delete;
-    OpenFile &operator=(const OpenFile &) = delete;
-
-    qintptr &handle() { return m_file; }
-    // Closes it now: the error of the close, which may be the first word of a failed write.
-    FileError close()
-    {
-        if (m_file == -1)
-            return {};
-        const FileError error = closeFile(m_file);
-        m_file = -1;
-        return error;
-    }
-
-private:
-    qintptr m_file = -1;
-};
-
 bool isNoRoom(FileFault fault)
 {
     return fault == FileFault::NoSpace || fault == FileFault::Quota || fault == FileFault::TooLarge;
@@ -61,44 +37,44 @@ constexpr qint64 maxKeptContent = 64 * 1024 * 1024;
 // it is reserved first, so that a full disk is found before anything is overwritten.
 SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes, const FileSync &sync)
 {
-    OpenFile file;
+    NativeFile file;
     bool readable = false;
     qint64 oldSize = 0;
-    if (const FileError error = openInPlace(target, file.handle(), readable, oldSize);
-        error.failed())
+    if (const FileError error = openInPlace(target, file, readable, oldSize); error.failed())
         return failure(
             error.fault == FileFault::NotRegularFile ? SaveStep::Look : SaveStep::Rewrite, error);
     // A file the user may write but not read cannot be kept.
-    QByteArray old;
-    const bool keep = readable && oldSize <= maxKeptContent;
-    if (keep) {
-        if (const FileError error = readAt(file.handle(), 0, oldSize, old); error.failed())
-            return failure(SaveStep::Rewrite, error);
-    }
+    QByteArray old(readable && oldSize <= maxKeptContent ? oldSize : 0, Qt::Uninitialized);
+    const bool keep = old.size() == oldSize;
+    qint64 read = 0;
+    if (const FileError error = file.readAt(0, old.data(), old.size(), read); error.failed())
+        return failure(SaveStep::Rewrite, error);
+    if (read < old.size()) // it shrank since it was measured
+        return failure(SaveStep::Rewrite, FileError { FileFault::Io });
 
     if (bytes.size() > oldSize) {
-        if (const FileError error = reserve(file.handle(), bytes.size());
+        if (const FileError error = reserve(file, bytes.size());
             error.failed() && isNoRoom(error.fault)) {
             // The room taken beyond the old end, if any, is given back; the content is
             // untouched.
-            setSize(file.handle(), oldSize);
+            file.setSize(oldSize);
             return failure(SaveStep::Write, error);
         }
         // A file system that cannot reserve room is written all the same.
     }
 
     qint64 written = 0;
-    FileError error = writeAt(file.handle(), 0, bytes, written);
+    FileError error = file.writeAt(0, bytes, written);
     const bool cut = !error.failed() && bytes.size() < oldSize;
     if (!error.failed())
-        error = setSize(file.handle(), bytes.size());
+        error = file.setSize(bytes.size());
     if (!error.failed())
         error = sync.syncFile(file.handle());
     if (!error.failed())
         return SaveOutcome {}; // the data is on the disk: the close has nothing more to say
     if (written == 0 && !cut) {
         // Nothing overwritten: the room reserved beyond the old end, if any, is given back.
-        setSize(file.handle(), oldSize);
+        file.setSize(oldSize);
         return failure(SaveStep::Write, error);
     }
 
@@ -106,17 +82,73 @@ SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes, const Fi
     // takes its old size again.
     qint64 rewritten = 0;
     const bool putBack = keep
-        && !writeAt(file.handle(), 0,
-                    QByteArrayView(old).first(cut ? oldSize : std::min(oldSize, written)),
-                    rewritten)
+        && !file.writeAt(0, QByteArrayView(old).first(cut ? oldSize : std::min(oldSize, written)),
+                         rewritten)
                 .failed()
-        && !setSize(file.handle(), oldSize).failed() && !sync.syncFile(file.handle()).failed();
+        && !file.setSize(oldSize).failed() && !sync.syncFile(file.handle()).failed();
     return failure(SaveStep::Write, error, putBack ? OldContent::PutBack : OldContent::Lost);
+}
+
+// The save of a file that lookAt() found.
+SaveOutcome replaceWhole(const Target &target, const QByteArray &bytes, const FileSync &sync)
+{
+    if (target.inPlace)
+        return writeInPlace(target, bytes, sync);
+    NativeFile file;
+    QString temporary;
+    if (const FileError error = createTemporary(target, file, temporary); error.failed()) {
+        if (target.exists && refusesReplacement(error.fault, true))
+            return writeInPlace(target, bytes, sync);
+        return failure(SaveStep::Create, error);
+    }
+    // A temporary file that cannot be removed is named, wherever a save stops.
+    const auto discard = [&](SaveOutcome outcome) {
+        file.close();
+        if (!removeFile(temporary))
+            outcome.leftover = temporary;
+        return outcome;
+    };
+
+    // What the new file cannot carry stays with the old one, written in place.
+    if (const FileError error = target.exists ? carryOver(file, target) : FileError {};
+        error.failed()) {
+        SaveOutcome outcome = discard(failure(SaveStep::Create, error));
+        return outcome.leftover.isEmpty() ? writeInPlace(target, bytes, sync) : outcome;
+    }
+    qint64 written = 0;
+    if (const FileError error = file.writeAt(0, bytes, written); error.failed())
+        return discard(failure(SaveStep::Write, error));
+    // The data reaches the disk here; a full disk or a failing one may only say so now.
+    if (const FileError error = sync.syncFile(file.handle()); error.failed())
+        return discard(failure(SaveStep::Write, error));
+    if (const FileError error = file.close(); error.failed())
+        return discard(failure(SaveStep::Write, error));
+
+    QString oldNowAt;
+    if (const FileError error = replace(temporary, target, oldNowAt); error.failed()) {
+        const bool inPlace
+            = target.exists && oldNowAt.isEmpty() && refusesReplacement(error.fault, false);
+        SaveOutcome outcome = discard(
+            failure(target.exists ? SaveStep::Replace : SaveStep::Create, error, {}, oldNowAt));
+        return inPlace && outcome.leftover.isEmpty() ? writeInPlace(target, bytes, sync) : outcome;
+    }
+    // The new name on the disk too.
+    sync.syncFolder(target.folder);
+    return SaveOutcome {};
 }
 
 } // namespace
 
 QString SaveOutcome::errorText() const
+{
+    const QString text = causeText();
+    return leftover.isEmpty() ? text
+                              : text
+            + QStringLiteral("文件“%1”无法删除，仍留在文件夹中。")
+                  .arg(QDir::toNativeSeparators(leftover));
+}
+
+QString SaveOutcome::causeText() const
 {
     const auto because = [this](const char *what) {
         return QStringLiteral("%1（%2）。").arg(QString::fromUtf8(what), error.text());
@@ -158,45 +190,12 @@ SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes, const F
     Target target;
     if (SaveOutcome refused = lookAt(path, target); !refused.ok())
         return refused;
-
-    OpenFile file;
-    QString temporary;
-    if (const FileError error = createTemporary(target, file.handle(), temporary); error.failed()) {
-        if (target.exists && refusesReplacement(error.fault, true))
-            return writeInPlace(target, bytes, sync);
-        return failure(SaveStep::Create, error);
-    }
-    const auto discard = [&](SaveStep step, const FileError &error) {
-        file.close();
-        removeFile(temporary);
-        return failure(step, error);
-    };
-
-    if (target.exists) {
-        if (const FileError error = takeOwnerAndMode(file.handle(), target); error.failed())
-            return discard(SaveStep::Create, error);
-    }
-    qint64 written = 0;
-    if (const FileError error = writeAt(file.handle(), 0, bytes, written); error.failed())
-        return discard(SaveStep::Write, error);
-    // The data reaches the disk here; a full disk or a failing one may only say so now.
-    if (const FileError error = sync.syncFile(file.handle()); error.failed())
-        return discard(SaveStep::Write, error);
-    if (const FileError error = file.close(); error.failed())
-        return discard(SaveStep::Write, error);
-
-    QString oldNowAt;
-    if (const FileError error = replace(temporary, target, oldNowAt); error.failed()) {
-        removeFile(temporary);
-        if (target.exists && oldNowAt.isEmpty() && refusesReplacement(error.fault, false))
-            return writeInPlace(target, bytes, sync);
-        SaveOutcome outcome = failure(target.exists ? SaveStep::Replace : SaveStep::Create, error);
-        outcome.place = oldNowAt;
-        return outcome;
-    }
-    // The new name on the disk too.
-    sync.syncFolder(target.folder);
-    return SaveOutcome {};
+    SaveOutcome outcome = replaceWhole(target, bytes, sync);
+    // A file the look made (through a link to nothing, or in an append-only folder) goes with a
+    // save that failed; where it cannot, it is named.
+    if (!outcome.ok() && target.created && !removeFile(target.path))
+        outcome.leftover = target.path;
+    return outcome;
 }
 
 } // namespace orbelune

@@ -33,10 +33,15 @@ struct SaveOutcome
     // The missing folder, for FileFault::NotFound at SaveStep::Look; where Windows left the
     // old file when a failed replacement could not put it back.
     QString place;
+    // A file the failed save made and could not remove.
+    QString leftover;
 
     bool ok() const { return !error.failed(); }
     // What failed and why, in words for the user.
     QString errorText() const;
+
+private:
+    QString causeText() const;
 };
 
 // The calls that put a save on the disk: the new file's data before it takes the old one's
@@ -57,12 +62,17 @@ const FileSync &systemFileSync();
 
 // Replaces the file at path with bytes, or creates it. The bytes go to a temporary file beside
 // it that takes its place once everything is written and on the disk, so a failure leaves the
-// old file as it was; the new file keeps the old one's permissions, and its owner and group
-// where the process may set them. A link is followed to the file it names, as the system
-// follows it. Where the file may be written but not replaced (a folder that lets no file be
-// created, another user's file in a shared folder, a file mounted on its own, a disk without
-// room for one more file), it is written over in place, after room for the new content has
-// been reserved where the file system can.
+// old file as it was. Three rules hold:
+// - The system resolves the path: it is opened, and the file reached is the one saved, so its
+//   rules for links (fs.protected_symlinks) and its permissions hold, and a refusal is told as
+//   its cause, with nothing written.
+// - What the file carries stays with it: the new file takes the old one's permissions, ACL and
+//   extended attributes, owner and group where the process may set them. Where it cannot take
+//   them all, or the file may be written but not replaced (hard links, a folder that lets no
+//   file be created, renamed or removed, another user's file in a shared folder, a file mounted
+//   on its own, a disk without room for one more file), it is written over in place, after room
+//   for the new content has been reserved where the file system can.
+// - The dialogs never read: the file is read and written here only, once the user chose it.
 // Refuses, leaving it alone, anything that is not a regular file: a folder, a pipe, a
 // device, a socket, or a link to one.
 SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes,

@@ -1,116 +1,171 @@
-// Saving a file through the POSIX calls.
+// Saving a file through the calls of Linux.
 
 #include "fileio/savefile_p.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <optional>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace orbelune::savefile_platform {
 
 namespace {
 
-// The file a path names, found as the kernel finds it: each link's target, when relative,
-// is taken from the real folder the link stands in (not from the path as typed, where ".."
-// may climb out of a linked folder into another), and a link to nothing names the file the
-// kernel would create. folder is the real folder that holds it.
-SaveOutcome finalTarget(const QString &path, QString &target, QString &folder)
+SaveOutcome refused(int code)
 {
-    QByteArray current = QFile::encodeName(QFileInfo(path).absoluteFilePath());
-    // The kernel follows at most 40 links for one name.
-    for (int links = 0; links <= 40; ++links) {
-        const qsizetype slash = current.lastIndexOf('/');
-        const QByteArray name = current.mid(slash + 1);
-        char *real = ::realpath(slash > 0 ? current.left(slash).constData() : "/", nullptr);
-        if (!real) {
-            if (errno == ENOENT || errno == ENOTDIR)
-                return folderMissing(QFile::decodeName(current.left(slash)));
-            return failure(SaveStep::Create, errnoError(errno));
-        }
-        const QByteArray realFolder(real);
-        std::free(real);
-        const QByteArray full = (realFolder == "/" ? QByteArray() : realFolder) + '/' + name;
-        struct stat info
-        {
-        };
-        if (name.isEmpty() || ::lstat(full.constData(), &info) != 0 || !S_ISLNK(info.st_mode)) {
-            target = QFile::decodeName(full);
-            folder = QFile::decodeName(realFolder);
-            return SaveOutcome {};
-        }
-        QByteArray link(qsizetype(info.st_size) + 1, Qt::Uninitialized);
-        const ssize_t length = ::readlink(full.constData(), link.data(), size_t(link.size()));
-        if (length < 0 || length >= link.size()) // gone, or changed since it was looked at
-            return failure(SaveStep::Create, errnoError(length < 0 ? errno : EAGAIN));
-        link.truncate(length);
-        current = link.startsWith('/') ? link : realFolder + '/' + link;
+    return failure(code == ENOTDIR ? SaveStep::Look : SaveStep::Create, errnoError(code));
+}
+
+// Where the kernel found an open file or folder, opened by the name named, every link on the
+// way followed; empty, with errno set, where it cannot say.
+QString realPath(const NativeFile &file, const QByteArray &named)
+{
+    char path[PATH_MAX];
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(file.handle());
+    const ssize_t length = ::readlink(link.constData(), path, sizeof path);
+    if (length > 0 && length < ssize_t(sizeof path))
+        return QFile::decodeName(QByteArray(path, length));
+    // Without /proc (a bare chroot), the links the kernel has just followed are read back, and
+    // must lead to the same file.
+    struct stat opened
+    {
+    };
+    struct stat found = opened;
+    if (!::realpath(named.constData(), path) || ::fstat(int(file.handle()), &opened) != 0
+        || ::stat(path, &found) != 0)
+        return QString();
+    if (opened.st_dev == found.st_dev && opened.st_ino == found.st_ino)
+        return QFile::decodeName(path);
+    errno = EAGAIN; // a link changed meanwhile
+    return QString();
+}
+
+// A folder that lets no file in it be renamed or removed (chattr +a): a new file would stay
+// beside the old one.
+bool keepsEveryName(const QString &folder)
+{
+    const NativeFile dir(
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    int flags = 0;
+    return dir.isOpen() && ::ioctl(int(dir.handle()), FS_IOC_GETFLAGS, &flags) == 0
+        && (flags & FS_APPEND_FL);
+}
+
+// Looks at the file the kernel opened for a name: what it is, where it is, and whether the
+// user may write it.
+SaveOutcome lookAtOpened(const NativeFile &file, const QByteArray &named, Target &target)
+{
+    struct stat old
+    {
+    };
+    if (::fstat(int(file.handle()), &old) != 0)
+        return refused(errno);
+    if (S_ISDIR(old.st_mode))
+        return failure(SaveStep::Look, FileError { FileFault::IsADirectory });
+    // A pipe would hang the save and a device would take the result; neither may be replaced
+    // by a file either.
+    if (!S_ISREG(old.st_mode))
+        return failure(SaveStep::Look, FileError { FileFault::NotRegularFile });
+    const QString path = realPath(file, named);
+    if (path.isEmpty())
+        return refused(errno);
+    if (::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) != 0)
+        return failure(SaveStep::Open, errnoError(errno));
+    target = Target { path,
+                      QFileInfo(path).path(),
+                      true,
+                      quint64(old.st_dev),
+                      quint64(old.st_ino),
+                      unsigned(old.st_uid),
+                      unsigned(old.st_gid),
+                      unsigned(old.st_mode & 07777),
+                      old.st_nlink > 1 };
+    target.inPlace = target.inPlace || keepsEveryName(target.folder);
+    return SaveOutcome {};
+}
+
+// Creates the file at a name for a save that writes it in place: through a link to nothing, so
+// that the kernel, not the program, decides where the link leads and whether it may be
+// followed; or in a folder that would keep a temporary file for good.
+SaveOutcome createAt(const QByteArray &name, int flags, Target &target)
+{
+    const NativeFile made(
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | flags, 0666));
+    if (!made.isOpen())
+        return refused(errno);
+    SaveOutcome looked = lookAtOpened(made, name, target);
+    target.inPlace = true;
+    target.created = true;
+    return looked;
+}
+
+// A call that fills a buffer of a size it is asked for first, as the extended attribute calls
+// do; nothing, with errno set, where it fails.
+template <typename Call> std::optional<QByteArray> sized(Call call)
+{
+    for (;;) {
+        const ssize_t size = call(nullptr, 0);
+        if (size < 0)
+            return std::nullopt;
+        QByteArray bytes(size, Qt::Uninitialized);
+        const ssize_t got = call(bytes.data(), size_t(size));
+        if (got >= 0)
+            return bytes.left(got);
+        if (errno != ERANGE) // grown since it was measured: asked again
+            return std::nullopt;
     }
-    return failure(SaveStep::Create, errnoError(ELOOP));
+}
+
+QList<QByteArray> namesIn(const std::optional<QByteArray> &list)
+{
+    QList<QByteArray> names = list ? list->split('\0') : QList<QByteArray>();
+    names.removeAll(QByteArray());
+    return names;
 }
 
 } // namespace
 
 SaveOutcome lookAt(const QString &path, Target &target)
 {
-    QString targetPath;
-    QString folder;
-    if (SaveOutcome found = finalTarget(path, targetPath, folder); !found.ok())
-        return found;
-    const QByteArray native = QFile::encodeName(targetPath);
+    const QByteArray native = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    // The kernel follows the links on the way, under its rules.
+    if (const NativeFile file(::open(native.constData(), O_PATH | O_CLOEXEC)); file.isOpen())
+        return lookAtOpened(file, native, target);
+    if (errno != ENOENT)
+        return refused(errno);
 
-    struct stat old
+    struct stat link
     {
     };
-    const bool exists = ::stat(native.constData(), &old) == 0;
-    if (!exists && errno != ENOENT) {
-        if (errno == ENOTDIR)
-            return folderMissing(folder);
-        return failure(SaveStep::Create, errnoError(errno));
-    }
-    if (exists && S_ISDIR(old.st_mode))
-        return failure(SaveStep::Look, FileError { FileFault::IsADirectory });
-    // A pipe would hang the save and a device would take the result; neither may be replaced
-    // by a file either.
-    if (exists && !S_ISREG(old.st_mode))
-        return failure(SaveStep::Look, FileError { FileFault::NotRegularFile });
-
-    struct stat folderStat
-    {
-    };
-    if (::stat(QFile::encodeName(folder).constData(), &folderStat) != 0
-        || !S_ISDIR(folderStat.st_mode))
-        return folderMissing(folder);
-    if (exists && ::faccessat(AT_FDCWD, native.constData(), W_OK, AT_EACCESS) != 0)
-        return failure(SaveStep::Open, errnoError(errno));
-    if (!exists) {
-        // Too long a name is a failure to create the file, not to write it; the temporary
-        // file's own name must not hide it.
-        const long nameMax = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
-        const qsizetype nameLength = native.size() - native.lastIndexOf('/') - 1;
-        if (nameMax > 0 && nameLength > nameMax)
-            return failure(SaveStep::Create, errnoError(ENAMETOOLONG));
-    }
-
-    target = Target { targetPath,
-                      folder,
-                      exists,
-                      quint64(old.st_dev),
-                      quint64(old.st_ino),
-                      unsigned(old.st_uid),
-                      unsigned(old.st_gid),
-                      unsigned(old.st_mode & 07777) };
+    if (::lstat(native.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+        return createAt(native, O_NONBLOCK, target);
+    const QByteArray folderName = native.left(std::max<qsizetype>(1, native.lastIndexOf('/')));
+    const NativeFile folder(::open(folderName.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.isOpen() && errno == ENOENT)
+        return failure(SaveStep::Look, FileError { FileFault::NotFound }, OldContent::Untouched,
+                       QFile::decodeName(folderName));
+    const QString real = folder.isOpen() ? realPath(folder, folderName) : QString();
+    if (real.isEmpty())
+        return refused(errno);
+    target = Target { QDir(real).filePath(QFileInfo(path).fileName()), real };
+    if (keepsEveryName(target.folder))
+        return createAt(QFile::encodeName(target.path), O_EXCL, target);
     return SaveOutcome {};
 }
 
 // The temporary file is created new with the default permissions. Its name is the target's
 // with a random ending, or, where that would be too long a name, a short one.
-FileError createTemporary(const Target &target, qintptr &file, QString &temporary)
+FileError createTemporary(const Target &target, NativeFile &file, QString &temporary)
 {
     const QByteArray folder = QFile::encodeName(target.folder) + '/';
     const QByteArray name = QFile::encodeName(QFileInfo(target.path).fileName());
@@ -122,8 +177,8 @@ FileError createTemporary(const Target &target, qintptr &file, QString &temporar
                   .rightJustified(6, '0'); // 36^6 endings
         const QByteArray path
             = folder + (longName ? QByteArray(".orbelune-") : name + '.') + ending;
-        file = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (file >= 0) {
+        file.reset(::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (file.isOpen()) {
             temporary = QFile::decodeName(path);
             return {};
         }
@@ -133,93 +188,67 @@ FileError createTemporary(const Target &target, qintptr &file, QString &temporar
     return errnoError(EEXIST);
 }
 
-FileError takeOwnerAndMode(qintptr file, const Target &target)
+FileError carryOver(const NativeFile &file, const Target &target)
 {
+    const int fd = int(file.handle());
     // Owner and group first: changing them clears the set-user and set-group bits. Who may not
     // give a file away keeps at least its group where a member of it.
-    if (::fchown(int(file), uid_t(target.owner), gid_t(target.group)) != 0
-        && ::fchown(int(file), uid_t(-1), gid_t(target.group)) != 0) {
+    if (::fchown(fd, uid_t(target.owner), gid_t(target.group)) != 0
+        && ::fchown(fd, uid_t(-1), gid_t(target.group)) != 0) {
         // The new file is the saver's own, as any file it creates.
     }
-    return ::fchmod(int(file), mode_t(target.mode)) == 0 ? FileError {} : errnoError(errno);
-}
-
-FileError writeAt(qintptr file, qint64 offset, QByteArrayView bytes, qint64 &written)
-{
-    // Goes on after a short write and a signal.
-    written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::pwrite(int(file), bytes.data() + written,
-                                   size_t(bytes.size() - written), off_t(offset + written));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+    if (::fchmod(fd, mode_t(target.mode)) != 0)
+        return errnoError(errno);
+    // Each extended attribute as the old file has it, the access ACL among them; what the new
+    // file got of its own (an ACL from the folder's default) and the old one lacks goes.
+    const QByteArray old = QFile::encodeName(target.path);
+    const std::optional<QByteArray> oldList
+        = sized([&](char *list, size_t size) { return ::llistxattr(old.constData(), list, size); });
+    if (!oldList && errno != ENOTSUP)
+        return errnoError(errno);
+    const QList<QByteArray> names = namesIn(oldList);
+    for (const QByteArray &name :
+         namesIn(sized([fd](char *list, size_t size) { return ::flistxattr(fd, list, size); }))) {
+        if (!names.contains(name) && ::fremovexattr(fd, name.constData()) != 0)
             return errnoError(errno);
-        }
-        if (n == 0)
-            return errnoError(EIO);
-        written += n;
+    }
+    for (const QByteArray &name : names) {
+        const char *const key = name.constData();
+        const std::optional<QByteArray> wanted = sized([&](char *value, size_t size) {
+            return ::lgetxattr(old.constData(), key, value, size);
+        });
+        if (!wanted)
+            return errnoError(errno);
+        const std::optional<QByteArray> given
+            = sized([&](char *value, size_t size) { return ::fgetxattr(fd, key, value, size); });
+        // A label the system gave the new file already (security.selinux) is not set again.
+        if (given != wanted
+            && ::fsetxattr(fd, key, wanted->constData(), size_t(wanted->size()), 0) != 0)
+            return errnoError(errno);
     }
     return {};
 }
 
-FileError readAt(qintptr file, qint64 offset, qint64 size, QByteArray &bytes)
+FileError reserve(const NativeFile &file, qint64 size)
 {
-    bytes.resize(size);
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n
-            = ::pread(int(file), bytes.data() + done, size_t(size - done), off_t(offset + done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errnoError(errno);
-        }
-        if (n == 0)
-            return errnoError(EIO); // the file is shorter than it was a moment ago
-        done += n;
-    }
-    return {};
+    return ::fallocate(int(file.handle()), 0, 0, off_t(size)) == 0 ? FileError {}
+                                                                   : errnoError(errno);
 }
 
-FileError setSize(qintptr file, qint64 size)
-{
-    return ::ftruncate(int(file), off_t(size)) == 0 ? FileError {} : errnoError(errno);
-}
-
-FileError reserve(qintptr file, qint64 size)
-{
-#ifdef Q_OS_LINUX
-    return ::fallocate(int(file), 0, 0, off_t(size)) == 0 ? FileError {} : errnoError(errno);
-#else
-    Q_UNUSED(file);
-    Q_UNUSED(size);
-    return FileError { FileFault::NotSupported };
-#endif
-}
-
-FileError closeFile(qintptr file)
-{
-    // After a close interrupted by a signal the descriptor is gone on Linux: never retry.
-    return ::close(int(file)) == 0 || errno == EINTR ? FileError {} : errnoError(errno);
-}
-
-FileError openInPlace(const Target &target, qintptr &file, bool &readable, qint64 &size)
+FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qint64 &size)
 {
     // Not blocking: whatever took the file's place since it was looked at (a pipe) must not
     // hang the program, and is refused below.
     const QByteArray native = QFile::encodeName(target.path);
     const int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-    file = ::open(native.constData(), O_RDWR | flags);
-    readable = file >= 0;
-    if (file < 0 && errno == EACCES)
-        file = ::open(native.constData(), O_WRONLY | flags);
-    if (file < 0)
-        return errnoError(errno);
+    file.reset(::open(native.constData(), O_RDWR | flags));
+    readable = file.isOpen();
+    if (!file.isOpen() && errno == EACCES)
+        file.reset(::open(native.constData(), O_WRONLY | flags));
     struct stat now
     {
     };
-    if (::fstat(int(file), &now) != 0)
+    if (!file.isOpen() || ::fstat(int(file.handle()), &now) != 0)
         return errnoError(errno);
     if (!S_ISREG(now.st_mode) || quint64(now.st_ino) != target.index
         || quint64(now.st_dev) != target.device)
@@ -238,9 +267,9 @@ FileError replace(const QString &temporary, const Target &target, QString &oldNo
         : errnoError(errno);
 }
 
-void removeFile(const QString &path)
+bool removeFile(const QString &path)
 {
-    ::unlink(QFile::encodeName(path).constData());
+    return ::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT;
 }
 
 } // namespace orbelune::savefile_platform
@@ -254,11 +283,9 @@ FileError FileSync::syncFile(qintptr file) const
 
 void FileSync::syncFolder(const QString &folder) const
 {
-    if (const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_CLOEXEC);
-        dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    const NativeFile dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_CLOEXEC));
+    if (dir.isOpen())
+        ::fsync(int(dir.handle()));
 }
 
 } // namespace orbelune

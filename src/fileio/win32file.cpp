@@ -55,4 +55,11 @@ std::wstring win32FilePath(const QString &path)
     return native.toStdWString();
 }
 
+qintptr win32Open(const QString &path, unsigned long access, unsigned long share,
+                  unsigned long disposition, unsigned long flags)
+{
+    return qintptr(CreateFileW(win32FilePath(path).c_str(), access, share, nullptr, disposition,
+                               flags ? flags : FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 } // namespace orbelune

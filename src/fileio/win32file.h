@@ -16,4 +16,9 @@ bool isWin32DevicePath(const QString &path);
 // beyond the old limit of 260 characters gets the "\\?\" prefix that lifts it.
 std::wstring win32FilePath(const QString &path);
 
+// Opens path with CreateFileW (the flags FILE_ATTRIBUTE_NORMAL where none are given): the
+// HANDLE as a number, -1 where it cannot be opened, with the cause in GetLastError().
+qintptr win32Open(const QString &path, unsigned long access, unsigned long share,
+                  unsigned long disposition, unsigned long flags = 0);
+
 } // namespace orbelune

@@ -37,9 +37,8 @@ std::optional<UnicodeEncoding> unicodeByMark(const QByteArray &bytes)
 class CharReader
 {
 public:
-    CharReader(bool utf8, const CodePage936 &gbk)
+    explicit CharReader(bool utf8)
         : m_utf8(utf8)
-        , m_gbk(gbk)
     {
     }
     bool isUtf8() const { return m_utf8; }
@@ -59,7 +58,7 @@ public:
                 = m_gbkKnown[size == 1 ? first : 256 + (first - 0x81) * 256 + byte(at + 1)];
             if (known < 0) {
                 const std::optional<QString> text
-                    = m_gbk.decode(QByteArrayView(line).sliced(at, size));
+                    = strictDecodeGbk(QByteArrayView(line).sliced(at, size));
                 known = text && text->size() == 1;
             }
             return known ? size : 0;
@@ -89,17 +88,16 @@ public:
             const QString text = decoder.decode(line);
             return !decoder.hasError() && text.toUtf8() == line;
         }
-        return m_gbk.decode(line).has_value();
+        return strictDecodeGbk(line).has_value();
     }
 
     QString decode(const QByteArray &unit)
     {
-        return m_utf8 ? QString::fromUtf8(unit) : decodeGbk(unit, m_gbk);
+        return m_utf8 ? QString::fromUtf8(unit) : decodeGbk(unit);
     }
 
 private:
     bool m_utf8;
-    const CodePage936 &m_gbk;
     std::vector<qint8> m_gbkKnown = std::vector<qint8>(256 + 126 * 256, -1);
 };
 
@@ -177,14 +175,14 @@ HistoryFileText refusal(HistoryTextFault fault, const QString &reason, qsizetype
 
 // Refuses a file without a mark that is neither GBK nor UTF-8, telling the user where the
 // byte is, so that the file can be mended.
-HistoryFileText undecodable(const QByteArray &bytes, const CodePage936 &gbkConverter)
+HistoryFileText undecodable(const QByteArray &bytes)
 {
     // Named in the encoding that reads further into the file. A tie goes to UTF-8 when the
     // text before the byte holds UTF-8 characters of more than one byte: such text is
     // almost never GBK by intent, while GBK bytes often happen to be valid UTF-8 for a
     // character or two.
-    CharReader gbk(false, gbkConverter);
-    CharReader utf8(true, gbkConverter);
+    CharReader gbk(false);
+    CharReader utf8(true);
     const std::optional<BadByte> inGbk = firstBadByte(bytes, gbk);
     const std::optional<BadByte> inUtf8 = firstBadByte(bytes, utf8);
     const auto nonAscii = [&bytes](qsizetype end) {
@@ -268,8 +266,7 @@ std::optional<std::pair<qsizetype, qsizetype>> firstBadUtf16(QByteArrayView body
 // holds, so that a save writes the same bytes back. A file holding a sequence that is not its
 // encoding (a surrogate alone, which the decoders let through or replace) is refused, naming
 // where the sequence is.
-HistoryFileText decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding &unicode,
-                                 const CodePage936 &gbk)
+HistoryFileText decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding &unicode)
 {
     // Only the one mark is removed: a second one right after it is part of the first row.
     const QByteArrayView body = QByteArrayView(bytes).sliced(unicode.markLength);
@@ -279,7 +276,7 @@ HistoryFileText decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding 
         return nulRefusal();
     std::optional<std::pair<qsizetype, qsizetype>> bad;
     if (unicode.encoding == QStringConverter::Utf8) {
-        CharReader utf8(true, gbk);
+        CharReader utf8(true);
         if (const std::optional<BadByte> byte = firstBadByte(body.toByteArray(), utf8))
             bad = std::pair { byte->line, byte->column };
     } else {
@@ -337,11 +334,11 @@ QStringList splitHistoryLines(QStringView text)
     return rows;
 }
 
-HistoryFileText decodeHistoryFile(const QByteArray &bytes, const CodePage936 &gbk)
+HistoryFileText decodeHistoryFile(const QByteArray &bytes)
 {
     const std::optional<UnicodeEncoding> unicode = unicodeByMark(bytes);
     if (unicode)
-        return decodeMarkedFile(bytes, *unicode, gbk);
+        return decodeMarkedFile(bytes, *unicode);
 
     if (looksLikeUtf16(bytes))
         return refusal(
@@ -352,7 +349,7 @@ HistoryFileText decodeHistoryFile(const QByteArray &bytes, const CodePage936 &gb
     if (bytes.contains('\0'))
         return nulRefusal();
 
-    if (std::optional<QString> text = gbk.decode(bytes))
+    if (std::optional<QString> text = strictDecodeGbk(bytes))
         return decodeHistoryText(*std::move(text));
 
     // Many editors now write UTF-8 without a mark. Such a file is almost never valid GBK once
@@ -368,7 +365,7 @@ HistoryFileText decodeHistoryFile(const QByteArray &bytes, const CodePage936 &gb
     // file: a save could not write the byte back, and GBK cannot even hold U+FFFD, so the save
     // would fail. Nothing is lost this way: the list stays as it was, and the message shows
     // where the byte is and how to mend the file.
-    return undecodable(bytes, gbk);
+    return undecodable(bytes);
 }
 
 } // namespace orbelune

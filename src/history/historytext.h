@@ -51,6 +51,6 @@ struct HistoryFileText
 // bytes that do not decode (GBK bytes are accepted only when they encode back to themselves; a
 // marked file's invalid sequence, a lone surrogate too, is named by its line and column) and
 // more than maxHistoryRows rows.
-HistoryFileText decodeHistoryFile(const QByteArray &bytes, const CodePage936 &gbk = codePage936());
+HistoryFileText decodeHistoryFile(const QByteArray &bytes);
 
 } // namespace orbelune

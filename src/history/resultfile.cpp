@@ -1,6 +1,6 @@
 #include "history/resultfile.h"
 
-#include "history/historytext.h"
+#include "fileio/codepage936.h"
 
 namespace orbelune {
 
@@ -43,18 +43,17 @@ QString resultFileText(const QStringList &captions, const QStringList &rows)
     return text;
 }
 
-ResultFileBytes encodeResultFile(const QStringList &captions, const QStringList &rows,
-                                 const CodePage936 &gbk)
+ResultFileBytes encodeResultFile(const QStringList &captions, const QStringList &rows)
 {
     const QString text = resultFileText(captions, rows);
-    if (std::optional<QByteArray> bytes = gbk.encode(text))
+    if (std::optional<QByteArray> bytes = strictEncodeGbk(text))
         return ResultFileBytes { *std::move(bytes), 0 };
 
     // Only a list read from a Unicode file can get here; find the line to name.
-    if (!fitsGbk(headingLine(captions), gbk))
+    if (!fitsGbk(headingLine(captions)))
         return ResultFileBytes { {}, 1 };
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (!fitsGbk(rows.at(i), gbk))
+        if (!fitsGbk(rows.at(i)))
             return ResultFileBytes { {}, i + 2 };
     }
     return ResultFileBytes { {}, 1 };

@@ -27,7 +27,6 @@ struct ResultFileBytes
     QByteArray bytes;
     qsizetype unencodableLine = 0;
 };
-ResultFileBytes encodeResultFile(const QStringList &captions, const QStringList &rows,
-                                 const CodePage936 &gbk = codePage936());
+ResultFileBytes encodeResultFile(const QStringList &captions, const QStringList &rows);
 
 } // namespace orbelune

@@ -3,12 +3,18 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 #endif
 
 namespace orbelune::testing {
@@ -90,5 +96,69 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     }
     return files;
 }
+
+#ifdef Q_OS_UNIX
+bool makeSharedFolder(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    return ::mkdir(native.constData(), 0777) == 0 && ::chmod(native.constData(), 01777) == 0;
+}
+
+bool giveTo(const QString &path, unsigned user)
+{
+    return ::lchown(QFile::encodeName(path).constData(), user, user) == 0;
+}
+
+bool denyNobodyInAcl(const QString &path)
+{
+    return QProcess::execute(QStringLiteral("setfacl"), { "-m", "user:nobody:---", path }) == 0;
+}
+
+bool setAppendOnly(const QString &folder, bool on)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    const bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+        && (flags = on ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL,
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    if (fd >= 0)
+        ::close(fd);
+    return done;
+}
+
+QByteArray attributes(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    QByteArray names(65536, '\0');
+    names.resize(qMax<ssize_t>(0, ::llistxattr(native.constData(), names.data(), 65536)));
+    QList<QByteArray> sorted = names.split('\0');
+    std::sort(sorted.begin(), sorted.end());
+    QByteArray all;
+    for (const QByteArray &name : sorted) {
+        QByteArray value(65536, '\0');
+        const ssize_t size = ::lgetxattr(native.constData(), name.constData(), value.data(), 65536);
+        if (!name.isEmpty())
+            all += name + '=' + value.left(qMax<ssize_t>(0, size)).toHex() + ';';
+    }
+    return all;
+}
+
+qint64 bytesRead()
+{
+    // The kernel counts what read() and pread() returned, whatever the file.
+    const QByteArray io = contents(QStringLiteral("/proc/self/io"));
+    const qsizetype at = io.indexOf("rchar: ");
+    return at < 0 ? 0 : io.mid(at + 7, io.indexOf('\n', at) - at - 7).toLongLong();
+}
+#else
+QByteArray attributes(const QString &)
+{
+    return {};
+}
+qint64 bytesRead()
+{
+    return 0;
+}
+#endif
 
 } // namespace orbelune::testing

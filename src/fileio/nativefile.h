@@ -1,0 +1,53 @@
+#pragma once
+
+#include "fileio/oserror.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace orbelune {
+
+// An open file of the file layer, for reading an import and for saving alike: a descriptor, or
+// a HANDLE on Windows, held as a number that is -1 for none on both, and closed when it goes.
+// What each system does is in nativefile_unix.cpp and nativefile_win.cpp.
+class NativeFile
+{
+public:
+    NativeFile() = default;
+    explicit NativeFile(qintptr handle)
+        : m_handle(handle)
+    {
+    }
+    ~NativeFile() { close(); }
+    NativeFile(const NativeFile &) = delete;
+    NativeFile &operator=(const NativeFile &) = delete;
+
+    bool isOpen() const { return m_handle != -1; }
+    qintptr handle() const { return m_handle; }
+    // Takes handle in place of the file held, which is closed.
+    void reset(qintptr handle)
+    {
+        close();
+        m_handle = handle;
+    }
+
+    // Opens path to read it, without blocking, and looks at what was opened: only a regular
+    // file on a disk is taken (not a folder, a pipe, a device, a name Windows keeps for a
+    // device); size is its size in bytes.
+    FileError openForReading(const QString &path, qint64 &size);
+
+    // Reads from offset on until buffer holds size bytes or the file ends; done counts the
+    // bytes read. Goes on after a short read and a signal.
+    FileError readAt(qint64 offset, char *buffer, qint64 size, qint64 &done) const;
+    // Writes all of bytes from offset on; written counts the bytes that reached the file.
+    FileError writeAt(qint64 offset, QByteArrayView bytes, qint64 &written) const;
+    // Sets the file's end at size, cutting or growing it.
+    FileError setSize(qint64 size) const;
+    // Closes it now: the error of the close, which may be the first word of a failed write.
+    FileError close();
+
+private:
+    qintptr m_handle = -1;
+};
+
+} // namespace orbelune
