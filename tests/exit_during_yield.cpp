@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <csignal>
@@ -78,12 +79,13 @@ protected:
 };
 
 // Ends the session from inside a save, once the new file is written and waits to take the old
-// one's place: by the signal on POSIX systems, by Windows' question on Windows.
+// one's place: by the signals on POSIX systems, 0.3 s apart as a slow flush lets them come, by
+// Windows' question on Windows.
 class SessionEndingSync final : public FileSync
 {
 public:
-    SessionEndingSync(int signal, const QWidget &window)
-        : m_signal(signal)
+    SessionEndingSync(QList<int> endings, const QWidget &window)
+        : m_signals(std::move(endings))
         , m_window(window)
     {
     }
@@ -93,28 +95,36 @@ public:
         SendMessageW(reinterpret_cast<HWND>(m_window.winId()), WM_QUERYENDSESSION, 0,
                      ENDSESSION_LOGOFF);
 #else
-        std::raise(m_signal);
+        for (qsizetype i = 0; i < m_signals.size(); ++i) {
+            if (i > 0)
+                QThread::msleep(300);
+            std::raise(m_signals.at(i));
+        }
 #endif
         return FileSync::syncFile(file);
     }
 
 private:
-    int m_signal;
+    QList<int> m_signals;
     const QWidget &m_window;
 };
 
-// The signal a mode names, 0 for the end of a Windows session, -1 for no ending of a session.
-int endingOf(const QString &mode)
+// The signals a mode names, "+" between them; { 0 } for the end of a Windows session, nothing
+// for no ending of a session.
+QList<int> endingOf(const QString &mode)
 {
 #ifdef Q_OS_WIN
-    return mode == QLatin1String("end-session") ? 0 : -1;
+    return mode == QLatin1String("end-session") ? QList<int> { 0 } : QList<int> {};
 #else
-    for (const auto &[name, signal] :
-         { std::pair { "SIGTERM", SIGTERM }, { "SIGHUP", SIGHUP }, { "SIGINT", SIGINT } }) {
-        if (mode == QLatin1String(name))
-            return signal;
+    QList<int> named;
+    for (const QString &part : mode.split(u'+')) {
+        for (const auto &[name, signal] :
+             { std::pair { "SIGTERM", SIGTERM }, { "SIGHUP", SIGHUP }, { "SIGINT", SIGINT } }) {
+            if (part == QLatin1String(name))
+                named.append(signal);
+        }
     }
-    return -1;
+    return named.size() == mode.count(u'+') + 1 ? named : QList<int> {};
 #endif
 }
 
@@ -177,7 +187,7 @@ int main(int argc, char *argv[])
         watch->start(20);
         expectedBoxes = 1;
         QTimer::singleShot(0, &window, [&window] { window.Command1->click(); });
-    } else if (const int ending = endingOf(mode); ending >= 0) {
+    } else if (const QList<int> ending = endingOf(mode); !ending.isEmpty()) {
         // As main.cpp does, and a save of the largest list, which takes a while.
         endWithSession();
         if (!testing::writeFile(path, old))
