@@ -6,6 +6,7 @@
 #include "fileio/codepage936.h"
 #include "history/dialogrules.h"
 #include "history/historytext.h"
+#include "history/messagequote.h"
 #include "history/resultfile.h"
 
 #include <QCryptographicHash>
@@ -110,6 +111,8 @@ private slots:
     void resultText();
     void namesLineGbkCannotHold_data();
     void namesLineGbkCannotHold();
+    void namesCharacterGbkCannotHold_data();
+    void namesCharacterGbkCannotHold();
 };
 
 void TestHistoryText::initTestCase_data()
@@ -418,6 +421,31 @@ void TestHistoryText::namesLineGbkCannotHold()
     const ResultFileBytes result = encodeResultFile(QStringList(7, "08"), rows, converter());
     QCOMPARE(result.unencodableLine, line);
     QVERIFY(result.bytes.isEmpty());
+}
+
+void TestHistoryText::namesCharacterGbkCannotHold_data()
+{
+    // The first such character, as the refusal names it: by its code, and a name where it
+    // shows as nothing.
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("named");
+    // Two UTF-8 files joined into one: the second one's byte-order mark starts a row.
+    QTest::addRow("a byte-order mark")
+        << QStringLiteral("\uFEFF01,02,03,04,05,06 07") << "U+FEFF（字节顺序标记）";
+    QTest::addRow("a pair of surrogates, after Chinese")
+        << QStringLiteral("彩票 \U0001F3B1\uE000") << QStringLiteral("“\U0001F3B1”（U+1F3B1）");
+    QTest::addRow("far into a long row")
+        << QString(100000, 'x') + QStringLiteral("\u200B\uFEFF") << "U+200B（零宽空格）";
+}
+
+void TestHistoryText::namesCharacterGbkCannotHold()
+{
+    QFETCH(QString, row);
+    QFETCH(QString, named);
+    const ResultFileBytes result
+        = encodeResultFile(QStringList(7, "08"), { "01", row }, converter());
+    QCOMPARE(result.unencodableLine, 3);
+    QCOMPARE(characterForMessage(result.unencodableChar), named);
 }
 
 QTEST_GUILESS_MAIN(TestHistoryText)
