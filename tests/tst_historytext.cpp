@@ -328,6 +328,8 @@ void TestHistoryText::refusesWhatIsNoHistoryText_data()
     QTest::addRow("a character GBK 1.0 left in the private-use area")
         << QByteArray("\xFE\x51") << QStringList { "第 1 行" };
     QTest::addRow("byte 0xFF") << QByteArray("04,11\xFF") << QStringList { "第 1 行第 6 个字符" };
+    QTest::addRow("a tie after ASCII goes to GBK")
+        << QByteArray("04,11\xFF" + gbk(u"中文")) << QStringList { "04,11\\xFF中文" };
     QTest::addRow("UTF-8 mark, then no UTF-8") << QByteArray("\xEF\xBB\xBF"
                                                              "04,\xC0\xAF")
                                                << QStringList { "UTF-8" };
