@@ -163,8 +163,9 @@ void Form1::savejg_Click()
                                                          : rows.at(result.unencodableLine - 2);
         warn(this,
              { QStringLiteral("无法保存结果文件："), shownPath,
-               QStringLiteral("结果文件使用 GBK 编码，") + where, quotedForMessage(line),
-               untouched });
+               QStringLiteral("结果文件使用 GBK 编码，") + where
+                   + characterForMessage(result.unencodableChar),
+               quotedForMessage(line), untouched });
         return;
     }
 
