@@ -434,10 +434,8 @@ void TestHistoryText::namesCharacterGbkCannotHold_data()
     // Two UTF-8 files joined into one: the second one's byte-order mark starts a row.
     QTest::addRow("a byte-order mark")
         << QStringLiteral("\uFEFF01,02,03,04,05,06 07") << "U+FEFF（字节顺序标记）";
-    QTest::addRow("a pair of surrogates, after Chinese")
-        << QStringLiteral("彩票 \U0001F3B1\uE000") << QStringLiteral("“\U0001F3B1”（U+1F3B1）");
-    QTest::addRow("far into a long row")
-        << QString(100000, 'x') + QStringLiteral("\u200B\uFEFF") << "U+200B（零宽空格）";
+    QTest::addRow("a pair of surrogates far into a long row") << QString(100000, 'x')
+            + QStringLiteral("\U0001F3B1\uFEFF") << QStringLiteral("“\U0001F3B1”（U+1F3B1）");
 }
 
 void TestHistoryText::namesCharacterGbkCannotHold()
