@@ -172,6 +172,8 @@ QString hiddenCharacters(QStringView text)
     bool more = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text[i].unicode();
+        if (c >= u' ' && c < 0x7F) // the common case, over a row as long as a file
+            continue;
         if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
