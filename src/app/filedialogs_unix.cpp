@@ -34,9 +34,9 @@ void keepNoSettings()
 
 // Shows a file by its name and what stat() tells, never by its contents. Qt's own provider
 // reads a file to learn its type (QMimeDatabase::mimeTypeForFile), and the dialog asks it on the
-// window's thread for a name typed into the name box: a file on a stalled network share, a FUSE
-// disk or /proc/kmsg would freeze the window until the read returns. The folder's own listing
-// asks it on Qt's gatherer thread, which a stalled read would hold up just as long.
+// window's thread, for a name typed into the name box and for each file of a folder it lists: a
+// file on a stalled network share, a FUSE disk or /proc/kmsg would freeze the window until the
+// read returns. Qt offers no option for this (DontUseCustomDirectoryIcons is about folders).
 class NameOnlyIconProvider final : public QFileIconProvider
 {
 public:
