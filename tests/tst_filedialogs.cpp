@@ -266,7 +266,7 @@ void TestFileDialogs::showsFileWithoutReadingIt()
                          dialog = found;
                  QObject::connect(dialog->findChild<QFileSystemModel *>(),
                                   &QFileSystemModel::directoryLoaded, &context,
-                                  [&](const QString &folder) { shown = folder == m_dir->path(); });
+                                  [&](const QString &folder) { shown |= folder == m_dir->path(); });
                  // A name typed is looked up at once, on the window's thread.
                  if (typed)
                      dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(name);
