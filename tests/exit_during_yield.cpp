@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <csignal>
@@ -80,12 +81,14 @@ protected:
 };
 
 // Ends the session from inside a save, once the new file is written and waits to take the old
-// one's place: by the signal on POSIX systems, by Windows' question on Windows.
+// one's place: by the signal on POSIX systems, and SIGHUP 0.3 s later for a mode "<signal>+SIGHUP"
+// (systemd's SIGTERM then SIGHUP, during a slow flush); by Windows' question on Windows.
 class SessionEndingSync final : public FileSync
 {
 public:
-    SessionEndingSync(int signal, const QWidget &window)
+    SessionEndingSync(int signal, bool thenSighup, const QWidget &window)
         : m_signal(signal)
+        , m_thenSighup(thenSighup)
         , m_window(window)
     {
     }
@@ -96,12 +99,17 @@ public:
                      ENDSESSION_LOGOFF);
 #else
         std::raise(m_signal);
+        if (m_thenSighup) {
+            QThread::msleep(300);
+            std::raise(SIGHUP);
+        }
 #endif
         return FileSync::syncFile(file);
     }
 
 private:
     int m_signal;
+    bool m_thenSighup;
     const QWidget &m_window;
 };
 
@@ -113,7 +121,7 @@ int endingOf(const QString &mode)
 #else
     for (const auto &[name, signal] :
          { std::pair { "SIGTERM", SIGTERM }, { "SIGHUP", SIGHUP }, { "SIGINT", SIGINT } }) {
-        if (mode == QLatin1String(name))
+        if (mode.section(u'+', 0, 0) == QLatin1String(name))
             return signal;
     }
     return -1;
@@ -185,7 +193,7 @@ int main(int argc, char *argv[])
         if (!testing::writeFile(path, old))
             return unknownMode;
         QTimer::singleShot(0, &window, [&, ending] {
-            const SessionEndingSync sync(ending, window);
+            const SessionEndingSync sync(ending, mode.endsWith(QLatin1String("+SIGHUP")), window);
             ended.start();
             writeWholeFile(path, result, sync);
         });

@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 
 using namespace orbelune;
@@ -58,6 +59,8 @@ private slots:
     void saveBeforeAnyRunAndWithEmptyList();
     void refusedCommandTellsWhyAndKeepsAll_data();
     void refusedCommandTellsWhyAndKeepsAll();
+    void failedRewriteTellsWhatIsLeft_data();
+    void failedRewriteTellsWhatIsLeft();
     void dialogChangesNothing_data();
     void dialogChangesNothing();
 };
@@ -167,6 +170,9 @@ void TestFiles::refusedCommandTellsWhyAndKeepsAll_data()
     QTest::addRow("save, a row GBK cannot hold")
         << true << QString("result.txt") << fixture("unicode-not-in-gbk.txt") << 0
         << QStringList { "第 2 行", QString::fromUtf16(u"彩票 \U0001F3B1 33"), oldKept };
+    QTest::addRow("save, two UTF-8 files joined: a mark inside")
+        << true << QString("result.txt") << fixture("two-files-joined.txt") << 0
+        << QStringList { "第 2 行含有 GBK 编码不能表示的字符：U+FEFF（字节顺序标记）", oldKept };
 #ifdef Q_OS_UNIX
     QTest::addRow("save, size limit")
         << true << QString("result.txt") << QString() << 4096
@@ -203,6 +209,36 @@ void TestFiles::refusedCommandTellsWhyAndKeepsAll()
     QCOMPARE(items(ui(m_form).historyList), list);
     QCOMPARE(ui(m_form).historyList->currentRow(), current);
     QCOMPARE(snapshot(m_dir->path()), before);
+}
+
+void TestFiles::failedRewriteTellsWhatIsLeft_data()
+{
+    QTest::addColumn<qint64>("oldSize");
+    QTest::addColumn<QString>("told");
+    QTest::addRow("put back") << qint64(32 * 1024) << "已经把原有的内容写回，原有的文件完好无损";
+    // Too large to keep in memory, so it cannot be written back.
+    QTest::addRow("lost") << qint64(64 * 1024 * 1024 + 1) << "原有的内容已经丢失";
+}
+
+void TestFiles::failedRewriteTellsWhatIsLeft()
+{
+    // A folder that takes no new file (root is stopped by the immutable flag alone) has the
+    // old file written over in place, which fails here past 4 KB.
+    QFETCH(qint64, oldSize);
+    QFETCH(QString, told);
+    m_seams->answer = m_dir->filePath("result.txt");
+    QFile file(m_seams->answer);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(32 * 1024, 'o'))
+            && file.resize(oldSize));
+    QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner);
+    QProcess::execute("chattr", { "+i", m_dir->path() });
+    const bool closed = !QFile(m_dir->filePath("probe")).open(QIODevice::WriteOnly);
+    const bool limited = closed && withFileSizeLimit(4096, [this] { ui(m_form).saveAction->trigger(); });
+    QProcess::execute("chattr", { "-i", m_dir->path() });
+    QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!limited)
+        QSKIP("no folder closed to new files, or no file size limit here");
+    QVERIFY2(m_seams->lastMessage().contains(told), qPrintable(m_seams->lastMessage()));
 }
 
 void TestFiles::dialogChangesNothing_data()

@@ -204,6 +204,11 @@ void TestHistory::formatMessage_data()
     QTest::addRow("a pair of surrogates is not cut")
         << QString(99, 'x') + QString::fromUtf16(u"\U0001F3B1").repeated(60)
         << QString(99, 'x') + count.arg(99 + 60);
+    // A row that looks right may not be: what a quote hides is named below it, each once.
+    const QString marked = QStringLiteral("\uFEFF01,02,03,04,05,06\u00A007\uFEFF");
+    QTest::addRow("hidden characters named")
+        << marked
+        << marked + "\r\n这一行含有看不见的字符：U+FEFF（字节顺序标记）、U+00A0（不换行空格）";
 }
 
 void TestHistory::formatMessage()

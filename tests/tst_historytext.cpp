@@ -6,6 +6,7 @@
 #include "fileio/codepage936.h"
 #include "history/dialogrules.h"
 #include "history/historytext.h"
+#include "history/messagequote.h"
 #include "history/resultfile.h"
 
 #include <QCryptographicHash>
@@ -85,6 +86,8 @@ private slots:
     void resultText();
     void namesLineGbkCannotHold_data();
     void namesLineGbkCannotHold();
+    void namesCharacterGbkCannotHold_data();
+    void namesCharacterGbkCannotHold();
 };
 
 // The table both systems' converters gave, Windows' own and iconv: a file is written as the
@@ -277,6 +280,8 @@ void TestHistoryText::refusesWhatIsNoHistoryText_data()
     QTest::addRow("a character GBK 1.0 left in the private-use area")
         << QByteArray("\xFE\x51") << QStringList { "第 1 行" };
     QTest::addRow("byte 0xFF") << QByteArray("04,11\xFF") << QStringList { "第 1 行第 6 个字符" };
+    QTest::addRow("a tie after ASCII goes to GBK")
+        << QByteArray("04,11\xFF" + gbk(u"中文")) << QStringList { "04,11\\xFF中文" };
     QTest::addRow("UTF-8 mark, then no UTF-8") << QByteArray("\xEF\xBB\xBF"
                                                              "04,\xC0\xAF")
                                                << QStringList { "UTF-8" };
@@ -370,6 +375,29 @@ void TestHistoryText::namesLineGbkCannotHold()
     const ResultFileBytes result = encodeResultFile(QStringList(7, "08"), rows);
     QCOMPARE(result.unencodableLine, line);
     QVERIFY(result.bytes.isEmpty());
+}
+
+void TestHistoryText::namesCharacterGbkCannotHold_data()
+{
+    // The first such character, as the refusal names it: by its code, and a name where it
+    // shows as nothing.
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("named");
+    // Two UTF-8 files joined into one: the second one's byte-order mark starts a row.
+    QTest::addRow("a byte-order mark")
+        << QStringLiteral("\uFEFF01,02,03,04,05,06 07") << "U+FEFF（字节顺序标记）";
+    QTest::addRow("a pair of surrogates far into a long row") << QString(100000, 'x')
+            + QStringLiteral("\U0001F3B1\uFEFF") << QStringLiteral("“\U0001F3B1”（U+1F3B1）");
+}
+
+void TestHistoryText::namesCharacterGbkCannotHold()
+{
+    QFETCH(QString, row);
+    QFETCH(QString, named);
+    const ResultFileBytes result
+        = encodeResultFile(QStringList(7, "08"), { "01", row }, converter());
+    QCOMPARE(result.unencodableLine, 3);
+    QCOMPARE(characterForMessage(result.unencodableChar), named);
 }
 
 QTEST_GUILESS_MAIN(TestHistoryText)

@@ -5,10 +5,13 @@
 #include "app/qttranslations.h"
 #include "history/dialogrules.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPointer>
 #include <QSettings>
 
@@ -29,9 +32,38 @@ void keepNoSettings()
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, nowhere);
 }
 
+// Shows a file by its name and what stat() tells, never by its contents. Qt's own provider
+// reads a file to learn its type (QMimeDatabase::mimeTypeForFile), and the dialog asks it on the
+// window's thread, for a name typed into the name box and for each file of a folder it lists: a
+// file on a stalled network share, a FUSE disk or /proc/kmsg would freeze the window until the
+// read returns. Qt offers no option for this (DontUseCustomDirectoryIcons is about folders).
+class NameOnlyIconProvider final : public QFileIconProvider
+{
+public:
+    QIcon icon(const QFileInfo &info) const override
+    {
+        if (info.isRoot())
+            return QFileIconProvider::icon(Drive);
+        return QFileIconProvider::icon(info.isDir() ? Folder : File);
+    }
+
+    QString type(const QFileInfo &info) const override
+    {
+        if (!info.isFile()) // a folder, a drive, a device: Qt tells these apart by stat()
+            return QFileIconProvider::type(info);
+        const QMimeType byName
+            = m_mimeTypes.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+        return byName.comment().isEmpty() ? byName.name() : byName.comment();
+    }
+
+private:
+    QMimeDatabase m_mimeTypes;
+};
+
 // Qt's dialog asks before replacing the name as typed, but the save writes that name with
 // ".txt" appended where it lacks it: the question is asked here instead, about the file the
-// save will write, in Qt's words.
+// save will write, in Qt's words. It names the whole path: the dialog cleans a typed ".." as
+// text, so the folder may not be the one the user thought of.
 class FileDialog : public QFileDialog
 {
 public:
@@ -44,10 +76,10 @@ public:
         // A folder typed into the name box is opened by Qt's accept.
         if (acceptMode() == AcceptSave && !chosen.isEmpty() && !QFileInfo(chosen).isDir()
             && target.exists() && !target.isDir()) {
-            QMessageBox question(
-                QMessageBox::Warning, windowTitle(),
-                tr("%1 already exists.\nDo you want to replace it?").arg(target.fileName()),
-                QMessageBox::Yes | QMessageBox::No, this);
+            QMessageBox question(QMessageBox::Warning, windowTitle(),
+                                 tr("%1 already exists.\nDo you want to replace it?")
+                                     .arg(QDir::toNativeSeparators(target.filePath())),
+                                 QMessageBox::Yes | QMessageBox::No, this);
             question.setDefaultButton(QMessageBox::No);
             // Like the dialog, the question leaves the main window usable.
             question.setWindowModality(Qt::WindowModal);
@@ -86,6 +118,8 @@ QString runPlatformFileDialog(const FileDialogRequest &request)
     // The descriptions already name their patterns ("文本文件(*.txt)"); Qt's details would
     // only repeat them.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    static NameOnlyIconProvider iconProvider; // used by Qt's gatherer thread until it ends
+    dialog.setIconProvider(&iconProvider);
     dialog.setNameFilters(request.nameFilters);
     if (request.kind == FileDialogRequest::Kind::Open) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -110,8 +110,9 @@ public:
             oleWindow->GetWindow(&window);
             oleWindow->Release();
         }
-        const std::wstring question
-            = wide(QStringLiteral("%1 已存在。\n要替换它吗？").arg(target.fileName()));
+        // The whole path, so that a user who sees an unexpected folder can say no.
+        const std::wstring question = wide(QStringLiteral("%1 已存在。\n要替换它吗？")
+                                               .arg(QDir::toNativeSeparators(target.filePath())));
         const int answer = MessageBoxW(window, question.c_str(), L"确认另存为",
                                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
         return answer == IDYES && !m_run.cancelled ? S_OK : S_FALSE;

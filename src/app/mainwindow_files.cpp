@@ -128,8 +128,9 @@ void MainWindow::saveResult()
                                                          : rows.at(result.unencodableLine - 2);
         warn(this,
              { QStringLiteral("无法保存结果文件："), shownPath,
-               QStringLiteral("结果文件使用 GBK 编码，") + where, quotedForMessage(line),
-               untouched });
+               QStringLiteral("结果文件使用 GBK 编码，") + where
+                   + characterForMessage(result.unencodableChar),
+               quotedForMessage(line), untouched });
         return;
     }
 

@@ -19,6 +19,9 @@ constexpr int endingSignals[] = { SIGTERM, SIGHUP, SIGINT };
 // Written by the signal handler, read by the loop: a handler may do little more than write.
 int signalPipe[2] = { -1, -1 };
 
+// Every ending signal, the first or any after it, takes this one way: a signal that killed the
+// program outright would cut a save short and leave its temporary file (systemd follows its
+// SIGTERM with a SIGHUP at once; Ctrl+C is often pressed twice).
 void onEndingSignal(int signal)
 {
     const int saved = errno;
@@ -26,8 +29,6 @@ void onEndingSignal(int signal)
     if (::write(signalPipe[1], &byte, 1) != 1) {
         // The pipe is full of earlier signals: the loop has its word already.
     }
-    for (const int ending : endingSignals)
-        std::signal(ending, SIG_DFL);
     errno = saved;
 }
 

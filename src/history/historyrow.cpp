@@ -123,6 +123,10 @@ QString rowFormatMessage(QStringView row)
     // A row as long as a whole file (a file with LF-only line ends is one row) would make a
     // box far taller than the screen, and take seconds to lay out.
     text.append(quotedForMessage(row));
+    // A row that looks right may hold a character that shows as nothing: the second of two
+    // files joined into one brings its byte-order mark along.
+    if (const QString hidden = hiddenCharacters(row); !hidden.isEmpty())
+        text.append(QStringLiteral("\r\n这一行含有看不见的字符：") + hidden);
     return text;
 }
 

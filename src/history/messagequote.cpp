@@ -1,5 +1,8 @@
 #include "history/messagequote.h"
 
+#include <QList>
+#include <QStringList>
+
 #include <algorithm>
 
 namespace orbelune {
@@ -20,6 +23,61 @@ bool isLineBreak(QChar c)
         return true;
     default:
         return false;
+    }
+}
+
+// A character that shows as nothing, or as a blank that passes for a space.
+bool isHidden(char32_t c)
+{
+    if (c == u'\t' || (c <= 0xFFFF && isLineBreak(QChar(char16_t(c)))))
+        return false;
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+        return true;
+    case QChar::Separator_Space:
+        return c != u' ';
+    default:
+        // The Hangul fillers are letters that draw nothing.
+        return c == 0x115F || c == 0x1160 || c == 0x3164 || c == 0xFFA0;
+    }
+}
+
+QString hiddenCharacterName(char32_t c)
+{
+    switch (c) {
+    case 0x0000:
+        return QStringLiteral("空字符");
+    case 0x00A0:
+        return QStringLiteral("不换行空格");
+    case 0x00AD:
+        return QStringLiteral("软连字符");
+    case 0x200B:
+        return QStringLiteral("零宽空格");
+    case 0x200C:
+        return QStringLiteral("零宽不连字");
+    case 0x200D:
+        return QStringLiteral("零宽连字");
+    case 0x200E:
+        return QStringLiteral("从左至右标记");
+    case 0x200F:
+        return QStringLiteral("从右至左标记");
+    case 0x2060:
+        return QStringLiteral("字连接符");
+    case 0x3000:
+        return QStringLiteral("全角空格");
+    case 0xFEFF:
+        return QStringLiteral("字节顺序标记");
+    }
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+        return QStringLiteral("控制字符");
+    case QChar::Separator_Space:
+        return QStringLiteral("空白字符");
+    case QChar::Other_Format:
+        return QStringLiteral("格式字符");
+    default:
+        return QStringLiteral("不显示的字符");
     }
 }
 
@@ -96,6 +154,42 @@ QString quotedForMessage(QStringView text, qsizetype focus, qsizetype length)
     }
     return quoted
         + QStringLiteral("（共 %1 个字符）").arg(length < 0 ? characterCount(text) : length);
+}
+
+QString characterForMessage(char32_t c)
+{
+    const QString code = QStringLiteral("U+%1").arg(uint(c), 4, 16, QChar(u'0')).toUpper();
+    if (isHidden(c))
+        return QStringLiteral("%1（%2）").arg(code, hiddenCharacterName(c));
+    return QStringLiteral("“%1”（%2）").arg(QString::fromUcs4(&c, 1), code);
+}
+
+QString hiddenCharacters(QStringView text)
+{
+    // A few are enough to find them with; a row as long as a file may hold hundreds.
+    constexpr qsizetype maxNamed = 5;
+    QList<char32_t> found;
+    bool more = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (c >= u' ' && c < 0x7F) // the common case, over a row as long as a file
+            continue;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        if (!isHidden(c) || found.contains(c))
+            continue;
+        if (found.size() == maxNamed) {
+            more = true;
+            break;
+        }
+        found.append(c);
+    }
+    QStringList named;
+    for (const char32_t c : found)
+        named.append(characterForMessage(c));
+    return named.join(QStringLiteral("、")) + (more ? QStringLiteral("等") : QString());
 }
 
 QString oneLineText(QStringView text, qsizetype maxChars)

@@ -23,4 +23,13 @@ QString quotedForMessage(QStringView text, qsizetype focus = 0, qsizetype length
 // rather than half a surrogate pair), then "…".
 QString oneLineText(QStringView text, qsizetype maxChars);
 
+// A character as a message names it: a visible one as itself and its code, "“🎱”（U+1F3B1）";
+// one a quote would hide (a control or format character, a blank other than the space) by its
+// code and a name, "U+FEFF（字节顺序标记）".
+QString characterForMessage(char32_t c);
+
+// The characters of text that a quote would hide, each once, as characterForMessage() names
+// them, joined by "、"; empty text where there are none. Tabs and line breaks are not hidden.
+QString hiddenCharacters(QStringView text);
+
 } // namespace orbelune

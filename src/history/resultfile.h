@@ -20,12 +20,13 @@ QString ballText(const QStringList &captions);
 QString resultFileText(const QStringList &captions, const QStringList &rows);
 
 // The result file in GBK. When a line holds a character that GBK cannot hold, bytes is
-// empty and unencodableLine is that line's number in the file (1 is the heading line, 2 the
-// first row); otherwise unencodableLine is 0.
+// empty, unencodableLine is that line's number in the file (1 is the heading line, 2 the
+// first row) and unencodableChar the first such character in it; otherwise both are 0.
 struct ResultFileBytes
 {
     QByteArray bytes;
     qsizetype unencodableLine = 0;
+    char32_t unencodableChar = 0;
 };
 ResultFileBytes encodeResultFile(const QStringList &captions, const QStringList &rows);
 

@@ -25,5 +25,7 @@ ShownFileDialog shownFileDialog();
 // Types name into the dialog's name box and presses its button.
 void chooseInFileDialog(const QString &name);
 void answerFileDialogQuestion(bool yes);
+// Presses Enter at that question, where the key's focus is.
+void pressEnterAtFileDialogQuestion();
 
 } // namespace orbelune::testing

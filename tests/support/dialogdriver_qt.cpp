@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
 
 namespace orbelune::testing {
 
@@ -64,6 +65,19 @@ void answerFileDialogQuestion(bool yes)
         if (QMessageBox *box = question(dialog))
             QMetaObject::invokeMethod(
                 box, [box, yes] { box->done(yes ? QMessageBox::Yes : QMessageBox::No); },
+                Qt::QueuedConnection);
+}
+
+void pressEnterAtFileDialogQuestion()
+{
+    for (QFileDialog *dialog : visibleDialogs())
+        if (QMessageBox *box = question(dialog))
+            QMetaObject::invokeMethod(
+                box,
+                [box] {
+                    QWidget *focus = box->focusWidget();
+                    QTest::keyClick(focus ? focus : box, Qt::Key_Return);
+                },
                 Qt::QueuedConnection);
 }
 

@@ -114,4 +114,11 @@ void answerFileDialogQuestion(bool yes)
         PostMessageW(question, WM_COMMAND, yes ? IDYES : IDNO, 0);
 }
 
+void pressEnterAtFileDialogQuestion()
+{
+    // The box's own loop gives the key to its focused button, or to its default one.
+    if (HWND question = findBoxes().question)
+        PostMessageW(question, WM_KEYDOWN, VK_RETURN, 0);
+}
+
 } // namespace orbelune::testing
