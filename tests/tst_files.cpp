@@ -233,7 +233,8 @@ void TestFiles::failedRewriteTellsWhatIsLeft()
     QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner);
     QProcess::execute("chattr", { "+i", m_dir->path() });
     const bool closed = !QFile(m_dir->filePath("probe")).open(QIODevice::WriteOnly);
-    const bool limited = closed && withFileSizeLimit(4096, [this] { ui(m_form).saveAction->trigger(); });
+    const bool limited
+        = closed && withFileSizeLimit(4096, [this] { ui(m_form).saveAction->trigger(); });
     QProcess::execute("chattr", { "-i", m_dir->path() });
     QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (!limited)

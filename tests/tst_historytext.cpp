@@ -394,8 +394,7 @@ void TestHistoryText::namesCharacterGbkCannotHold()
 {
     QFETCH(QString, row);
     QFETCH(QString, named);
-    const ResultFileBytes result
-        = encodeResultFile(QStringList(7, "08"), { "01", row });
+    const ResultFileBytes result = encodeResultFile(QStringList(7, "08"), { "01", row });
     QCOMPARE(result.unencodableLine, 3);
     QCOMPARE(characterForMessage(result.unencodableChar), named);
 }

@@ -84,16 +84,15 @@ AboutDialog::~AboutDialog() = default;
 void AboutDialog::describeForAccessibility()
 {
     m_lotteryLogo->setAccessibleName(lotteryLinkToolTip.toString());
-    m_lotteryLogo->setAccessibleDescription(
-        QStringLiteral("中国福利彩票网站标志，单击访问 (Picture1)"));
+    m_lotteryLogo->setAccessibleDescription(QStringLiteral("中国福利彩票网站标志，单击访问"));
     m_appIcon->setAccessibleName(QStringLiteral("Orbelune 图标"));
-    m_appIcon->setAccessibleDescription(QStringLiteral("图片 (Image2)"));
+    m_appIcon->setAccessibleDescription(QStringLiteral("图片"));
     m_computerPicture->setAccessibleName(QStringLiteral("电脑"));
-    m_computerPicture->setAccessibleDescription(QStringLiteral("图片 (Image1)"));
-    m_descriptionLabel->setAccessibleDescription(QStringLiteral("软件介绍 (Label1)"));
-    m_dedicationLabel->setAccessibleDescription(QStringLiteral("赠言 (Label2)"));
-    m_okButton->setAccessibleDescription(QStringLiteral("关闭关于窗口 (Command1)"));
-    m_brandLink->setAccessibleDescription(QStringLiteral("制作者，单击访问主页 (Label3)"));
+    m_computerPicture->setAccessibleDescription(QStringLiteral("图片"));
+    m_descriptionLabel->setAccessibleDescription(QStringLiteral("软件介绍"));
+    m_dedicationLabel->setAccessibleDescription(QStringLiteral("赠言"));
+    m_okButton->setAccessibleDescription(QStringLiteral("关闭关于窗口"));
+    m_brandLink->setAccessibleDescription(QStringLiteral("制作者，单击访问主页"));
 }
 
 } // namespace orbelune

@@ -32,7 +32,6 @@ struct FileDialogRequest
     QStringList nameFilters; // in Qt's syntax, "description (patterns)"
     QString filterList; // the same as the system's dialog takes it: NUL-separated pairs
     QString initialDir;
-    bool multiple = false;
 };
 
 // Returns the chosen path, or empty text for a cancel.

@@ -123,8 +123,7 @@ QString runPlatformFileDialog(const FileDialogRequest &request)
     dialog.setNameFilters(request.nameFilters);
     if (request.kind == FileDialogRequest::Kind::Open) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles
-                                            : QFileDialog::ExistingFile);
+        dialog.setFileMode(QFileDialog::ExistingFile);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);

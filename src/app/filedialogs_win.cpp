@@ -36,7 +36,6 @@ namespace {
 struct DialogRun
 {
     bool save = false;
-    bool multiple = false;
     std::wstring title;
     std::wstring folder;
     std::vector<std::wstring> filterParts; // description, pattern, description, pattern …
@@ -159,8 +158,6 @@ void showDialog(DialogRun &run)
         options &= ~FOS_OVERWRITEPROMPT;
     } else {
         options |= FOS_FILEMUSTEXIST;
-        if (run.multiple)
-            options |= FOS_ALLOWMULTISELECT;
     }
     dialog->SetOptions(options);
     dialog->SetTitle(run.title.c_str());
@@ -191,18 +188,10 @@ void showDialog(DialogRun &run)
 
     if (SUCCEEDED(shown) && !run.cancelled) {
         IShellItem *item = nullptr;
-        IShellItemArray *items = nullptr;
-        auto *open = static_cast<IFileOpenDialog *>(dialog);
-        if (run.multiple && SUCCEEDED(open->GetResults(&items))) {
-            // The first of several, as the program has always taken them.
-            if (SUCCEEDED(items->GetItemAt(0, &item)))
-                run.chosen = wide(shownPath(item));
-            items->Release();
-        } else if (SUCCEEDED(dialog->GetResult(&item))) {
+        if (SUCCEEDED(dialog->GetResult(&item))) {
             run.chosen = wide(shownPath(item));
-        }
-        if (item)
             item->Release();
+        }
     }
     dialog->Release();
 }
@@ -277,7 +266,6 @@ QString runPlatformFileDialog(const FileDialogRequest &request)
 
     auto run = std::make_shared<DialogRun>();
     run->save = request.kind == FileDialogRequest::Kind::Save;
-    run->multiple = request.multiple;
     run->title = wide(request.title);
     run->folder = wide(QDir::toNativeSeparators(request.initialDir));
     QStringList parts = request.filterList.split(QChar(u'\0'));

@@ -287,38 +287,29 @@ void MainWindow::describeForAccessibility()
         widget->setAccessibleDescription(description);
     };
     describe(m_historyList, QStringLiteral("往期数据运算参考列表"),
-             QStringLiteral("历史开奖号码，每行一期 (List1)"));
-    describe(m_startButton, QString(), QStringLiteral("开始一次分析 (Command1)"));
+             QStringLiteral("历史开奖号码，每行一期"));
+    describe(m_startButton, QString(), QStringLiteral("开始一次分析"));
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
         describe(m_poolLists[i], QStringLiteral("%1候选号码").arg(ballName(p)),
-                 QStringLiteral("彩球数据运行缓冲区 (ListNumB%1)").arg(p));
-        describe(m_ballPictures[i], ballName(p), QStringLiteral("彩球图片 (ImaRed%1)").arg(p));
-        describe(m_ballCaptions[i], QString(), QStringLiteral("彩球号码 (CapNum%1)").arg(p));
+                 QStringLiteral("彩球数据运行缓冲区"));
+        describe(m_ballPictures[i], ballName(p), QStringLiteral("彩球图片"));
+        describe(m_ballCaptions[i], QString(), QStringLiteral("彩球号码"));
     }
-    describe(m_greetingLabel, QString(), QStringLiteral("问候语 (Label1)"));
-    describe(m_analysisBadge, QStringLiteral("正在分析..."), QStringLiteral("分析标志 (PicFX)"));
-    describe(m_copyrightLink, QString(), QStringLiteral("版权信息，单击访问主页 (Label2)"));
-    describe(m_paperPicture, QStringLiteral("文档"), QStringLiteral("图片 (Image1)"));
-    describe(m_magnifierPicture, QStringLiteral("放大镜"), QStringLiteral("图片 (Image2)"));
-    describe(m_resultIcon, QStringLiteral("数据分析结果图标"), QStringLiteral("图标 (Picture1)"));
-    describe(m_startIcon, QStringLiteral("开始分析与计算图标"), QStringLiteral("图标 (Picture2)"));
-    describe(m_poolIcon, QStringLiteral("彩球数据运行缓冲区图标"),
-             QStringLiteral("图标 (Picture3)"));
-    describe(m_historyIcon, QStringLiteral("往期数据运算参考列表图标"),
-             QStringLiteral("图标 (Picture4)"));
-    // The descriptions of the frames and menus keep the names screen-reader users have heard.
-    const std::pair<QGroupBox *, const char *> frames[] = { { m_historyFrame, "(Frame1)" },
-                                                            { m_resultFrame, "(Frame2)" },
-                                                            { m_startFrame, "(Frame3)" },
-                                                            { m_poolFrame, "(Frame4)" } };
-    for (const auto &[frame, description] : frames)
-        describe(frame, frame->title().trimmed(), QLatin1String(description));
+    describe(m_greetingLabel, QString(), QStringLiteral("问候语"));
+    describe(m_analysisBadge, QStringLiteral("正在分析..."), QStringLiteral("分析标志"));
+    describe(m_copyrightLink, QString(), QStringLiteral("版权信息，单击访问主页"));
+    describe(m_paperPicture, QStringLiteral("文档"), QStringLiteral("图片"));
+    describe(m_magnifierPicture, QStringLiteral("放大镜"), QStringLiteral("图片"));
+    describe(m_resultIcon, QStringLiteral("数据分析结果图标"), QStringLiteral("图标"));
+    describe(m_startIcon, QStringLiteral("开始分析与计算图标"), QStringLiteral("图标"));
+    describe(m_poolIcon, QStringLiteral("彩球数据运行缓冲区图标"), QStringLiteral("图标"));
+    describe(m_historyIcon, QStringLiteral("往期数据运算参考列表图标"), QStringLiteral("图标"));
+    for (QGroupBox *frame : { m_historyFrame, m_resultFrame, m_startFrame, m_poolFrame })
+        frame->setAccessibleName(frame->title().trimmed());
     describe(menuBar(), QStringLiteral("菜单栏"), QStringLiteral("F10 打开菜单"));
-    const std::pair<QMenu *, const char *> menus[]
-        = { { m_fileMenu, "(Fifle)" }, { m_runMenu, "(caozou)" }, { m_helpMenu, "(help)" } };
-    for (const auto &[menu, description] : menus)
-        describe(menu, menu->title(), QLatin1String(description));
+    for (QMenu *menu : { m_fileMenu, m_runMenu, m_helpMenu })
+        menu->setAccessibleName(menu->title());
 }
 
 void MainWindow::setTabOrderOfControls()
