@@ -9,11 +9,6 @@ namespace {
 
 TestHook<QString(const FileDialogRequest &)> hook;
 
-QString askForFile(const FileDialogRequest &request)
-{
-    return hook.call(runPlatformFileDialog, request);
-}
-
 } // namespace
 
 QString showOpenDialog(QWidget *owner, const QString &title, const QString &pattern)
@@ -24,7 +19,7 @@ QString showOpenDialog(QWidget *owner, const QString &title, const QString &patt
     request.title = title;
     request.filterList = openDialogFilterList(pattern);
     request.nameFilters = qtNameFilters(request.filterList);
-    return askForFile(request);
+    return hook.call(runPlatformFileDialog, request);
 }
 
 QString showSaveDialog(QWidget *owner, const QString &title, const QString &filter,
@@ -37,12 +32,12 @@ QString showSaveDialog(QWidget *owner, const QString &title, const QString &filt
     request.filterList = filter;
     request.nameFilters = qtNameFilters(filter);
     request.initialDir = initialDir;
-    return withTxtEnding(askForFile(request));
+    return withTxtEnding(hook.call(runPlatformFileDialog, request));
 }
 
 void setFileDialogHandler(FileDialogHandler newHandler)
 {
-    hook.set(std::move(newHandler));
+    hook = std::move(newHandler);
 }
 
 } // namespace orbelune

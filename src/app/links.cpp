@@ -30,7 +30,7 @@ void openWebAddress(const QUrl &address)
 
 void setUrlOpener(UrlOpener newOpener)
 {
-    hook.set(std::move(newOpener));
+    hook = std::move(newOpener);
 }
 
 } // namespace orbelune

@@ -37,7 +37,7 @@ void showMessageBox(const MessageBoxRequest &request)
 
 void setMessageBoxHandler(MessageBoxHandler newHandler)
 {
-    hook.set(std::move(newHandler));
+    hook = std::move(newHandler);
 }
 
 QString applicationTitle()

@@ -1,29 +1,20 @@
 #pragma once
 
 #include <functional>
-#include <utility>
 
 namespace orbelune {
 
 // A seam for what a test cannot click (a message box, a file dialog, a browser): while a
 // test has set a handler, calls go to it instead of to the real thing; an empty handler
 // restores the real one.
-template <class Signature> class TestHook
+template <class Signature> struct TestHook : std::function<Signature>
 {
-public:
-    using Handler = std::function<Signature>;
-
-    void set(Handler handler) { m_handler = std::move(handler); }
+    using std::function<Signature>::operator=;
 
     template <class Real, class... Args> decltype(auto) call(Real &&real, Args &&...args) const
     {
-        if (m_handler)
-            return m_handler(std::forward<Args>(args)...);
-        return real(std::forward<Args>(args)...);
+        return *this ? (*this)(args...) : real(args...);
     }
-
-private:
-    Handler m_handler;
 };
 
 } // namespace orbelune
