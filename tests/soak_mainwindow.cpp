@@ -80,7 +80,7 @@ QByteArray gbk(const QString &text)
 {
     QStringEncoder encoder("GBK");
     if (!encoder.isValid())
-        return fitsGbk(text) ? encodeGbk(text) : QByteArray();
+        return strictEncodeGbk(text).value_or(QByteArray());
     const QByteArray bytes = encoder.encode(text);
     return QStringDecoder("GBK").decode(bytes) == text ? bytes : QByteArray();
 }

@@ -19,7 +19,7 @@ namespace {
 
 QByteArray heading(const QByteArray &balls = "08,08,08,08,08,08 08")
 {
-    return encodeGbk(resultHeading()) + balls + "\r\n";
+    return strictEncodeGbk(resultHeading()).value() + balls + "\r\n";
 }
 
 // The lines of a file cut at the byte level, the way the result file must write them back:

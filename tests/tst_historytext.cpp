@@ -19,7 +19,7 @@ namespace {
 
 QByteArray gbk(const char16_t *text)
 {
-    return encodeGbk(QString::fromUtf16(text));
+    return strictEncodeGbk(QString::fromUtf16(text)).value();
 }
 
 // What the system's converter makes of every character of code page 936 and of every UTF-16

@@ -78,25 +78,6 @@ QString decodeGbk(const QByteArray &bytes)
     return text;
 }
 
-QByteArray encodeGbk(QStringView text)
-{
-    if (std::optional<QByteArray> bytes = strictEncodeGbk(text))
-        return *std::move(bytes);
-
-    QByteArray bytes;
-    bytes.reserve(2 * text.size());
-    for (qsizetype i = 0; i < text.size();) {
-        // A surrogate pair is one character.
-        const qsizetype length
-            = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2
-                                                                                               : 1;
-        const std::optional<QByteArray> character = strictEncodeGbk(text.sliced(i, length));
-        bytes += character ? *character : QByteArray("?");
-        i += length;
-    }
-    return bytes;
-}
-
 bool fitsGbk(QStringView text)
 {
     return strictEncodeGbk(text).has_value();

@@ -25,10 +25,6 @@ std::optional<QByteArray> strictEncodeGbk(QStringView text);
 // each on its own; an incomplete character at the very end is dropped.
 QString decodeGbk(const QByteArray &bytes);
 
-// Encodes text in GBK. A character that GBK cannot hold becomes "?"; use fitsGbk() first
-// where that would lose data.
-QByteArray encodeGbk(QStringView text);
-
 // True when text survives encoding in GBK and decoding again unchanged.
 bool fitsGbk(QStringView text);
 
