@@ -128,20 +128,17 @@ void MainWindow::buildMenus()
     m_saveAction
         = addItem(m_fileMenu, "saveAction", QStringLiteral("保存结果"), &MainWindow::saveResult);
     m_fileMenu->addSeparator();
-    m_exitAction = addItem(m_fileMenu, "exitAction", QStringLiteral("退出"), &MainWindow::close);
+    addItem(m_fileMenu, "exitAction", QStringLiteral("退出"), &MainWindow::close);
 
     m_runMenu = addMenu("runMenu", QStringLiteral("操作"));
     m_startAction
         = addItem(m_runMenu, "startAction", QStringLiteral("开始分析"), &MainWindow::startRun);
-    m_stopAction
-        = addItem(m_runMenu, "stopAction", QStringLiteral("停止分析"), &MainWindow::stopRun);
+    addItem(m_runMenu, "stopAction", QStringLiteral("停止分析"), &MainWindow::endRun);
 
     m_helpMenu = addMenu("helpMenu", QStringLiteral("帮助"));
-    m_aboutAction
-        = addItem(m_helpMenu, "aboutAction", QStringLiteral("关于"), &MainWindow::showAbout);
+    addItem(m_helpMenu, "aboutAction", QStringLiteral("关于"), &MainWindow::showAbout);
     m_helpMenu->addSeparator();
-    m_homePageAction = addItem(m_helpMenu, "homePageAction", QStringLiteral("访问主页"),
-                               &MainWindow::openHomePage);
+    addItem(m_helpMenu, "homePageAction", QStringLiteral("访问主页"), &MainWindow::openHomePage);
 }
 
 void MainWindow::buildFrames(QWidget *client)

@@ -64,13 +64,9 @@ private:
     QMenu *m_fileMenu = nullptr;
     QAction *m_importAction = nullptr;
     QAction *m_saveAction = nullptr;
-    QAction *m_exitAction = nullptr;
     QMenu *m_runMenu = nullptr;
     QAction *m_startAction = nullptr;
-    QAction *m_stopAction = nullptr;
     QMenu *m_helpMenu = nullptr;
-    QAction *m_aboutAction = nullptr;
-    QAction *m_homePageAction = nullptr;
 
     StageTimer *m_stageTimer = nullptr; // one stage of a run each 500 ms
     QTimer *m_sweepTimer = nullptr; // a check of the history list each 10 ms during a run
@@ -89,11 +85,6 @@ private:
     void drawBall(qint16 p, qint16 throwOut);
     void drawBlueBall();
     void onStageTick();
-    void stopRun();
-
-    // Entry p of the chosen-number table: 0 before the first run, 999 for a position not
-    // drawn yet in the current run, otherwise the number drawn at p.
-    qint16 chosenNumber(int p) const { return m_chosen.at(std::size_t(p)); }
 
     // True from the command lock at the start of a run until the run ends or is stopped.
     bool isRunActive() const;
@@ -130,6 +121,8 @@ private:
     void lockCommands(bool locked);
     void endRun();
 
+    // The chosen-number table: 0 before the first run, 999 for a position not drawn yet in the
+    // current run, otherwise the number drawn there.
     std::array<qint16, 7> m_chosen {};
     std::unique_ptr<RandomSource> m_random;
 

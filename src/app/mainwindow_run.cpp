@@ -125,7 +125,7 @@ void MainWindow::drawBall(qint16 p, qint16 throwOut)
     // The survivor is the first item left; only now does the table learn the number.
     pool->setCurrentRow(0);
     m_chosen.at(std::size_t(p)) = qint16(pool->currentItem()->text().toShort());
-    setBallCaption(p, ballCaption(chosenNumber(p)));
+    setBallCaption(p, ballCaption(m_chosen.at(std::size_t(p))));
     m_ballCaptions[std::size_t(p)]->show();
     m_ballPictures[std::size_t(p)]->show();
 }
@@ -133,13 +133,6 @@ void MainWindow::drawBall(qint16 p, qint16 throwOut)
 void MainWindow::setRandomSource(std::unique_ptr<RandomSource> source)
 {
     m_random = std::move(source);
-}
-
-void MainWindow::stopRun()
-{
-    m_stageTimer->stop();
-    m_sweepTimer->stop();
-    endRun();
 }
 
 void MainWindow::endRun()

@@ -45,7 +45,7 @@ void MainWindow::onSweepTick()
             continue;
 
         selectRow(m_historyList, i);
-        stopRun();
+        endRun();
         const MessageBoxRequest message { this, applicationTitle(),
                                           rowFormatMessage(m_historyList->item(i)->text()),
                                           MessageIcon::None };
