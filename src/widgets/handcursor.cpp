@@ -13,9 +13,9 @@ namespace orbelune {
 
 namespace {
 
-// '#' black, '.' white, blank transparent.
+// '#' black, '.' white, blank transparent; the rows below the last are blank.
 constexpr int handSize = 32;
-constexpr std::array<const char *, handSize> hand {
+constexpr std::array<const char *, 23> hand {
     "      ##                        ", //
     "     #..#                       ", //
     "     #..#                       ", //
@@ -39,15 +39,6 @@ constexpr std::array<const char *, handSize> hand {
     "     #.........#                ", //
     "     #.........#                ", //
     "     ###########                ", //
-    "                                ", //
-    "                                ", //
-    "                                ", //
-    "                                ", //
-    "                                ", //
-    "                                ", //
-    "                                ", //
-    "                                ", //
-    "                                ", //
 };
 constexpr int hotX = 6;
 constexpr int hotY = 0;
@@ -59,7 +50,7 @@ QBitmap handBitmap(int scale, const char *set)
     const int side = handSize * scale;
     const int bytesPerLine = (side + 7) / 8;
     QByteArray bits(bytesPerLine * side, '\0');
-    for (int y = 0; y < side; ++y) {
+    for (int y = 0; y < int(hand.size()) * scale; ++y) {
         const char *row = hand[std::size_t(y / scale)];
         for (int x = 0; x < side; ++x) {
             if (std::strchr(set, row[x / scale]))
