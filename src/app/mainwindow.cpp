@@ -59,7 +59,7 @@ QListWidget *makeListBox(QWidget *parent, const QRect &geometry)
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
-    , m_random(makeSystemRandomSource())
+    , m_random(std::make_unique<EngineRandomSource>())
 {
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("Orbelune Ver1.2"));

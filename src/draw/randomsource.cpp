@@ -26,9 +26,4 @@ float EngineRandomSource::next()
     return float(m_engine() >> 8) * kScale;
 }
 
-std::unique_ptr<RandomSource> makeSystemRandomSource()
-{
-    return std::make_unique<EngineRandomSource>();
-}
-
 } // namespace orbelune

@@ -33,6 +33,4 @@ private:
     std::mt19937 m_engine;
 };
 
-std::unique_ptr<RandomSource> makeSystemRandomSource();
-
 } // namespace orbelune
