@@ -27,12 +27,6 @@ void keepRunning(QTimer *timer)
         timer->start();
 }
 
-void fillPool(QListWidget *pool, QStringList candidates)
-{
-    pool->clear();
-    pool->addItems(candidates);
-}
-
 } // namespace
 
 void MainWindow::startRun()
@@ -90,7 +84,8 @@ void MainWindow::onStageTick()
             if (std::find(m_chosen.begin(), m_chosen.end(), i) == m_chosen.end())
                 candidates.append(QString::number(i));
         }
-        fillPool(m_poolLists[std::size_t(s)], candidates);
+        m_poolLists[std::size_t(s)]->clear();
+        m_poolLists[std::size_t(s)]->addItems(candidates);
         drawBall(qint16(s), qint16(32 - s));
     } else {
         drawBlueBall();
@@ -105,7 +100,8 @@ void MainWindow::drawBlueBall()
     QStringList candidates;
     for (int i = 1; i <= 16; ++i)
         candidates.append(QString::number(i));
-    fillPool(m_poolLists[6], candidates);
+    m_poolLists[6]->clear();
+    m_poolLists[6]->addItems(candidates);
     drawBall(6, 15);
 }
 
