@@ -13,8 +13,9 @@ ParagraphLabel::ParagraphLabel(const QString &text, int linePitch, QWidget *pare
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-void ParagraphLabel::layOut(QTextLayout &layout) const
+void ParagraphLabel::paintEvent(QPaintEvent *)
 {
+    QTextLayout layout;
     QTextOption option(Qt::AlignLeft);
     option.setWrapMode(QTextOption::WordWrap);
     layout.setTextOption(option);
@@ -33,12 +34,7 @@ void ParagraphLabel::layOut(QTextLayout &layout) const
         ++lines;
     }
     layout.endLayout();
-}
 
-void ParagraphLabel::paintEvent(QPaintEvent *)
-{
-    QTextLayout layout;
-    layOut(layout);
     QPainter painter(this);
     painter.setPen(palette().color(foregroundRole()));
     layout.draw(&painter, QPointF(0, 0));

@@ -2,8 +2,6 @@
 
 #include <QLabel>
 
-class QTextLayout;
-
 namespace orbelune {
 
 // A label for a paragraph of Chinese text, wrapped to the label's width at a fixed line pitch.
@@ -19,8 +17,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void layOut(QTextLayout &layout) const;
-
     int m_linePitch;
 };
 
