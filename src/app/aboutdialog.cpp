@@ -79,8 +79,6 @@ AboutDialog::AboutDialog(QWidget *owner)
     m_okButton->setFocus();
 }
 
-AboutDialog::~AboutDialog() = default;
-
 void AboutDialog::describeForAccessibility()
 {
     m_lotteryLogo->setAccessibleName(lotteryLinkToolTip.toString());

@@ -21,7 +21,6 @@ class AboutDialog : public QDialog
 
 public:
     explicit AboutDialog(QWidget *owner);
-    ~AboutDialog() override;
 
 private:
     ClickPicture *m_lotteryLogo = nullptr; // a link to the lottery operator's website
