@@ -73,10 +73,7 @@ QAccessibleInterface *controlFactory(const QString &, QObject *object)
 
 void installAccessibleControls()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(controlFactory);
-        return true;
-    }();
+    static const bool installed = (QAccessible::installFactory(controlFactory), true);
     Q_UNUSED(installed);
 }
 
