@@ -3,6 +3,7 @@
 #include "history/fieldvalue.h"
 #include "history/messagequote.h"
 
+#include <algorithm>
 #include <array>
 
 namespace orbelune {
@@ -15,11 +16,7 @@ constexpr double blueLimit = 17.0;
 bool isBlankOnly(QStringView row)
 {
     // Only the plain blank counts here: a row of tabs is not empty and is checked.
-    for (QChar c : row) {
-        if (c != u' ')
-            return false;
-    }
-    return true;
+    return std::all_of(row.cbegin(), row.cend(), [](QChar c) { return c == u' '; });
 }
 
 int twoDigits(QStringView row, qsizetype at)
