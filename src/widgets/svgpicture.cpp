@@ -24,13 +24,6 @@ namespace orbelune {
 
 namespace {
 
-// Draws the vector source into rect as the pictures and icons of the program all do.
-void renderInto(QPainter *painter, QSvgRenderer *renderer, const QRectF &rect)
-{
-    painter->setRenderHint(QPainter::Antialiasing);
-    renderer->render(painter, rect);
-}
-
 // Qt's SVG icon engine, less its cost at start-up: it loads a plugin, packs the file and reads
 // it again for every size, and a second QIcon of the same file draws every size again. This
 // one draws from the shared parse, the same pixels at the same sizes, and keeps each size.
@@ -70,7 +63,8 @@ public:
         QImage image(actual, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
-        renderInto(&painter, sharedSvgRenderer(m_resource), QRectF(QPointF(0, 0), actual));
+        painter.setRenderHint(QPainter::Antialiasing);
+        sharedSvgRenderer(m_resource)->render(&painter, QRectF(QPointF(0, 0), actual));
         painter.end();
         pixmap = QPixmap::fromImage(std::move(image));
         // A disabled or selected icon looks as the style makes it, as Qt's own icons do.
@@ -166,8 +160,10 @@ SvgPicture::SvgPicture(const QString &resource, QSize size, QWidget *parent)
 void SvgPicture::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    if (!layDrawing(painter, event->region()))
-        renderInto(&painter, sharedSvgRenderer(m_resource), QRectF(rect()));
+    if (layDrawing(painter, event->region()))
+        return;
+    painter.setRenderHint(QPainter::Antialiasing);
+    sharedSvgRenderer(m_resource)->render(&painter, QRectF(rect()));
 }
 
 bool SvgPicture::layDrawing(QPainter &painter, const QRegion &exposed) const
