@@ -66,7 +66,7 @@ QString fileFaultText(FileFault fault, long long code)
     return QStringLiteral("系统错误，代码 %1").arg(code);
 }
 
-FileFault fileFaultFromErrno(int code)
+static FileFault fileFaultFromErrno(int code)
 {
     switch (code) {
     case 0:

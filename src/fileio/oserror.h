@@ -53,13 +53,11 @@ struct FileError
     QString text() const { return fileFaultText(fault, code); }
 };
 
-// The cause of a failed file operation, from its errno value; FileFault::None for 0.
-FileFault fileFaultFromErrno(int code);
+// The failure an errno value tells; FileFault::None for 0.
 FileError errnoError(int code);
 
 #ifdef Q_OS_WIN
 // The same from an error code of Windows (GetLastError()).
-FileFault fileFaultFromWin32(unsigned long code);
 FileError win32Error(unsigned long code);
 #endif
 

@@ -6,7 +6,7 @@
 
 namespace orbelune {
 
-FileFault fileFaultFromWin32(unsigned long code)
+static FileFault fileFaultFromWin32(unsigned long code)
 {
     switch (code) {
     case ERROR_SUCCESS:
