@@ -88,6 +88,17 @@ private:
 
     // True from the command lock at the start of a run until the run ends or is stopped.
     bool isRunActive() const;
+    // Disables (or enables again) the commands that would start, import or save during a run.
+    void lockCommands(bool locked);
+    void endRun();
+
+    // The chosen-number table: 0 before the first run, 999 for a position not drawn yet in the
+    // current run, otherwise the number drawn there.
+    std::array<qint16, 7> m_chosen {};
+    std::unique_ptr<RandomSource> m_random;
+
+    // Counts starts and stops, so that a start whose yield saw a stop knows it was cancelled.
+    quint64 m_runSerial = 0;
 
     // ---- History data and results: mainwindow_sweep.cpp, mainwindow_files.cpp ----------------
 
@@ -95,6 +106,12 @@ private:
     void chooseHistoryFile();
     void importHistory(const QString &path);
     void saveResult();
+
+    // The common start of the import and the save: asks for a path with dialog, which closes
+    // with the window. Returns empty text when the user cancelled, when the window was closed
+    // meanwhile, or when a run was started meanwhile, which the user is told with
+    // busyMessage.
+    QString askForPath(const std::function<QString()> &dialog, const QStringList &busyMessage);
 
     // ---- Building the window, and handing control out: src/app/mainwindow.cpp ---------------
 
@@ -114,28 +131,6 @@ private:
     // Set once the window is closing: a handler that was inside a yield when the user closed
     // the window must not carry on with a run.
     bool m_closing = false;
-
-    // ---- The command lock and the end of a run: src/app/mainwindow_run.cpp ------------------
-
-    // Disables (or enables again) the commands that would start, import or save during a run.
-    void lockCommands(bool locked);
-    void endRun();
-
-    // The chosen-number table: 0 before the first run, 999 for a position not drawn yet in the
-    // current run, otherwise the number drawn there.
-    std::array<qint16, 7> m_chosen {};
-    std::unique_ptr<RandomSource> m_random;
-
-    // Counts starts and stops, so that a start whose yield saw a stop knows it was cancelled.
-    quint64 m_runSerial = 0;
-
-    // ---- The import and the save: src/app/mainwindow_files.cpp -------------------------------
-
-    // The common start of the import and the save: asks for a path with dialog, which closes
-    // with the window. Returns empty text when the user cancelled, when the window was closed
-    // meanwhile, or when a run was started meanwhile, which the user is told with
-    // busyMessage.
-    QString askForPath(const std::function<QString()> &dialog, const QStringList &busyMessage);
 };
 
 } // namespace orbelune
