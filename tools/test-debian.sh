@@ -11,8 +11,10 @@
 #   make test               every test, the sanitizers and the fuzzers; no compiler warning
 #   make package            then the .deb is installed by apt into a second fresh overlay,
 #                           where the program must answer --version and start
-# AS=root runs the commands as root instead of as the user. Needs root (sudo otherwise), and
-# debootstrap. The mirror is the one this machine's apt takes Debian from.
+# AS=root runs the commands as root instead of as the user. LOOK=<folder> grabs the windows
+# into <folder>/<release> after make run (tools/grab-look.sh, with this machine's Xvfb).
+# Needs root (sudo otherwise), and debootstrap. The mirror is the one this machine's apt
+# takes Debian from.
 set -eu
 
 release=${1:-}
@@ -36,7 +38,8 @@ case "$as" in
 esac
 
 if [ "$(id -u)" -ne 0 ]; then
-    exec sudo env ORBELUNE_CACHE="${ORBELUNE_CACHE:-$HOME/.cache/orbelune}" AS="$as" "$0" "$@"
+    exec sudo env ORBELUNE_CACHE="${ORBELUNE_CACHE:-$HOME/.cache/orbelune}" AS="$as" \
+        LOOK="${LOOK:-}" "$0" "$@"
 fi
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -165,6 +168,13 @@ in_chroot "$run" "cd ~/work/orbelune && timeout -k 5 10 xvfb-run -a make run" \
     >"$logs/run.log" 2>&1 || status=$?
 [ "$status" -eq 124 ] || fail "make run ended by itself (exit code $status)" "$logs/run.log"
 took "make run (10 s on Xvfb)"
+
+if [ -n "${LOOK:-}" ]; then
+    "$here/tools/grab-look.sh" "$LOOK/$name" chroot --userspec="$ids" "$run/root" \
+        "$home/work/orbelune/build/orbelune" >"$logs/look.log" 2>&1 \
+        || fail "the grabs failed" "$logs/look.log"
+    took "the grabs (LOOK)"
+fi
 
 in_chroot "$run" "cd ~/work/orbelune && make test" >"$logs/test.log" 2>&1 \
     || fail "make test failed" "$logs/test.log"
