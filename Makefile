@@ -16,7 +16,8 @@
 #                  the installer: install, start, uninstall
 #   make test-debian RELEASE=13   the quick start on a clean clone in a fresh Debian 13 (or 12,
 #                  or testing) built by debootstrap once into ~/.cache/orbelune; AS=root to run
-#                  it as root rather than as a user with sudo
+#                  it as root rather than as a user with sudo; DEB=<file> only installs and
+#                  starts that package there
 #
 # Each build is a preset of CMakePresets.json (release, debug, asan, fuzz, bench), which Qt
 # Creator and VS Code read as well; the targets here only add the set-up and chain the presets.

@@ -11,7 +11,9 @@
 #   make test               every test, the sanitizers and the fuzzers; no compiler warning
 #   make package            then the .deb is installed by apt into a second fresh overlay,
 #                           where the program must answer --version and start
-# AS=root runs the commands as root instead of as the user. LOOK=<folder> grabs the windows
+# DEB=<file.deb> only installs that package into a fresh overlay and starts it there (a
+# package built on another release). AS=root runs the commands as root instead of as the
+# user. LOOK=<folder> grabs the windows
 # into <folder>/<release> after make run (tools/grab-look.sh, with this machine's Xvfb).
 # Needs root (sudo otherwise), and debootstrap. The mirror is the one this machine's apt
 # takes Debian from.
@@ -39,7 +41,7 @@ esac
 
 if [ "$(id -u)" -ne 0 ]; then
     exec sudo env ORBELUNE_CACHE="${ORBELUNE_CACHE:-$HOME/.cache/orbelune}" AS="$as" \
-        LOOK="${LOOK:-}" "$0" "$@"
+        LOOK="${LOOK:-}" DEB="${DEB:-}" "$0" "$@"
 fi
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -47,6 +49,8 @@ cache=${ORBELUNE_CACHE:-$HOME/.cache/orbelune}
 base=$cache/chroot-$name
 debs=$cache/debs-$name
 run=$cache/run-$name
+# A package alone is tried in overlays of its own, beside a run of the same release.
+[ -n "${DEB:-}" ] && run=$cache/deb-$name
 logs=$cache/logs-$name
 # shared/ stands beside the clone; a git worktree finds it beside the main clone instead.
 shared=$here/../shared
@@ -60,8 +64,12 @@ commit=$(git -C "$here" rev-parse HEAD)
 mkdir -p "$cache" "$debs" "$logs"
 
 # One run of a release at a time: they share the chroot and the overlay's folders.
-exec 9>"$cache/chroot-$name.lock"
+exec 9>"$run.lock"
 flock -n 9 || { echo "test-debian: another run of Debian $name is going on" >&2; exit 1; }
+if [ -n "${DEB:-}" ] && [ ! -f "$base/.configured" ]; then
+    echo "test-debian: no Debian $name yet: run make test-debian RELEASE=$name first" >&2
+    exit 1
+fi
 
 # --- what each step took, printed at the end ---------------------------------------------------
 times=""
@@ -145,6 +153,28 @@ if [ ! -f "$base/.configured" ]; then
     touch "$base/.configured"
 fi
 
+# install_package <.deb>: in a Debian that has never seen the build; apt brings what the
+# package depends on, and the program must answer --version and start.
+install_package() {
+    new_overlay "$run-package"
+    cp "$1" "$run-package/root/tmp/"
+    in_chroot "$run-package" "sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq \
+        && sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq /tmp/$(basename "$1") \
+        && orbelune --version \
+        && { QT_QPA_PLATFORM=offscreen timeout 5 orbelune; [ \$? -eq 124 ]; }" \
+        >"$logs/package-install.log" 2>&1 \
+        || fail "the package did not install or start" "$logs/package-install.log"
+    took "$(basename "$1") installed and started"
+}
+
+if [ -n "${DEB:-}" ]; then
+    [ -f "$DEB" ] || fail "no package $DEB"
+    install_package "$DEB"
+    echo "test-debian: Debian $name: $(basename "$DEB") installed and started"
+    printf '%s' "$times"
+    exit 0
+fi
+
 # --- the quick start, on a clean clone -------------------------------------------------------
 echo "test-debian: Debian $name, commit $(git -C "$here" rev-parse --short HEAD), as $user"
 new_overlay "$run"
@@ -195,16 +225,7 @@ cp "$deb" "$cache/"
 deb=$cache/$(basename "$deb")
 took "make package"
 
-# The package in a Debian that has never seen the build: apt brings what it depends on.
-new_overlay "$run-package"
-cp "$deb" "$run-package/root/tmp/"
-in_chroot "$run-package" "sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq \
-    && sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq /tmp/$(basename "$deb") \
-    && orbelune --version \
-    && { QT_QPA_PLATFORM=offscreen timeout 5 orbelune; [ \$? -eq 124 ]; }" \
-    >"$logs/package-install.log" 2>&1 \
-    || fail "the package did not install or start" "$logs/package-install.log"
-took "the .deb installed and started"
+install_package "$deb"
 
 echo "test-debian: Debian $name passed"
 grep -E 'tests passed|^fuzz:' "$logs/test.log" | sed 's/^/  /'
