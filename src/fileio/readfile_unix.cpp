@@ -20,9 +20,7 @@ FileError openForReading(const QString &path, qintptr &file)
 
 FileError lookAtOpened(qintptr file, qint64 &size)
 {
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::fstat(int(file), &info) != 0)
         return errnoError(errno);
     if (S_ISDIR(info.st_mode))

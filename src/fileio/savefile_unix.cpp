@@ -36,9 +36,7 @@ SaveOutcome finalTarget(const QString &path, QString &target, QString &folder)
         const QByteArray realFolder(real);
         std::free(real);
         const QByteArray full = (realFolder == "/" ? QByteArray() : realFolder) + '/' + name;
-        struct stat info
-        {
-        };
+        struct stat info = {};
         if (name.isEmpty() || ::lstat(full.constData(), &info) != 0 || !S_ISLNK(info.st_mode)) {
             target = QFile::decodeName(full);
             folder = QFile::decodeName(realFolder);
@@ -64,9 +62,7 @@ SaveOutcome lookAt(const QString &path, Target &target)
         return found;
     const QByteArray native = QFile::encodeName(targetPath);
 
-    struct stat old
-    {
-    };
+    struct stat old = {};
     const bool exists = ::stat(native.constData(), &old) == 0;
     if (!exists && errno != ENOENT) {
         if (errno == ENOTDIR)
@@ -80,9 +76,7 @@ SaveOutcome lookAt(const QString &path, Target &target)
     if (exists && !S_ISREG(old.st_mode))
         return failure(SaveStep::Look, FileError { FileFault::NotRegularFile });
 
-    struct stat folderStat
-    {
-    };
+    struct stat folderStat = {};
     if (::stat(QFile::encodeName(folder).constData(), &folderStat) != 0
         || !S_ISDIR(folderStat.st_mode))
         return folderMissing(folder);
@@ -216,9 +210,7 @@ FileError openInPlace(const Target &target, qintptr &file, bool &readable, qint6
         file = ::open(native.constData(), O_WRONLY | flags);
     if (file < 0)
         return errnoError(errno);
-    struct stat now
-    {
-    };
+    struct stat now = {};
     if (::fstat(int(file), &now) != 0)
         return errnoError(errno);
     if (!S_ISREG(now.st_mode) || quint64(now.st_ino) != target.index
