@@ -19,11 +19,13 @@ if [ -z "${ORBELUNE_IN_XVFB:-}" ]; then
 fi
 mkdir -p "$out"
 
+# A window that never shows ends the grabs (xdotool's --sync would wait for it for ever).
 for scale in 1 1.25 2; do
     # A HOME of its own: nothing the program or Qt keeps is read from another run.
     env HOME=/tmp QT_SCALE_FACTOR="$scale" "$@" &
     pid=$!
-    main=$(xdotool search --sync --name '^Orbelune Ver1.2$' | head -n 1)
+    main=$(timeout 30 xdotool search --sync --name '^Orbelune Ver1.2$' | head -n 1)
+    [ -n "$main" ] || { echo "grab-look: no main window at scale $scale" >&2; exit 1; }
     sleep 2
     # No window manager gives the window the keyboard: take it directly.
     xdotool windowfocus --sync "$main"
@@ -31,7 +33,8 @@ for scale in 1 1.25 2; do
     # The about window, opened from the keyboard: Alt, over to 帮助, down to 关于.
     xdotool key alt
     xdotool key Right Right Down Return
-    about=$(xdotool search --sync --name '^关于 Orbelune$' | head -n 1)
+    about=$(timeout 30 xdotool search --sync --name '^关于 Orbelune$' | head -n 1)
+    [ -n "$about" ] || { echo "grab-look: no about window at scale $scale" >&2; exit 1; }
     sleep 1
     import -window "$about" "$out/about-$scale.png"
     kill "$pid"
