@@ -14,6 +14,10 @@
 #                  15 minutes)
 #   make test-windows   the suite cross-built and run under Wine, then the zip's program, then
 #                  the installer: install, start, uninstall
+#   make test-debian RELEASE=13   the quick start on a clean clone in a fresh Debian 13 (or 12,
+#                  or testing) built by debootstrap once into ~/.cache/orbelune; AS=root to run
+#                  it as root rather than as a user with sudo; DEB=<file> only installs and
+#                  starts that package there
 #
 # Each build is a preset of CMakePresets.json (release, debug, asan, fuzz, bench), which Qt
 # Creator and VS Code read as well; the targets here only add the set-up and chain the presets.
@@ -29,6 +33,7 @@ PREFIX ?= /usr/local
 WINDOWS_DIR ?= build-windows
 ORBELUNE_CACHE ?= $(HOME)/.cache/orbelune
 QT_WINDOWS ?= $(ORBELUNE_CACHE)/qt-6.4.2-mingw64
+RELEASE ?= 13
 VERSION := $(shell sed -n 's/^ *VERSION \([0-9.]*\)$$/\1/p' CMakeLists.txt | head -n 1)
 export ORBELUNE_CACHE QT_WINDOWS
 
@@ -56,7 +61,7 @@ configure_preset = mkdir -p $(2) && \
 check test test-asan: export ORBELUNE_REQUIRE_TEST_FONTS = 1
 
 .PHONY: all setup configure build run check test test-asan fuzz install package bench artwork format format-check clean \
-	setup-windows windows-host-tools windows test-windows
+	setup-windows windows-host-tools windows test-windows test-debian
 
 all: build
 
@@ -151,6 +156,12 @@ test-windows: windows
 	@./tools/smoke-windows.sh $(WINDOWS_DIR)/orbelune-$(VERSION)-windows-x64.zip
 	@./tools/installer-test-windows.sh $(WINDOWS_DIR)/orbelune-$(VERSION)-windows-x64-setup.exe \
 		$(WINDOWS_DIR)/orbelune-$(VERSION)-windows-x64.zip
+
+# The README's quick start, as a new user on another Debian release would run it: see
+# tools/test-debian.sh. Needs root or sudo; not part of make test, but .ci/run runs Debian 13.
+test-debian:
+	@./tools/setup-deps.sh debootstrap
+	@./tools/test-debian.sh $(RELEASE)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i

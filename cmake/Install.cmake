@@ -67,9 +67,10 @@ if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
 numbers from 1 to 33 and one blue number from 1 to 16, drawn ball by ball by a
 random elimination draw. It keeps a list of past draws, which can be replaced
 with a text file, and saves the ticket and the list to a text file.")
-    # The libraries come from the binary: that includes libqt6svg6, which also holds the SVG
-    # plugins the icons are drawn with at run time. The Chinese texts need a CJK face, which
-    # no library asks for.
+    # The libraries come from the binary, under the names of the release that builds the
+    # package (libqt6core6 on Debian 12, libqt6core6t64 on 13). The program draws its SVGs
+    # through libqt6svg6 itself, so it needs no SVG plugin. The Chinese texts need a CJK face,
+    # which no library asks for.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
 endif()

@@ -40,7 +40,7 @@ endif()
 # fuzzer's coverage hooks and both sanitizers; the fuzz targets add libFuzzer's main.
 if(ORBELUNE_BUILD_FUZZERS)
     if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-        message(FATAL_ERROR "The fuzz targets need clang: configure with CXX=clang++-14")
+        message(FATAL_ERROR "The fuzz targets need clang: configure with CXX=clang++")
     endif()
     target_compile_options(orbelune_options INTERFACE
         -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all

@@ -32,11 +32,13 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\/usr\//, "", $6); print $6 }' | 
 LC_ALL=C sort "$expected" >"$tmp/expected.txt"
 diff -u "$tmp/expected.txt" "$tmp/packaged.txt" || fail "the packaged files differ (- expected, + packaged)"
 
-# Depends: what the binary links, the SVG plugins' package and a CJK face.
+# Depends: what the binary links, the SVG plugins' package and a CJK face, under this
+# release's names (from Debian 13 on, libqt6core6t64 after the 64-bit time_t transition).
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 fonts-noto-cjk; do
-    echo "$depends" | tr ',' '\n' | grep -Eq "^ *$package( |\$)" || fail "Depends lacks $package"
+    echo "$depends" | tr ',' '\n' | grep -Eq "^ *$package(t64)?( |\$)" \
+        || fail "Depends lacks $package"
 done
 
 # What apt would do, without doing it.

@@ -108,9 +108,7 @@ QString resultOnSmallDisk(Scene &scene)
 QString fullDisk(Scene &scene)
 {
     const QString path = resultOnSmallDisk(scene);
-    struct statvfs disk
-    {
-    };
+    struct statvfs disk = {};
     const bool measured = ::statvfs(QFile::encodeName(scene.path("disk")).constData(), &disk) == 0;
     const qint64 room = qint64(disk.f_bavail) * qint64(disk.f_bsize) - 8 * 1024;
     if (!path.isEmpty()
@@ -367,9 +365,7 @@ bool makeLink(Scene &scene, const char *link, const char *target)
 QByteArray identity(const QString &path)
 {
 #ifdef Q_OS_UNIX
-    struct stat st
-    {
-    };
+    struct stat st = {};
     const bool known = ::stat(QFile::encodeName(path).constData(), &st) == 0;
     return known ? QByteArray::number(st.st_dev) + ':' + QByteArray::number(st.st_ino) : "";
 #else

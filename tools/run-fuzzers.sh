@@ -19,9 +19,9 @@ targets=$(cat "$build/fuzz/targets.txt")
 
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-# Reports with function names and lines.
-if [ -x /usr/lib/llvm-14/bin/llvm-symbolizer ]; then
-    export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
+# Reports with function names and lines: the symbolizer of the release's LLVM (package llvm).
+if symbolizer=$(command -v llvm-symbolizer); then
+    export ASAN_SYMBOLIZER_PATH="$symbolizer"
 fi
 
 failed=""

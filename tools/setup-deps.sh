@@ -23,10 +23,19 @@ appstream
 dpkg-dev
 file
 clang-format
-clang-14
-libclang-rt-14-dev
-llvm-14
+acl
+clang
+libclang-rt-dev
+llvm
 "
+# clang, libclang-rt-dev (the sanitizers' and libFuzzer's runtime) and llvm (the symbolizer) name
+# each release's default LLVM, whatever its number. Qt's SVG icon engine, which the icon test
+# draws through, is a package of its own from Debian 13 on; on 12 libqt6svg6 holds it.
+release=$(. /etc/os-release 2>/dev/null && echo "${VERSION_ID:-}")
+case "$release" in
+    12) ;;
+    *) packages="$packages qt6-svg-plugins" ;;
+esac
 [ "$#" -gt 0 ] && packages="$*"
 
 # One dpkg-query for all of them: it prints a line for every package it knows of.

@@ -48,9 +48,7 @@ void endWithSession()
         while (::read(signalPipe[0], &byte, 1) > 0) { }
         QCoreApplication::exit(0);
     });
-    struct sigaction action
-    {
-    };
+    struct sigaction action = {};
     action.sa_handler = onEndingSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -15,9 +15,7 @@ FileError NativeFile::openForReading(const QString &path, qint64 &size)
 {
     reset(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (!isOpen() || ::fstat(int(m_handle), &info) != 0)
         return errnoError(errno);
     if (S_ISDIR(info.st_mode))

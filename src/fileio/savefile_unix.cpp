@@ -37,9 +37,7 @@ QString realPath(const NativeFile &file, const QByteArray &named)
         return QFile::decodeName(QByteArray(path, length));
     // Without /proc (a bare chroot), the links the kernel has just followed are read back, and
     // must lead to the same file.
-    struct stat opened
-    {
-    };
+    struct stat opened = {};
     struct stat found = opened;
     if (!::realpath(named.constData(), path) || ::fstat(int(file.handle()), &opened) != 0
         || ::stat(path, &found) != 0)
@@ -65,9 +63,7 @@ bool keepsEveryName(const QString &folder)
 // user may write it.
 SaveOutcome lookAtOpened(const NativeFile &file, const QByteArray &named, Target &target)
 {
-    struct stat old
-    {
-    };
+    struct stat old = {};
     if (::fstat(int(file.handle()), &old) != 0)
         return refused(errno);
     if (S_ISDIR(old.st_mode))
@@ -144,9 +140,7 @@ SaveOutcome lookAt(const QString &path, Target &target)
     if (errno != ENOENT)
         return refused(errno);
 
-    struct stat link
-    {
-    };
+    struct stat link = {};
     if (::lstat(native.constData(), &link) == 0 && S_ISLNK(link.st_mode))
         return createAt(native, O_NONBLOCK, target);
     const QByteArray folderName = native.left(std::max<qsizetype>(1, native.lastIndexOf('/')));
@@ -245,9 +239,7 @@ FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qi
     readable = file.isOpen();
     if (!file.isOpen() && errno == EACCES)
         file.reset(::open(native.constData(), O_WRONLY | flags));
-    struct stat now
-    {
-    };
+    struct stat now = {};
     if (!file.isOpen() || ::fstat(int(file.handle()), &now) != 0)
         return errnoError(errno);
     if (!S_ISREG(now.st_mode) || quint64(now.st_ino) != target.index

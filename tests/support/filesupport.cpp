@@ -24,9 +24,7 @@ namespace {
 QByteArray whatIs(const QString &path)
 {
 #ifdef Q_OS_UNIX
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return "<missing>";
     if (S_ISLNK(st.st_mode))

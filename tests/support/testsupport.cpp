@@ -202,7 +202,12 @@ QRect inkBounds(QWidget *widget)
 bool showActive(QWidget *window)
 {
     window->show();
+    // Qt 6.5 deprecates the application's call for the widget's own; 6.4 needs the former.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    window->activateWindow();
+#else
     QApplication::setActiveWindow(window);
+#endif
     return QTest::qWaitForWindowActive(window);
 }
 
