@@ -64,7 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // The message quotes the row as stored when it fits, otherwise the row's beginning and
     // its length in characters, however long the row.
-    const QString message = rowFormatMessage(row);
+    // A row with characters that show as nothing has them named on a line of their own.
+    QString message = rowFormatMessage(row);
+    if (const QString hidden = hiddenCharacters(row); !hidden.isEmpty()) {
+        const QString line = QStringLiteral("\r\n这一行含有看不见的字符：") + hidden;
+        FUZZ_CHECK(message.endsWith(line));
+        message.chop(line.size());
+    }
     const QString quoted = message.sliced(rowFormatMessage(QString()).size());
     const auto breaks = std::count_if(row.cbegin(), row.cend(), [](QChar c) {
         return QStringView(u"\n\v\f\r\u0085\u2028\u2029").contains(c);

@@ -137,7 +137,8 @@ SaveOutcome finalTarget(const QString &path, QString &target, bool &created)
 }
 
 // A name beside target that is not taken: target's own with a random ending, or, where that
-// would be too long a name, a short one.
+// would be too long a name, a short one. Counted in UTF-8 bytes, not UTF-16 units: a share
+// served from Linux (Samba, or Wine's own drives) holds at most 255 bytes in a name.
 QString nameBeside(const QString &target)
 {
     const QFileInfo info(target);
@@ -146,8 +147,8 @@ QString nameBeside(const QString &target)
               .rightJustified(6, u'0'); // 36^6 endings
     const QString name = info.fileName();
     return info.absolutePath() + u'/'
-        + (name.size() + 7 > 255 ? QStringLiteral("orbelune-%1.tmp").arg(ending)
-                                 : name + u'.' + ending);
+        + (name.toUtf8().size() + 7 > 255 ? QStringLiteral("orbelune-%1.tmp").arg(ending)
+                                          : name + u'.' + ending);
 }
 
 // ReplaceFileW's own errors say which of its steps failed, not why: the why is found by
