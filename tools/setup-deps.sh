@@ -5,7 +5,8 @@
 set -eu
 
 # fonts-wqy-zenhei is not for the program: the tests lay the windows out with it as the only
-# CJK face, a different one from fonts-noto-cjk.
+# CJK face, a different one from fonts-noto-cjk. Nor is acl: a test gives a file an ACL with
+# setfacl, to see that a save keeps it.
 packages="
 build-essential
 cmake
