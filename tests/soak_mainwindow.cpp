@@ -595,8 +595,8 @@ void SoakMainWindow::closeWindow()
     }
     const QPointer<MainWindow> form(m_form);
     const auto closeInYield = [form] {
-        QMetaObject::invokeMethod(
-            form, [form] { form->close(); }, Qt::QueuedConnection);
+        const auto close = [form] { form->close(); };
+        QMetaObject::invokeMethod(form, close, Qt::QueuedConnection);
     };
     if (how == 0) {
         note("menu 退出");
