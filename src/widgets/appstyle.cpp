@@ -1,6 +1,7 @@
 #include "widgets/appstyle.h"
 
 #include "widgets/devicegrid.h"
+#include "widgets/scrollbarlook.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -143,9 +144,10 @@ void drawButtonPanel(const QStyleOption *option, QPainter *painter, const QRect 
 }
 
 // Fusion, the one style on every platform: it is built into Qt Widgets, so it needs no plugin,
-// and it draws every colour from the palette, so the program's palette is all it shows. Two
+// and it draws every colour from the palette, so the program's palette is all it shows. Three
 // things are the program's own: the frames of list boxes and buttons keep to whole device
-// pixels at any scale, and dialog buttons carry no icons, whatever the desktop's theme prefers.
+// pixels at any scale, the scroll bars are drawn by the program, and dialog buttons carry no
+// icons, whatever the desktop's theme prefers.
 class ProgramStyle : public QProxyStyle
 {
 public:
@@ -177,10 +179,41 @@ public:
         QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
 
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
+                            QPainter *painter, const QWidget *widget) const override
+    {
+        if (const auto *bar = qstyleoption_cast<const QStyleOptionSlider *>(option);
+            bar && control == CC_ScrollBar) {
+            drawScrollBar(*bar, painter);
+            return;
+        }
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+    }
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl part,
+                         const QWidget *widget) const override
+    {
+        if (const auto *bar = qstyleoption_cast<const QStyleOptionSlider *>(option);
+            bar && control == CC_ScrollBar)
+            return scrollBarPart(*bar, part);
+        return QProxyStyle::subControlRect(control, option, part, widget);
+    }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption *option,
+                    const QWidget *widget) const override
+    {
+        if (metric == PM_ScrollBarExtent)
+            return scrollBarExtent;
+        if (metric == PM_ScrollBarSliderMin)
+            return scrollBarSliderMin;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
     int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
                   QStyleHintReturn *returnData) const override
     {
-        if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+        // A scroll bar that fades away until the pointer comes near hides how long the list is.
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons || hint == SH_ScrollBar_Transient)
             return 0;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
