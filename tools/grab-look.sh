@@ -1,10 +1,12 @@
 #!/bin/sh
-# Grabs the idle main window and the about window at scales 1, 1.25 and 2, to compare the look
-# of one build (or one Debian release) with another's:
+# Grabs the idle main window, the same with the keyboard on its start button, and the about
+# window at scales 1, 1.25 and 2, to compare the look of one build (or one Debian release) with
+# another's:
 #   tools/grab-look.sh <folder> [command that starts the program]
 # The command defaults to build/orbelune; a program inside a chroot is started through it
-# (chroot ... /path/orbelune), drawing on this machine's Xvfb. Writes main-<scale>.png and
-# about-<scale>.png into <folder>. Needs xvfb-run, xdotool and ImageMagick's import here.
+# (chroot ... /path/orbelune), drawing on this machine's Xvfb. Writes main-<scale>.png,
+# focus-<scale>.png and about-<scale>.png into <folder>. Needs xvfb-run, xdotool and
+# ImageMagick's import here.
 #   compare -metric AE a/main-1.png b/main-1.png diff.png    counts the pixels that differ
 set -eu
 out=${1:?folder for the pictures}
@@ -30,6 +32,10 @@ for scale in 1 1.25 2; do
     # No window manager gives the window the keyboard: take it directly.
     xdotool windowfocus --sync "$main"
     import -window "$main" "$out/main-$scale.png"
+    # The keyboard's marks: Tab from the history list over the seven pools to the start button.
+    xdotool key --delay 50 Tab Tab Tab Tab Tab Tab Tab Tab
+    sleep 1
+    import -window "$main" "$out/focus-$scale.png"
     # The about window, opened from the keyboard: Alt, over to 帮助, down to 关于.
     xdotool key alt
     xdotool key Right Right Down Return
