@@ -4,7 +4,8 @@
 # The Debian itself (debootstrap, minbase, with git, make and sudo, and a user "user" who may
 # sudo) is built once into ~/.cache/orbelune/chroot-<release> and kept; each run starts from it
 # untouched, through an overlay that is thrown away afterwards, so the set-up installs every
-# package itself. The packages it downloads are kept in ~/.cache/orbelune/debs-<release>.
+# package itself. The packages it downloads are kept in ~/.cache/orbelune/debs-<release>, the
+# .deb it builds in ~/.cache/orbelune/package-<release>.
 # In the overlay, on a clean clone of the current commit with ../shared beside it:
 #   make build              make run's set-up and build (through sudo when AS=user)
 #   make run                on a virtual X display; it must still be running after 10 s
@@ -221,8 +222,9 @@ in_chroot "$run" "cd ~/work/orbelune && make package" >"$logs/package.log" 2>&1 
     || fail "make package failed" "$logs/package.log"
 deb=$(find "$work/orbelune/build" -maxdepth 1 -name 'orbelune_*.deb' | head -n 1)
 [ -n "$deb" ] || fail "make package made no .deb" "$logs/package.log"
-cp "$deb" "$cache/"
-deb=$cache/$(basename "$deb")
+mkdir -p "$cache/package-$name"
+cp "$deb" "$cache/package-$name/"
+deb=$cache/package-$name/$(basename "$deb")
 took "make package"
 
 install_package "$deb"
