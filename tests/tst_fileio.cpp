@@ -11,9 +11,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
+#include <vector>
 
 #ifdef Q_OS_UNIX
+#include <grp.h>
 #include <sys/fsuid.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -435,12 +438,18 @@ SetUp named(const QString &name)
 }
 
 // Saves as the row's user: a row about permissions, run as root, which passes every check, saves
-// with the file system's checks for the user nobody.
+// with the file system's checks for the user nobody. Root's supplementary groups go too: a
+// login of root is in the group root, whose permission bits would then apply, not others'.
 SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes, const FileSync &sync)
 {
 #ifdef Q_OS_UNIX
     const bool asNobody = as == As::Nobody && ::geteuid() == 0;
+    std::vector<gid_t> groups;
     if (asNobody) {
+        groups.resize(std::size_t(std::max(0, ::getgroups(0, nullptr))));
+        groups.resize(std::size_t(std::max(0, ::getgroups(int(groups.size()), groups.data()))));
+        if (::setgroups(0, nullptr) != 0)
+            qFatal("cannot leave root's groups");
         ::setfsgid(65534);
         ::setfsuid(65534);
     }
@@ -448,6 +457,7 @@ SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes, const Fi
     if (asNobody) {
         ::setfsuid(0);
         ::setfsgid(0);
+        ::setgroups(groups.size(), groups.data());
     }
     return saved;
 #else
