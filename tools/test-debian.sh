@@ -19,6 +19,9 @@
 # Needs root (sudo otherwise), and debootstrap. The mirror is the one this machine's apt
 # takes Debian from.
 set -eu
+# The whole script is one command, read before it runs: a run takes many minutes, and sh reads
+# a script as it goes, so a checkout or an edit meanwhile would otherwise change what it does.
+{
 
 release=${1:-}
 case "$release" in
@@ -233,3 +236,5 @@ echo "test-debian: Debian $name passed"
 grep -E 'tests passed|^fuzz:' "$logs/test.log" | sed 's/^/  /'
 echo "  package: $(basename "$deb") Depends: $(dpkg-deb -f "$deb" Depends)"
 printf '%s' "$times"
+exit 0
+}
