@@ -162,7 +162,7 @@ void drawScrollBar(const QStyleOptionSlider &option, QPainter *painter)
         return (option.subControls & part) ? scrollBarPart(option, part) : QRect();
     };
 
-    // The groove: a grey channel, darker at its two sides, with the outline down one side.
+    // The groove: a grey channel, the outline down one side and a darker edge down the other.
     const Shades groove(option, QStyle::SC_ScrollBarGroove);
     paintPart(painter, partAt(QStyle::SC_ScrollBarGroove), horizontal,
               [&groove](QPainter *p, const QRect &r) {
