@@ -113,7 +113,7 @@ private:
         m_figures.append({ what, measured, target, met });
     }
 
-    MainWindow *m_form = nullptr;
+    MainWindow *m_mainWindow = nullptr;
     int m_messages = 0;
     QMap<int, qint64> m_runMs;
     QList<Figure> m_figures;
@@ -123,15 +123,15 @@ void BenchRun::init()
 {
     m_messages = 0;
     setMessageBoxHandler([this](const MessageBoxRequest &) { ++m_messages; });
-    m_form = new MainWindow;
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    m_mainWindow = new MainWindow;
+    m_mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
 }
 
 void BenchRun::cleanup()
 {
-    delete m_form;
-    m_form = nullptr;
+    delete m_mainWindow;
+    m_mainWindow = nullptr;
     setMessageBoxHandler({});
     setFileDialogHandler({});
 }
@@ -287,10 +287,10 @@ void BenchRun::sweep_data()
 void BenchRun::sweep()
 {
     QFETCH(int, rows);
-    growHistory(m_form->m_historyList, rows);
-    const double ms = medianMs(rows > 877 ? 50 : 200, [this] { m_form->onSweepTick(); });
+    growHistory(m_mainWindow->m_historyList, rows);
+    const double ms = medianMs(rows > 877 ? 50 : 200, [this] { m_mainWindow->onSweepTick(); });
     QCOMPARE(m_messages, 0);
-    QCOMPARE(m_form->m_historyList->currentRow(), rows - 1);
+    QCOMPARE(m_mainWindow->m_historyList->currentRow(), rows - 1);
     if (rows == largestList)
         record(QStringLiteral("one sweep, 32767 rows"), QStringLiteral("%1 ms").arg(ms, 0, 'f', 3),
                QStringLiteral("< 10 ms"), ms < 10);
@@ -305,9 +305,9 @@ void BenchRun::eliminationDraw()
     QStringList candidates;
     for (int i = 1; i <= 33; ++i)
         candidates << QString::number(i);
-    QListWidget *pool = m_form->m_poolLists[0];
+    QListWidget *pool = m_mainWindow->m_poolLists[0];
     const double ms = medianMs(
-        500, [this] { m_form->drawBall(0, 32); },
+        500, [this] { m_mainWindow->drawBall(0, 32); },
         [pool, &candidates] {
             pool->clear();
             pool->addItems(candidates);
@@ -333,8 +333,8 @@ void BenchRun::importAndSave()
         QCOMPARE(out.write(file), file.size());
     }
 
-    const double importMs = medianMs(7, [this, &path] { m_form->importHistory(path); });
-    QCOMPARE(m_form->m_historyList->count(), largestList);
+    const double importMs = medianMs(7, [this, &path] { m_mainWindow->importHistory(path); });
+    QCOMPARE(m_mainWindow->m_historyList->count(), largestList);
     QCOMPARE(m_messages, 0);
     record(QStringLiteral("import, 32767 rows (%1 KB)").arg(file.size() / 1000),
            QStringLiteral("%1 ms").arg(importMs, 0, 'f', 1), QStringLiteral("< 100 ms"),
@@ -342,7 +342,7 @@ void BenchRun::importAndSave()
 
     const QString result = dir.filePath(QStringLiteral("result.txt"));
     setFileDialogHandler([&result](const FileDialogRequest &) { return result; });
-    const double saveMs = medianMs(7, [this] { m_form->saveResult(); });
+    const double saveMs = medianMs(7, [this] { m_mainWindow->saveResult(); });
     QCOMPARE(m_messages, 0);
     QVERIFY(QFileInfo(result).size() > file.size());
     record(QStringLiteral("save, 32767 rows"), QStringLiteral("%1 ms").arg(saveMs, 0, 'f', 1));
@@ -356,15 +356,15 @@ void BenchRun::fullRun_data()
 void BenchRun::fullRun()
 {
     QFETCH(int, rows);
-    growHistory(m_form->m_historyList, rows);
+    growHistory(m_mainWindow->m_historyList, rows);
     int sweeps = 0;
-    connect(m_form->m_sweepTimer, &QTimer::timeout, m_form, [&sweeps] { ++sweeps; });
+    connect(m_mainWindow->m_sweepTimer, &QTimer::timeout, m_mainWindow, [&sweeps] { ++sweeps; });
 
     // The real timers, as a user sees a run: from the click to the end of the last stage.
     QElapsedTimer clock;
     clock.start();
-    m_form->m_startButton->click();
-    while (m_form->isRunActive())
+    m_mainWindow->m_startButton->click();
+    while (m_mainWindow->isRunActive())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     m_runMs[rows] = clock.elapsed();
     QCOMPARE(m_messages, 0);

@@ -95,7 +95,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase()
     {
-        delete m_form;
+        delete m_mainWindow;
         m_seams.reset();
     }
     void randomWalk();
@@ -104,7 +104,7 @@ private:
     // The walk's own dice.
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(m_rng); }
     bool chance(double p) { return std::bernoulli_distribution(p)(m_rng); }
-    QStringList listTexts() const { return items(ui(m_form).historyList); }
+    QStringList listTexts() const { return items(ui(m_mainWindow).historyList); }
 
     Row cleanRow();
     Row badRow();
@@ -144,7 +144,7 @@ private:
     QStringList m_savePaths;
     std::optional<Seams> m_seams;
 
-    MainWindow *m_form = nullptr;
+    MainWindow *m_mainWindow = nullptr;
     int m_windows = 0;
     int m_closeAt = 0; // the event that closes this window
     QList<Row> m_list; // what the history list must hold
@@ -163,8 +163,9 @@ void SoakMainWindow::initTestCase()
     makeFixtures();
     m_seams.emplace();
     m_seams->onMessage = [this](const MessageBoxRequest &request) {
-        const QListWidgetItem *selected = m_form ? ui(m_form).historyList->currentItem() : nullptr;
-        m_messages.append({ request.text, request.icon, m_form && isRunning(m_form),
+        const QListWidgetItem *selected
+            = m_mainWindow ? ui(m_mainWindow).historyList->currentItem() : nullptr;
+        m_messages.append({ request.text, request.icon, m_mainWindow && isRunning(m_mainWindow),
                             selected ? selected->text() : QString() });
     };
 }
@@ -224,16 +225,17 @@ void SoakMainWindow::makeFixtures()
 
 void SoakMainWindow::openWindow()
 {
-    m_form = new MainWindow;
+    m_mainWindow = new MainWindow;
     ++m_windows;
-    m_form->setRandomSource(std::make_unique<EngineRandomSource>(m_seed + quint32(m_windows)));
-    ui(m_form).stageTimer->setInterval(neverMs);
-    ui(m_form).sweepTimer->setInterval(neverMs);
-    m_form->show();
-    m_form->activateWindow();
+    m_mainWindow->setRandomSource(
+        std::make_unique<EngineRandomSource>(m_seed + quint32(m_windows)));
+    ui(m_mainWindow).stageTimer->setInterval(neverMs);
+    ui(m_mainWindow).sweepTimer->setInterval(neverMs);
+    m_mainWindow->show();
+    m_mainWindow->activateWindow();
     // Painting is most of the cost of an event and none of what the walk checks: the window
     // is painted now and then (see randomWalk), not after every event.
-    m_form->setUpdatesEnabled(false);
+    m_mainWindow->setUpdatesEnabled(false);
     m_list.clear();
     for (const QString &text : listTexts())
         m_list << Row { text };
@@ -271,7 +273,7 @@ void SoakMainWindow::fail(const QString &what)
 void SoakMainWindow::randomWalk()
 {
     while (m_events < m_eventsWanted && !m_failed) {
-        if (!m_form)
+        if (!m_mainWindow)
             openWindow();
         m_messages.clear();
         m_seams->messages.clear();
@@ -283,22 +285,22 @@ void SoakMainWindow::randomWalk()
             step();
         // What the event loop would get to next: posted events, zero timers, and now and then
         // a paint of the whole window.
-        const bool paint = m_form && m_events % 97 == 0;
+        const bool paint = m_mainWindow && m_events % 97 == 0;
         if (paint)
-            m_form->setUpdatesEnabled(true);
+            m_mainWindow->setUpdatesEnabled(true);
         QCoreApplication::processEvents();
-        if (paint && m_form)
-            m_form->setUpdatesEnabled(false);
+        if (paint && m_mainWindow)
+            m_mainWindow->setUpdatesEnabled(false);
         for (const QUrl &url : std::as_const(m_seams->opened))
             if (url != makerHomePage())
                 fail("a link opened " + url.toString());
         ++m_events;
-        if (m_form && !m_form->isVisible()) {
+        if (m_mainWindow && !m_mainWindow->isVisible()) {
             // What was left on the window's stack has returned; nothing may run on after the
             // close.
-            if (ui(m_form).stageTimer->isActive() || ui(m_form).sweepTimer->isActive())
+            if (ui(m_mainWindow).stageTimer->isActive() || ui(m_mainWindow).sweepTimer->isActive())
                 fail("a timer runs after the close");
-            delete std::exchange(m_form, nullptr);
+            delete std::exchange(m_mainWindow, nullptr);
         } else if (!m_failed) {
             check();
         }
@@ -328,21 +330,21 @@ void SoakMainWindow::step()
         { "stop", 8, 8,
           [this] {
               note("menu 停止分析");
-              ui(m_form).stopAction->trigger();
-              if (isRunning(m_form))
+              ui(m_mainWindow).stopAction->trigger();
+              if (isRunning(m_mainWindow))
                   fail("the run goes on after a stop");
           } },
         { "start with events in its yield", 6, 6,
           [this] {
               postEventsForYield();
               note("start button, with events for its yield");
-              ui(m_form).startButton->click();
+              ui(m_mainWindow).startButton->click();
           } },
         { "sweep with events in its yield", 0, 4,
           [this] {
               postEventsForYield();
               note("sweep tick, with events for its yield");
-              fire(ui(m_form).sweepTimer);
+              fire(ui(m_mainWindow).sweepTimer);
           } },
         { "import", 6, 6, [this] { import(); } },
         { "save", 6, 6, [this] { save(); } },
@@ -350,7 +352,7 @@ void SoakMainWindow::step()
         { "link", 2, 2, [this] { openLink(); } },
         { "start", 10, 10, [this] { pressStart(); } },
     };
-    const bool running = ui(m_form).stageTimer->isActive();
+    const bool running = ui(m_mainWindow).stageTimer->isActive();
     const auto weight
         = [running](const Event &e) { return running ? e.runningWeight : e.idleWeight; };
     int total = 0;
@@ -368,34 +370,34 @@ void SoakMainWindow::step()
 
 void SoakMainWindow::pressStart()
 {
-    const bool wasRunning = isRunning(m_form);
-    const int stage = ui(m_form).stageTimer->stage();
+    const bool wasRunning = isRunning(m_mainWindow);
+    const int stage = ui(m_mainWindow).stageTimer->stage();
     if (const int way = below(10); way == 0) {
         note("Enter, the window's default button");
-        QTest::keyClick(m_form, Qt::Key_Return);
+        QTest::keyClick(m_mainWindow, Qt::Key_Return);
     } else if (way < 5) {
         note("start button");
-        ui(m_form).startButton->click();
+        ui(m_mainWindow).startButton->click();
     } else {
         note("menu 开始分析");
-        ui(m_form).startAction->trigger();
+        ui(m_mainWindow).startAction->trigger();
     }
     // A start during a run is not possible: the run goes on as it was.
-    if (wasRunning && (!isRunning(m_form) || ui(m_form).stageTimer->stage() != stage))
+    if (wasRunning && (!isRunning(m_mainWindow) || ui(m_mainWindow).stageTimer->stage() != stage))
         fail("a start during a run changed the run");
 }
 
 void SoakMainWindow::tickStage()
 {
-    const int stage = ui(m_form).stageTimer->stage();
+    const int stage = ui(m_mainWindow).stageTimer->stage();
     note(QString("stage tick, stage %1").arg(stage));
-    fire(ui(m_form).stageTimer);
-    if (ui(m_form).ballCaptions[std::size_t(std::min(stage, 6))]->isHidden())
+    fire(ui(m_mainWindow).stageTimer);
+    if (ui(m_mainWindow).ballCaptions[std::size_t(std::min(stage, 6))]->isHidden())
         fail(QString("stage %1 showed no ball").arg(stage));
-    if (stage == 9 ? isRunning(m_form) : ui(m_form).stageTimer->stage() != stage + 1)
+    if (stage == 9 ? isRunning(m_mainWindow) : ui(m_mainWindow).stageTimer->stage() != stage + 1)
         fail(QString("stage %1 left the stage at %2")
                  .arg(stage)
-                 .arg(ui(m_form).stageTimer->stage()));
+                 .arg(ui(m_mainWindow).stageTimer->stage()));
 }
 
 void SoakMainWindow::tickSweep()
@@ -403,10 +405,10 @@ void SoakMainWindow::tickSweep()
     note("sweep tick");
     const bool bad
         = std::any_of(m_list.cbegin(), m_list.cend(), [](const Row &r) { return !r.clean; });
-    fire(ui(m_form).sweepTimer);
-    if (bad && (isRunning(m_form) || m_messages.isEmpty()))
+    fire(ui(m_mainWindow).sweepTimer);
+    if (bad && (isRunning(m_mainWindow) || m_messages.isEmpty()))
         fail("a sweep over a malformed row did not stop the run");
-    if (!bad && (!m_messages.isEmpty() || !isRunning(m_form)))
+    if (!bad && (!m_messages.isEmpty() || !isRunning(m_mainWindow)))
         fail("a sweep over good rows complained or ended the run");
 }
 
@@ -414,7 +416,7 @@ void SoakMainWindow::postEventsForYield()
 {
     // Queued now, handled inside the next yield. The import is cancelled: locked during a
     // run, possible again after a stop.
-    const QPointer<MainWindow> form(m_form);
+    const QPointer<MainWindow> form(m_mainWindow);
     const std::pair<const char *, std::function<void()>> events[] = {
         { "stop", [form] { ui(form).stopAction->trigger(); } },
         { "stop", [form] { ui(form).stopAction->trigger(); } },
@@ -441,7 +443,7 @@ void SoakMainWindow::postEventsForYield()
         const auto &[name, event] = events[below(8)];
         note(QString("  posted: ") + name);
         QMetaObject::invokeMethod(
-            m_form,
+            m_mainWindow,
             [form, event = event] {
                 if (form && form->isVisible())
                     event();
@@ -460,11 +462,11 @@ void SoakMainWindow::useWindowWhileDialogOpen(double p)
     m_seams->whileDialogOpen = [this] {
         for (int i = 1 + below(3); i > 0; --i) {
             if (const int what = below(3); what == 0)
-                ui(m_form).startButton->click();
+                ui(m_mainWindow).startButton->click();
             else if (what == 1)
-                ui(m_form).stopAction->trigger();
-            else if (ui(m_form).stageTimer->isActive())
-                fire(ui(m_form).stageTimer);
+                ui(m_mainWindow).stopAction->trigger();
+            else if (ui(m_mainWindow).stageTimer->isActive())
+                fire(ui(m_mainWindow).stageTimer);
         }
     };
 }
@@ -478,14 +480,14 @@ void SoakMainWindow::import()
     note("menu 导入数据: " + (cancel ? QString("cancel") : QFileInfo(file.path).fileName()));
     useWindowWhileDialogOpen(0.15);
 
-    const bool asked = ui(m_form).importAction->isEnabled() && !cancel;
+    const bool asked = ui(m_mainWindow).importAction->isEnabled() && !cancel;
     const QStringList before = listTexts();
     m_warningsExpected = true;
-    ui(m_form).importAction->trigger();
+    ui(m_mainWindow).importAction->trigger();
     m_seams->whileDialogOpen = nullptr;
 
     // A run started while the dialog was open still runs: the list must not change under it.
-    const bool taken = asked && file.importable && !isRunning(m_form);
+    const bool taken = asked && file.importable && !isRunning(m_mainWindow);
     const auto warnings
         = std::count_if(m_messages.cbegin(), m_messages.cend(),
                         [](const Message &m) { return m.icon == MessageIcon::Warning; });
@@ -514,22 +516,22 @@ void SoakMainWindow::save()
     // is laid out and encoded is the file layer's tests'.
     const auto expected = [this] {
         QStringList balls;
-        for (const QLabel *caption : ui(m_form).ballCaptions)
+        for (const QLabel *caption : ui(m_mainWindow).ballCaptions)
             balls << caption->text();
         return encodeResultFile(balls, texts(m_list)).bytes;
     };
-    const bool asked = ui(m_form).saveAction->isEnabled() && !cancel;
+    const bool asked = ui(m_mainWindow).saveAction->isEnabled() && !cancel;
     const QStringList before = listTexts();
     const bool existed = QFileInfo(path).isFile();
     const QByteArray old = existed ? contents(path) : QByteArray();
     m_warningsExpected = true;
-    ui(m_form).saveAction->trigger();
+    ui(m_mainWindow).saveAction->trigger();
     m_seams->whileDialogOpen = nullptr;
 
     // The captions are read when the file is written, after the dialog; a run started while
     // the dialog was open refuses the save.
     const QByteArray bytes = expected();
-    const bool writable = asked && !isRunning(m_form);
+    const bool writable = asked && !isRunning(m_mainWindow);
     if (m_messages.size() != (asked && !writable ? 1 : 0))
         fail(QString("a save gave %1 messages").arg(m_messages.size()));
     if (writable && contents(path) != bytes)
@@ -549,21 +551,21 @@ void SoakMainWindow::showAbout()
     // stage tick or two that the modal loop keeps delivering. Where the about window is not
     // modal, or not there yet, this timer may come much later, inside some other yield, and
     // must not tick a run on there.
-    const QPointer<MainWindow> form(m_form);
-    QTimer::singleShot(0, m_form, [this, form] {
+    const QPointer<MainWindow> form(m_mainWindow);
+    QTimer::singleShot(0, m_mainWindow, [this, form] {
         for (int i = below(3); i > 0 && form && QApplication::activeModalWidget(); --i)
             if (ui(form).stageTimer->isActive())
                 fire(ui(form).stageTimer);
         closeOtherWindows();
     });
-    ui(m_form).aboutAction->trigger();
+    ui(m_mainWindow).aboutAction->trigger();
     closeOtherWindows();
 }
 
 void SoakMainWindow::closeOtherWindows()
 {
     for (QWidget *window : QApplication::topLevelWidgets())
-        if (isOtherWindow(window, m_form))
+        if (isOtherWindow(window, m_mainWindow))
             window->close();
 }
 
@@ -571,10 +573,10 @@ void SoakMainWindow::openLink()
 {
     if (chance(0.5)) {
         note("menu 访问主页");
-        ui(m_form).homePageAction->trigger();
+        ui(m_mainWindow).homePageAction->trigger();
     } else {
         note("click on the copyright line");
-        QTest::mouseClick(ui(m_form).copyrightLink, Qt::LeftButton);
+        QTest::mouseClick(ui(m_mainWindow).copyrightLink, Qt::LeftButton);
     }
     if (m_seams->opened.size() != 1)
         fail(QString("a link opened %1 addresses").arg(m_seams->opened.size()));
@@ -586,30 +588,30 @@ void SoakMainWindow::closeWindow()
     // tries them all. A sweep tick comes only during a run, and the start and the import
     // only outside one: the user first starts or stops one as the way needs.
     const int how = m_counts["close"]++ % 4;
-    if ((how == 2) != isRunning(m_form)) {
+    if ((how == 2) != isRunning(m_mainWindow)) {
         note(how == 2 ? "start button, to close during the run" : "menu 停止分析, to close idle");
         if (how == 2)
-            ui(m_form).startButton->click();
+            ui(m_mainWindow).startButton->click();
         else
-            ui(m_form).stopAction->trigger();
+            ui(m_mainWindow).stopAction->trigger();
     }
-    const QPointer<MainWindow> form(m_form);
+    const QPointer<MainWindow> form(m_mainWindow);
     const auto closeInYield = [form] {
         const auto close = [form] { form->close(); };
         QMetaObject::invokeMethod(form, close, Qt::QueuedConnection);
     };
     if (how == 0) {
         note("menu 退出");
-        ui(m_form).exitAction->trigger();
+        ui(m_mainWindow).exitAction->trigger();
     } else if (how == 1) {
         note("start button, closed in its yield");
         closeInYield();
-        ui(m_form).startButton->click();
+        ui(m_mainWindow).startButton->click();
     } else if (how == 2) {
         // If the list has a malformed row, no message may follow the close.
         note("sweep tick, closed in its yield");
         closeInYield();
-        fire(ui(m_form).sweepTimer);
+        fire(ui(m_mainWindow).sweepTimer);
         if (!m_messages.isEmpty())
             fail("a sweep went on after the close");
     } else {
@@ -617,7 +619,7 @@ void SoakMainWindow::closeWindow()
         m_seams->answer = m_files.at(1).path;
         m_seams->whileDialogOpen = [form] { form->close(); };
         const QStringList before = listTexts();
-        ui(m_form).importAction->trigger();
+        ui(m_mainWindow).importAction->trigger();
         m_seams->whileDialogOpen = nullptr;
         if (listTexts() != before)
             fail("an import went on after the close");
@@ -633,38 +635,38 @@ void SoakMainWindow::closeWindow()
 void SoakMainWindow::check()
 {
     // The two rows of the state table: idle, or stage s with everything that goes with it.
-    const bool running = ui(m_form).stageTimer->isActive();
-    if (const QString state = runStateMismatch(m_form, running); !state.isEmpty())
+    const bool running = ui(m_mainWindow).stageTimer->isActive();
+    if (const QString state = runStateMismatch(m_mainWindow, running); !state.isEmpty())
         return fail(QString("%1, but %2 differ").arg(running ? "running" : "idle", state));
     if (const QString balls = ballRowViolation(); !balls.isEmpty())
         return fail(balls);
     for (const Message &message : std::as_const(m_messages))
         if (const QString wrong = messageViolation(message); !wrong.isEmpty())
             return fail(wrong);
-    if (ui(m_form).historyList->count() != m_list.size())
+    if (ui(m_mainWindow).historyList->count() != m_list.size())
         return fail(QString("the list has %1 rows, %2 expected")
-                        .arg(ui(m_form).historyList->count())
+                        .arg(ui(m_mainWindow).historyList->count())
                         .arg(m_list.size()));
     if (m_events % 64 == 0 && listTexts() != texts(m_list))
         return fail("a row of the list changed");
     for (QWidget *window : QApplication::topLevelWidgets())
-        if (isOtherWindow(window, m_form))
+        if (isOtherWindow(window, m_mainWindow))
             return fail("a window was left open: " + window->objectName());
 }
 
 QString SoakMainWindow::ballRowViolation() const
 {
-    const bool running = ui(m_form).stageTimer->isActive();
-    const int stage = ui(m_form).stageTimer->stage();
+    const bool running = ui(m_mainWindow).stageTimer->isActive();
+    const int stage = ui(m_mainWindow).stageTimer->stage();
     std::set<int> reds;
     int drawnReds = 0;
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
-        const QString caption = ui(m_form).ballCaptions[i]->text();
-        const bool shown = !ui(m_form).ballCaptions[i]->isHidden();
-        const QListWidget *pool = ui(m_form).poolLists[i];
+        const QString caption = ui(m_mainWindow).ballCaptions[i]->text();
+        const bool shown = !ui(m_mainWindow).ballCaptions[i]->isHidden();
+        const QListWidget *pool = ui(m_mainWindow).poolLists[i];
         const QString where = QString("ball %1: ").arg(p);
-        if (shown == ui(m_form).ballPictures[i]->isHidden())
+        if (shown == ui(m_mainWindow).ballPictures[i]->isHidden())
             return where + "caption and picture disagree";
         // Not drawn yet in this run, a ball is hidden over an empty pool; before the first
         // run every ball shows 08 over an empty pool; drawn, it shows the survivor alone.

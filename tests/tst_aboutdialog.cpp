@@ -85,18 +85,19 @@ void TestAboutDialog::linkOpensItsAddress()
 {
     QFETCH(Link, link);
     QFETCH(QString, address);
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    AboutDialog about(m_form);
+    m_mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
+    AboutDialog about(m_mainWindow);
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
 
     if (link == Link::VisitHomePage) {
-        ui(m_form).homePageAction->trigger();
+        ui(m_mainWindow).homePageAction->trigger();
         QCOMPARE(m_seams->opened, QList<QUrl> { QUrl(address) });
         return;
     }
-    QWidget *widget = link == Link::CopyrightLine ? static_cast<QWidget *>(ui(m_form).copyrightLink)
+    QWidget *widget = link == Link::CopyrightLine
+        ? static_cast<QWidget *>(ui(m_mainWindow).copyrightLink)
         : link == Link::BrandLabel ? static_cast<QWidget *>(child<QWidget>(&about, "brandLink"))
                                    : static_cast<QWidget *>(child<QWidget>(&about, "lotteryLogo"));
     QTest::mouseClick(widget, Qt::LeftButton);
@@ -120,15 +121,15 @@ void TestAboutDialog::linkOpensItsAddress()
 void TestAboutDialog::unopenableLinkFailsSilently()
 {
     m_seams->linksOpen = false;
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    m_mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
     const int windows = QApplication::topLevelWidgets().size();
-    QTest::mouseClick(ui(m_form).copyrightLink, Qt::LeftButton);
-    ui(m_form).homePageAction->trigger();
+    QTest::mouseClick(ui(m_mainWindow).copyrightLink, Qt::LeftButton);
+    ui(m_mainWindow).homePageAction->trigger();
     QCOMPARE(m_seams->opened.size(), 2);
     QVERIFY(m_seams->messages.isEmpty());
     QCOMPARE(QApplication::topLevelWidgets().size(), windows);
-    QVERIFY(!isRunning(m_form));
+    QVERIFY(!isRunning(m_mainWindow));
 }
 
 void TestAboutDialog::aboutIsModalOwnedAndFresh_data()
@@ -143,8 +144,8 @@ void TestAboutDialog::aboutIsModalOwnedAndFresh_data()
 void TestAboutDialog::aboutIsModalOwnedAndFresh()
 {
     QFETCH(int, way);
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    m_mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
     auto close = [way](AboutDialog *about) {
         if (way == 0)
             child<QPushButton>(about, "okButton")->click();
@@ -162,7 +163,7 @@ void TestAboutDialog::aboutIsModalOwnedAndFresh()
             child<QLabel>(about, "descriptionLabel")->setText(QStringLiteral("spoilt"));
         },
         close);
-    ui(m_form).aboutAction->trigger();
+    ui(m_mainWindow).aboutAction->trigger();
     QVERIFY(first.isNull()); // destroyed on close, by the time about_Click returns
 
     QPointer<AboutDialog> second;
@@ -181,56 +182,57 @@ void TestAboutDialog::aboutIsModalOwnedAndFresh()
             description = child<QLabel>(about, "descriptionLabel")->text();
         },
         close);
-    ui(m_form).aboutAction->trigger();
+    ui(m_mainWindow).aboutAction->trigger();
     QVERIFY(second.isNull());
     QVERIFY(modal);
-    QCOMPARE(owner, m_form);
+    QCOMPARE(owner, m_mainWindow);
     QCOMPARE(caption, QStringLiteral("关于 Orbelune"));
     QCOMPARE(size, QSize(353, 252));
     QCOMPARE(description, productDescription.toString());
-    QVERIFY(m_form->findChildren<AboutDialog *>().isEmpty());
+    QVERIFY(m_mainWindow->findChildren<AboutDialog *>().isEmpty());
 }
 
 void TestAboutDialog::runGoesOnBehindAbout()
 {
     // The real timers run, only faster: what counts is that they tick inside the about
     // window's modal loop.
-    ui(m_form).stageTimer->setInterval(20);
-    m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.5f }));
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    ui(m_form).startButton->click();
-    QVERIFY(isRunning(m_form));
+    ui(m_mainWindow).stageTimer->setInterval(20);
+    m_mainWindow->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.5f }));
+    m_mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
+    ui(m_mainWindow).startButton->click();
+    QVERIFY(isRunning(m_mainWindow));
 
     bool openDuringRun = false;
     bool endedWhileOpen = false;
-    whenAboutOpens([this, &openDuringRun](AboutDialog *) { openDuringRun = isRunning(m_form); },
-                   [this, &endedWhileOpen](AboutDialog *about) {
-                       // Keep the window open until the run behind it has ended.
-                       auto *wait = new QTimer(about);
-                       connect(wait, &QTimer::timeout, about, [this, about, &endedWhileOpen] {
-                           if (isRunning(m_form))
-                               return;
-                           endedWhileOpen = true;
-                           child<QPushButton>(about, "okButton")->click();
-                       });
-                       wait->start(10);
-                   });
-    ui(m_form).aboutAction->trigger();
+    whenAboutOpens(
+        [this, &openDuringRun](AboutDialog *) { openDuringRun = isRunning(m_mainWindow); },
+        [this, &endedWhileOpen](AboutDialog *about) {
+            // Keep the window open until the run behind it has ended.
+            auto *wait = new QTimer(about);
+            connect(wait, &QTimer::timeout, about, [this, about, &endedWhileOpen] {
+                if (isRunning(m_mainWindow))
+                    return;
+                endedWhileOpen = true;
+                child<QPushButton>(about, "okButton")->click();
+            });
+            wait->start(10);
+        });
+    ui(m_mainWindow).aboutAction->trigger();
 
     QVERIFY(openDuringRun);
     QVERIFY(endedWhileOpen);
-    VERIFY_RUN_STATE(m_form, false, "0");
+    VERIFY_RUN_STATE(m_mainWindow, false, "0");
     for (int p = 0; p < 7; ++p) {
-        const qint16 number = drawnNumber(m_form, p);
+        const qint16 number = drawnNumber(m_mainWindow, p);
         QVERIFY2(number >= 1 && number <= (p < 6 ? 33 : 16), qPrintable(QString::number(p)));
-        QVERIFY(ui(m_form).ballCaptions[std::size_t(p)]->isVisible());
+        QVERIFY(ui(m_mainWindow).ballCaptions[std::size_t(p)]->isVisible());
     }
 }
 
 void TestAboutDialog::textsFitTheirPlaces()
 {
-    AboutDialog about(m_form);
+    AboutDialog about(m_mainWindow);
     // The dedication line sizes itself to its text from its place, inside the window.
     QCOMPARE(child<QWidget>(&about, "dedicationLabel")->size(),
              child<QWidget>(&about, "dedicationLabel")->sizeHint());
@@ -246,9 +248,9 @@ void TestAboutDialog::textsFitTheirPlaces()
             <= child<QWidget>(&about, "brandLink")->width());
 
     // The copyright line: one line sized to its text at its place, inside the client area.
-    QCOMPARE(ui(m_form).copyrightLink->size(), ui(m_form).copyrightLink->sizeHint());
-    QVERIFY2(QRect(0, 0, 662, 470).contains(ui(m_form).copyrightLink->geometry()),
-             qPrintable(QDebug::toString(ui(m_form).copyrightLink->geometry())));
+    QCOMPARE(ui(m_mainWindow).copyrightLink->size(), ui(m_mainWindow).copyrightLink->sizeHint());
+    QVERIFY2(QRect(0, 0, 662, 470).contains(ui(m_mainWindow).copyrightLink->geometry()),
+             qPrintable(QDebug::toString(ui(m_mainWindow).copyrightLink->geometry())));
 }
 
 QTEST_MAIN(TestAboutDialog)

@@ -53,7 +53,7 @@ private slots:
     void init()
     {
         WindowTest::init();
-        m_form->setRandomSource(
+        m_mainWindow->setRandomSource(
             std::make_unique<ScriptedRandom>(QList<float> { 0.1f, 0.7f, 0.4f, 0.9f, 0.25f }));
     }
 
@@ -86,10 +86,11 @@ void TestAccessibility::everyControlNamedWithItsRole()
             return QAccessible::StaticText;
         return std::nullopt;
     };
-    m_form->show();
-    AboutDialog about(m_form);
+    m_mainWindow->show();
+    AboutDialog about(m_mainWindow);
     about.show();
-    for (QWidget *window : { static_cast<QWidget *>(m_form), static_cast<QWidget *>(&about) }) {
+    for (QWidget *window :
+         { static_cast<QWidget *>(m_mainWindow), static_cast<QWidget *>(&about) }) {
         QSet<const QObject *> reached;
         for (QAccessibleInterface *iface : walk(QAccessible::queryAccessibleInterface(window))) {
             // Client areas and separators only hold others together and need no name.
@@ -112,8 +113,8 @@ void TestAccessibility::everyControlNamedWithItsRole()
 
 void TestAccessibility::menusNamedAndReachable()
 {
-    m_form->show();
-    QAccessibleInterface *bar = inTree(m_form, m_form->menuBar());
+    m_mainWindow->show();
+    QAccessibleInterface *bar = inTree(m_mainWindow, m_mainWindow->menuBar());
     QVERIFY(bar);
     QCOMPARE(bar->role(), QAccessible::MenuBar);
     QStringList titles;
@@ -124,9 +125,9 @@ void TestAccessibility::menusNamedAndReachable()
     // Each item is announced by its caption, the separators as separators; no item has a
     // shortcut of its own.
     const QList<QPair<QMenu *, QStringList>> menus {
-        { ui(m_form).fileMenu, { "导入数据", "保存结果", "-", "退出" } },
-        { ui(m_form).runMenu, { "开始分析", "停止分析" } },
-        { ui(m_form).helpMenu, { "关于", "-", "访问主页" } },
+        { ui(m_mainWindow).fileMenu, { "导入数据", "保存结果", "-", "退出" } },
+        { ui(m_mainWindow).runMenu, { "开始分析", "停止分析" } },
+        { ui(m_mainWindow).helpMenu, { "关于", "-", "访问主页" } },
     };
     for (const auto &[menu, captions] : menus) {
         QAccessibleInterface *popup = QAccessible::queryAccessibleInterface(menu);
@@ -147,12 +148,12 @@ void TestAccessibility::menusNamedAndReachable()
 
 void TestAccessibility::ticketReadableAfterRun()
 {
-    m_form->show();
-    runToEnd(m_form);
-    QVERIFY(!isRunning(m_form));
+    m_mainWindow->show();
+    runToEnd(m_mainWindow);
+    QVERIFY(!isRunning(m_mainWindow));
 
     // Read the ball row the way a screen reader meets it: the texts inside the result frame.
-    QAccessibleInterface *frame = inTree(m_form, ui(m_form).resultFrame);
+    QAccessibleInterface *frame = inTree(m_mainWindow, ui(m_mainWindow).resultFrame);
     QVERIFY(frame);
     static const QRegularExpression ball(QStringLiteral("^(红球 ([1-6])|蓝球)：(\\d\\d)$"));
     QStringList read;
@@ -163,7 +164,7 @@ void TestAccessibility::ticketReadableAfterRun()
     }
     QStringList ticket;
     for (int p = 0; p < 7; ++p) {
-        const QString number = QString("%1").arg(drawnNumber(m_form, p), 2, 10, QChar('0'));
+        const QString number = QString("%1").arg(drawnNumber(m_mainWindow, p), 2, 10, QChar('0'));
         ticket.append(p < 6 ? QStringLiteral("红球 %1：%2").arg(p + 1).arg(number)
                             : QStringLiteral("蓝球：%1").arg(number));
     }
@@ -184,12 +185,12 @@ void TestAccessibility::enterStartsAnalysis()
 {
     QFETCH(QString, focus);
     QFETCH(int, key);
-    QVERIFY(showActive(m_form));
-    auto *widget = m_form->findChild<QWidget *>(focus);
+    QVERIFY(showActive(m_mainWindow));
+    auto *widget = m_mainWindow->findChild<QWidget *>(focus);
     widget->setFocus();
     QCOMPARE(QApplication::focusWidget(), widget);
     QTest::keyClick(widget, Qt::Key(key));
-    VERIFY_RUN_STATE(m_form, true);
+    VERIFY_RUN_STATE(m_mainWindow, true);
 }
 
 void TestAccessibility::menusOpenFromKeyboard_data()
@@ -204,47 +205,48 @@ void TestAccessibility::menusOpenFromKeyboard_data()
 void TestAccessibility::menusOpenFromKeyboard()
 {
     QFETCH(QList<int>, keys);
-    QVERIFY(showActive(m_form));
-    ui(m_form).historyList->setFocus();
+    QVERIFY(showActive(m_mainWindow));
+    ui(m_mainWindow).historyList->setFocus();
     for (int key : keys) {
         // Keys go where the keyboard is: an open menu while there is one.
         QWidget *target = QApplication::activePopupWidget();
         QTest::keyClick(target ? target : QApplication::focusWidget(), Qt::Key(key));
         if (key == Qt::Key_Right)
-            QTRY_COMPARE(m_form->menuBar()->activeAction(), ui(m_form).runMenu->menuAction());
+            QTRY_COMPARE(m_mainWindow->menuBar()->activeAction(),
+                         ui(m_mainWindow).runMenu->menuAction());
     }
-    QVERIFY(isRunning(m_form));
+    QVERIFY(isRunning(m_mainWindow));
     QVERIFY(!QApplication::activePopupWidget());
 }
 
 void TestAccessibility::keyboardOnlyRun()
 {
     // Enter starts the run; its ticks come as the timers would give them.
-    QVERIFY(showActive(m_form));
-    ui(m_form).historyList->setFocus();
-    QTest::keyClick(ui(m_form).historyList, Qt::Key_Return);
-    QVERIFY(isRunning(m_form));
-    tick(m_form, 10);
-    VERIFY_RUN_STATE(m_form, false, "0");
+    QVERIFY(showActive(m_mainWindow));
+    ui(m_mainWindow).historyList->setFocus();
+    QTest::keyClick(ui(m_mainWindow).historyList, Qt::Key_Return);
+    QVERIFY(isRunning(m_mainWindow));
+    tick(m_mainWindow, 10);
+    VERIFY_RUN_STATE(m_mainWindow, false, "0");
     for (int p = 0; p < 7; ++p)
-        QVERIFY(ui(m_form).ballCaptions[std::size_t(p)]->isVisible());
+        QVERIFY(ui(m_mainWindow).ballCaptions[std::size_t(p)]->isVisible());
 
     // The way to 保存结果 by keyboard: Alt, Down opens 菜单, Down again reaches the item.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QTRY_VERIFY(ui(m_form).fileMenu->isVisible());
-    QCOMPARE(ui(m_form).fileMenu->activeAction(), ui(m_form).importAction);
-    QTest::keyClick(ui(m_form).fileMenu, Qt::Key_Down);
-    QCOMPARE(ui(m_form).fileMenu->activeAction(), ui(m_form).saveAction);
-    QVERIFY(ui(m_form).saveAction->isEnabled());
+    QTRY_VERIFY(ui(m_mainWindow).fileMenu->isVisible());
+    QCOMPARE(ui(m_mainWindow).fileMenu->activeAction(), ui(m_mainWindow).importAction);
+    QTest::keyClick(ui(m_mainWindow).fileMenu, Qt::Key_Down);
+    QCOMPARE(ui(m_mainWindow).fileMenu->activeAction(), ui(m_mainWindow).saveAction);
+    QVERIFY(ui(m_mainWindow).saveAction->isEnabled());
 
     // Enter saves; the save dialog answers through its seam, as the user would by typing a
     // name and pressing Enter there.
     m_seams->answer = m_dir->filePath(QStringLiteral("ticket"));
-    QTest::keyClick(ui(m_form).fileMenu, Qt::Key_Return);
+    QTest::keyClick(ui(m_mainWindow).fileMenu, Qt::Key_Return);
     QString ticket;
     for (int p = 0; p < 7; ++p)
-        ticket += ui(m_form).ballCaptions[std::size_t(p)]->text()
+        ticket += ui(m_mainWindow).ballCaptions[std::size_t(p)]->text()
             + (p < 5        ? ","
                    : p == 5 ? " "
                             : "");

@@ -87,7 +87,7 @@ private slots:
     void init()
     {
         WindowTest::init();
-        m_form->show();
+        m_mainWindow->show();
         setFileDialogHandler({}); // the real dialogs; the other seams keep recording
     }
 
@@ -122,9 +122,9 @@ void TestFileDialogs::realDialog()
     script(&context,
            { whenShown([&] {
                  shown = shownFileDialog();
-                 windowUsable = m_form->isEnabled() && !QApplication::activeModalWidget();
+                 windowUsable = m_mainWindow->isEnabled() && !QApplication::activeModalWidget();
                  // A second command given while the dialog is open shows no second one.
-                 ui(m_form).importAction->trigger();
+                 ui(m_mainWindow).importAction->trigger();
                  dialogs = shownFileDialog().count;
                  chooseInFileDialog(QFileInfo(name).absolutePath());
              }),
@@ -151,10 +151,10 @@ void TestFileDialogs::realDialog()
                  QDir(QFileInfo(documents).isDir() ? documents : QDir::homePath()).absolutePath());
 #endif
         QVERIFY(QFileInfo::exists(m_dir->filePath("out.txt")));
-        QCOMPARE(ui(m_form).historyList->count(), 877);
+        QCOMPARE(ui(m_mainWindow).historyList->count(), 877);
     } else {
         QVERIFY(shown.existingOnly);
-        QCOMPARE(ui(m_form).historyList->count(), 8);
+        QCOMPARE(ui(m_mainWindow).historyList->count(), 8);
     }
 
     // Qt's widget dialog keeps the folders it was used in among the settings every Qt program
@@ -221,7 +221,7 @@ void TestFileDialogs::replaceAsked()
     }
     QObject context;
     script(&context, steps);
-    ui(m_form).saveAction->trigger();
+    ui(m_mainWindow).saveAction->trigger();
 
     QCOMPARE(question.isEmpty(), asked.isEmpty());
     QVERIFY2(asked.isEmpty() || question.contains(QDir::toNativeSeparators(m_dir->filePath(asked))),
@@ -287,11 +287,11 @@ void TestFileDialogs::destroyedWindowClosesDialog()
 {
     QObject context;
     script(&context, { whenShown([&] {
-        delete m_form;
-        m_form = nullptr;
+        delete m_mainWindow;
+        m_mainWindow = nullptr;
     }) });
     // The command returns into a window that is gone: it must touch nothing of it.
-    MainWindow *form = m_form;
+    MainWindow *form = m_mainWindow;
     ui(form).importAction->trigger();
     QCOMPARE(shownFileDialog().count, 0);
     QVERIFY(m_seams->messages.isEmpty());
@@ -299,14 +299,14 @@ void TestFileDialogs::destroyedWindowClosesDialog()
 
 void TestFileDialogs::closingWindowClosesDialogAndEndsProgram()
 {
-    const QStringList before = items(ui(m_form).historyList);
+    const QStringList before = items(ui(m_mainWindow).historyList);
     bool returned = false;
     QObject context;
     QTimer::singleShot(0, &context, [&] {
-        ui(m_form).importAction->trigger();
+        ui(m_mainWindow).importAction->trigger();
         returned = true;
     });
-    script(&context, { whenShown([&] { m_form->close(); }) });
+    script(&context, { whenShown([&] { m_mainWindow->close(); }) });
     QTimer::singleShot(15000, &context, [] {
         closeFileDialog();
         QCoreApplication::exit(1);
@@ -317,7 +317,7 @@ void TestFileDialogs::closingWindowClosesDialogAndEndsProgram()
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(returned);
     QCOMPARE(shownFileDialog().count, 0);
-    QCOMPARE(items(ui(m_form).historyList), before);
+    QCOMPARE(items(ui(m_mainWindow).historyList), before);
 }
 
 QTEST_MAIN(TestFileDialogs)

@@ -69,25 +69,25 @@ void TestFiles::roundTripKeepsEveryByte()
 {
     // GBK with Chinese, blank rows, blanks kept, CR LF and a lone CR, a lone LF inside a row,
     // no final terminator: every row comes in as the file has it and goes out byte for byte.
-    ui(m_form).ballCaptions[3]->setText(QStringLiteral("27"));
-    ui(m_form).poolLists[0]->addItems({ "5", "9" });
-    ui(m_form).historyList->setCurrentRow(5);
+    ui(m_mainWindow).ballCaptions[3]->setText(QStringLiteral("27"));
+    ui(m_mainWindow).poolLists[0]->addItems({ "5", "9" });
+    ui(m_mainWindow).historyList->setCurrentRow(5);
     m_seams->answer = fixture("roundtrip-gbk.txt");
-    ui(m_form).importAction->trigger();
-    ui(m_form).importAction->trigger(); // the same file again: its rows once
-    QCOMPARE(items(ui(m_form).historyList),
+    ui(m_mainWindow).importAction->trigger();
+    ui(m_mainWindow).importAction->trigger(); // the same file again: its rows once
+    QCOMPARE(items(ui(m_mainWindow).historyList),
              (QStringList { "04,11,12,14,20,30 13", "第一期 中文注释 丂亐", "",
                             "  10,11,12,15,26,29 09  ", "01,02,03\n04,05,06 07", "", "\t制表符\t ",
                             "双色球 33,32,31,30,29,28 16" }));
     // The import replaces the list and leaves its selection, the pools and the ball row alone.
-    QCOMPARE(ui(m_form).historyList->currentRow(), -1);
-    QVERIFY(ui(m_form).historyList->selectedItems().isEmpty());
-    QCOMPARE(ui(m_form).ballCaptions[3]->text(), QStringLiteral("27"));
-    QCOMPARE(ui(m_form).ballCaptions[0]->text(), QStringLiteral("08"));
-    QCOMPARE(items(ui(m_form).poolLists[0]), (QStringList { "5", "9" }));
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), -1);
+    QVERIFY(ui(m_mainWindow).historyList->selectedItems().isEmpty());
+    QCOMPARE(ui(m_mainWindow).ballCaptions[3]->text(), QStringLiteral("27"));
+    QCOMPARE(ui(m_mainWindow).ballCaptions[0]->text(), QStringLiteral("08"));
+    QCOMPARE(items(ui(m_mainWindow).poolLists[0]), (QStringList { "5", "9" }));
 
     m_seams->answer = m_dir->filePath("result.txt");
-    ui(m_form).saveAction->trigger();
+    ui(m_mainWindow).saveAction->trigger();
     QVERIFY2(m_seams->messages.isEmpty(), qPrintable(m_seams->lastMessage()));
     QCOMPARE(contents(m_seams->answer),
              heading("08,08,08,27,08,08 08") + asSaved(contents(fixture("roundtrip-gbk.txt"))));
@@ -105,13 +105,13 @@ void TestFiles::fullListImportsAndSavesQuickly()
     m_seams->answer = path;
     QElapsedTimer timer;
     timer.start();
-    ui(m_form).importAction->trigger();
+    ui(m_mainWindow).importAction->trigger();
     const qint64 importMs = timer.elapsed();
-    QCOMPARE(ui(m_form).historyList->count(), maxHistoryRows);
+    QCOMPARE(ui(m_mainWindow).historyList->count(), maxHistoryRows);
 
     m_seams->answer = m_dir->filePath("result.txt");
     timer.restart();
-    ui(m_form).saveAction->trigger();
+    ui(m_mainWindow).saveAction->trigger();
     const qint64 saveMs = timer.elapsed();
     QVERIFY(m_seams->messages.isEmpty());
     QCOMPARE(contents(m_seams->answer), heading() + file);
@@ -127,22 +127,22 @@ void TestFiles::saveBeforeAnyRunAndWithEmptyList()
 {
     // Typed without an ending: the file gets ".txt".
     m_seams->answer = m_dir->filePath("result");
-    ui(m_form).saveAction->trigger();
+    ui(m_mainWindow).saveAction->trigger();
     QVERIFY(!QFileInfo::exists(m_seams->answer));
     const QByteArray saved = contents(m_dir->filePath("result.txt"));
     QVERIFY(saved.endsWith("\r\n"));
     const QStringList lines = decodeGbk(saved).split(QStringLiteral("\r\n"));
     QCOMPARE(lines.size(), 1 + 877 + 1);
     QCOMPARE(lines.first(), resultHeading() + "08,08,08,08,08,08 08");
-    QCOMPARE(lines.mid(1, 877), items(ui(m_form).historyList));
+    QCOMPARE(lines.mid(1, 877), items(ui(m_mainWindow).historyList));
 
     // An empty list, saved over the same file: the heading alone replaces it.
     m_seams->answer = m_dir->filePath("empty.txt");
     QVERIFY(writeFile(m_seams->answer, QByteArray()));
-    ui(m_form).importAction->trigger();
-    QCOMPARE(ui(m_form).historyList->count(), 0);
+    ui(m_mainWindow).importAction->trigger();
+    QCOMPARE(ui(m_mainWindow).historyList->count(), 0);
     m_seams->answer = m_dir->filePath("result.txt");
-    ui(m_form).saveAction->trigger();
+    ui(m_mainWindow).saveAction->trigger();
     QCOMPARE(contents(m_seams->answer), heading());
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
              (QStringList { "empty.txt", "result.txt" }));
@@ -190,12 +190,12 @@ void TestFiles::refusedCommandTellsWhyAndKeepsAll()
     QVERIFY(writeFile(m_dir->filePath("result.txt"), "the result of an earlier run\r\n"));
     if (!import.isEmpty()) {
         m_seams->answer = import;
-        ui(m_form).importAction->trigger();
+        ui(m_mainWindow).importAction->trigger();
         QVERIFY2(m_seams->messages.isEmpty(), qPrintable(m_seams->lastMessage()));
     }
-    ui(m_form).historyList->setCurrentRow(7);
-    const int current = ui(m_form).historyList->currentRow();
-    const QStringList list = items(ui(m_form).historyList);
+    ui(m_mainWindow).historyList->setCurrentRow(7);
+    const int current = ui(m_mainWindow).historyList->currentRow();
+    const QStringList list = items(ui(m_mainWindow).historyList);
     const QMap<QString, QByteArray> before = snapshot(m_dir->path());
     m_seams->answer = save ? m_dir->filePath(file) : file;
     if (!withFileSizeLimit(room, [this, save] { openOrSave(save); }))
@@ -206,8 +206,8 @@ void TestFiles::refusedCommandTellsWhyAndKeepsAll()
     QCOMPARE(message.icon, MessageIcon::Warning);
     for (const QString &part : QStringList { QDir::toNativeSeparators(m_seams->answer) } + reasons)
         QVERIFY2(message.text.contains(part), qPrintable(message.text));
-    QCOMPARE(items(ui(m_form).historyList), list);
-    QCOMPARE(ui(m_form).historyList->currentRow(), current);
+    QCOMPARE(items(ui(m_mainWindow).historyList), list);
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), current);
     QCOMPARE(snapshot(m_dir->path()), before);
 }
 
@@ -234,7 +234,7 @@ void TestFiles::failedRewriteTellsWhatIsLeft()
     QProcess::execute("chattr", { "+i", m_dir->path() });
     const bool closed = !QFile(m_dir->filePath("probe")).open(QIODevice::WriteOnly);
     const bool limited
-        = closed && withFileSizeLimit(4096, [this] { ui(m_form).saveAction->trigger(); });
+        = closed && withFileSizeLimit(4096, [this] { ui(m_mainWindow).saveAction->trigger(); });
     QProcess::execute("chattr", { "-i", m_dir->path() });
     QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     if (!limited)
@@ -260,19 +260,19 @@ void TestFiles::dialogChangesNothing()
     // The dialogs leave the window usable. A run started behind one holds its command lock
     // for what the dialog returns; a window closed behind one takes nothing from it.
     QFETCH(DialogRow, row);
-    m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.5f }));
-    const QStringList before = items(ui(m_form).historyList);
+    m_mainWindow->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.5f }));
+    const QStringList before = items(ui(m_mainWindow).historyList);
     if (row.meanwhile) {
         m_seams->answer = row.save ? m_dir->filePath("result.txt") : fixture("roundtrip-gbk.txt");
-        m_seams->whileDialogOpen = [this, row] { row.meanwhile(m_form); };
+        m_seams->whileDialogOpen = [this, row] { row.meanwhile(m_mainWindow); };
     }
     openOrSave(row.save);
     QCOMPARE(m_seams->dialogs.size(), 1);
-    QCOMPARE(isRunning(m_form), row.runStarted);
+    QCOMPARE(isRunning(m_mainWindow), row.runStarted);
     QCOMPARE(m_seams->messages.size(), row.runStarted ? 1 : 0);
     QVERIFY2(!row.runStarted || m_seams->lastMessage().contains("正在分析"),
              qPrintable(m_seams->lastMessage()));
-    QCOMPARE(items(ui(m_form).historyList), before);
+    QCOMPARE(items(ui(m_mainWindow).historyList), before);
     QVERIFY(QDir(m_dir->path()).isEmpty());
 }
 

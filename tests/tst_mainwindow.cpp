@@ -126,7 +126,7 @@ private slots:
 
 void TestMainWindow::opensIdle()
 {
-    QListWidget *list = ui(m_form).historyList;
+    QListWidget *list = ui(m_mainWindow).historyList;
     QCOMPARE(list->count(), 877);
     QCOMPARE(list->item(0)->text(), QStringLiteral("04,11,12,14,20,30 13"));
     QCOMPARE(list->item(1)->text(), QStringLiteral("10,11,12,15,26,29 09"));
@@ -138,35 +138,40 @@ void TestMainWindow::opensIdle()
     QCOMPARE(list->currentRow(), -1);
 
     // Idle: tag "0", both timers off, badge hidden, every command enabled.
-    QCOMPARE(m_form->windowTitle(), QStringLiteral("Orbelune Ver1.2"));
-    VERIFY_RUN_STATE(m_form, false, "0");
-    QCOMPARE(ui(m_form).stageTimer->interval(), 500);
-    QCOMPARE(ui(m_form).sweepTimer->interval(), 10);
+    QCOMPARE(m_mainWindow->windowTitle(), QStringLiteral("Orbelune Ver1.2"));
+    VERIFY_RUN_STATE(m_mainWindow, false, "0");
+    QCOMPARE(ui(m_mainWindow).stageTimer->interval(), 500);
+    QCOMPARE(ui(m_mainWindow).sweepTimer->interval(), 10);
 
     // Seven "08" captions, each on its ball, over empty pools.
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    m_mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
     for (std::size_t p = 0; p < 7; ++p) {
-        QCOMPARE(ui(m_form).ballCaptions[p]->text(), QStringLiteral("08"));
-        QVERIFY(ui(m_form).ballCaptions[p]->isVisible());
-        QVERIFY(ui(m_form).ballPictures[p]->geometry().contains(
-            ui(m_form).ballCaptions[p]->geometry().center()));
-        QCOMPARE(ui(m_form).poolLists[p]->count(), 0);
+        QCOMPARE(ui(m_mainWindow).ballCaptions[p]->text(), QStringLiteral("08"));
+        QVERIFY(ui(m_mainWindow).ballCaptions[p]->isVisible());
+        QVERIFY(ui(m_mainWindow)
+                    .ballPictures[p]
+                    ->geometry()
+                    .contains(ui(m_mainWindow).ballCaptions[p]->geometry().center()));
+        QCOMPARE(ui(m_mainWindow).poolLists[p]->count(), 0);
     }
-    QCOMPARE(ui(m_form).ballCaptions[0]->accessibleName(), QStringLiteral("红球 1：08"));
-    QCOMPARE(ui(m_form).ballCaptions[6]->accessibleName(), QStringLiteral("蓝球：08"));
+    QCOMPARE(ui(m_mainWindow).ballCaptions[0]->accessibleName(), QStringLiteral("红球 1：08"));
+    QCOMPARE(ui(m_mainWindow).ballCaptions[6]->accessibleName(), QStringLiteral("蓝球：08"));
 
     // A fixed client area below the menu bar, in a window that cannot be maximised.
-    QCOMPARE(m_form->centralWidget()->size(), QSize(662, 470));
-    QCOMPARE(m_form->centralWidget()->y(), m_form->menuBar()->height());
-    QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
-    QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(m_mainWindow->centralWidget()->size(), QSize(662, 470));
+    QCOMPARE(m_mainWindow->centralWidget()->y(), m_mainWindow->menuBar()->height());
+    QCOMPARE(m_mainWindow->minimumSize(), m_mainWindow->maximumSize());
+    QVERIFY(!(m_mainWindow->windowFlags() & Qt::WindowMaximizeButtonHint));
 
     // The badge covers the greeting, stacked above it.
-    QCOMPARE(ui(m_form).greetingLabel->text(), QStringLiteral("祝您中奖！"));
-    QVERIFY(ui(m_form).analysisBadge->geometry().contains(ui(m_form).greetingLabel->geometry()));
-    const QObjectList order = ui(m_form).resultFrame->children();
-    QVERIFY(order.indexOf(ui(m_form).analysisBadge) > order.indexOf(ui(m_form).greetingLabel));
+    QCOMPARE(ui(m_mainWindow).greetingLabel->text(), QStringLiteral("祝您中奖！"));
+    QVERIFY(ui(m_mainWindow)
+                .analysisBadge->geometry()
+                .contains(ui(m_mainWindow).greetingLabel->geometry()));
+    const QObjectList order = ui(m_mainWindow).resultFrame->children();
+    QVERIFY(order.indexOf(ui(m_mainWindow).analysisBadge)
+            > order.indexOf(ui(m_mainWindow).greetingLabel));
 }
 
 void TestMainWindow::focusShown_data()
@@ -188,13 +193,13 @@ void TestMainWindow::focusShown()
     // button the history list again: no key does anything on a picture.
     QFETCH(int, stop);
     QFETCH(qreal, scale);
-    QList<QWidget *> order { ui(m_form).historyList };
-    for (QListWidget *pool : ui(m_form).poolLists)
+    QList<QWidget *> order { ui(m_mainWindow).historyList };
+    for (QListWidget *pool : ui(m_mainWindow).poolLists)
         order.append(pool);
-    order << ui(m_form).startButton << ui(m_form).historyList;
-    ui(m_form).analysisBadge->show();
-    QVERIFY(showActive(m_form));
-    ui(m_form).historyList->setFocus();
+    order << ui(m_mainWindow).startButton << ui(m_mainWindow).historyList;
+    ui(m_mainWindow).analysisBadge->show();
+    QVERIFY(showActive(m_mainWindow));
+    ui(m_mainWindow).historyList->setFocus();
     for (int i = 0; i < stop; ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QWidget *widget = QApplication::focusWidget();
@@ -312,13 +317,13 @@ void TestMainWindow::bordersOnDeviceGrid()
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         return;
     }
-    QCOMPARE(m_form->devicePixelRatioF(), scale.toDouble());
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    AboutDialog about(m_form);
+    QCOMPARE(m_mainWindow->devicePixelRatioF(), scale.toDouble());
+    m_mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
+    AboutDialog about(m_mainWindow);
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
-    const QStringList faults = borderFaults(m_form) + borderFaults(&about);
+    const QStringList faults = borderFaults(m_mainWindow) + borderFaults(&about);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 }
 
@@ -367,10 +372,10 @@ void TestMainWindow::otherCjkFace()
     }
 
     installProgramLook();
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    AboutDialog about(m_form);
-    QWidget *window = name.startsWith("about:") ? static_cast<QWidget *>(&about) : m_form;
+    m_mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
+    AboutDialog about(m_mainWindow);
+    QWidget *window = name.startsWith("about:") ? static_cast<QWidget *>(&about) : m_mainWindow;
     auto *control = window->findChild<QWidget *>(name.section(':', -1));
     QVERIFY(control);
     QCOMPARE(QFontInfo(control->font()).family(), QStringLiteral("WenQuanYi Zen Hei"));
@@ -419,7 +424,7 @@ void TestMainWindow::otherCjkFace()
         const QRect ink = inkBounds(control);
         QVERIFY(!ink.isEmpty());
         const QPointF offset = QRectF(ink.translated(control->pos())).center()
-            - QRectF(ui(m_form).ballPictures[std::size_t(p)]->geometry()).center();
+            - QRectF(ui(m_mainWindow).ballPictures[std::size_t(p)]->geometry()).center();
         QVERIFY2(std::abs(offset.x()) <= 3 && std::abs(offset.y()) <= 3,
                  qPrintable(QDebug::toString(offset)));
     }
@@ -430,13 +435,13 @@ void TestMainWindow::poolShrinksInPlace()
     // Each value throws out the candidate at floor(n × r) of those left; the others keep their
     // order, and the survivor is the first one left.
     const QList<float> values { 0.5f, std::nextafter(1.0f, 0.0f), 0.0f, 2.0f / 30.0f };
-    QListWidget *pool = ui(m_form).poolLists[0];
+    QListWidget *pool = ui(m_mainWindow).poolLists[0];
     QStringList expected;
     for (int i = 1; i <= 33; ++i)
         expected.append(QString::number(i));
     QStringList seen;
     int step = 0;
-    m_form->setRandomSource(std::make_unique<ScriptedRandom>(values, [&] {
+    m_mainWindow->setRandomSource(std::make_unique<ScriptedRandom>(values, [&] {
         if (step > 0) {
             const int k = int(float(expected.size()) * values.value(step - 1, values.last()));
             expected.removeAt(k);
@@ -445,11 +450,11 @@ void TestMainWindow::poolShrinksInPlace()
         if (items(pool) != expected)
             seen.append(QString::number(step));
     }));
-    ui(m_form).startButton->click();
-    fire(ui(m_form).stageTimer);
+    ui(m_mainWindow).startButton->click();
+    fire(ui(m_mainWindow).stageTimer);
     QVERIFY2(seen.isEmpty(), qPrintable("the pool was out of order at calls " + seen.join(", ")));
     QCOMPARE(pool->count(), 1);
-    QCOMPARE(drawnNumber(m_form, 0), pool->item(0)->text().toInt());
+    QCOMPARE(drawnNumber(m_mainWindow, 0), pool->item(0)->text().toInt());
 }
 
 void TestMainWindow::survivorIsUniform()
@@ -458,13 +463,13 @@ void TestMainWindow::survivorIsUniform()
     // the seed is fixed so that the test gives the same answer on every run.
     constexpr int candidates = 33;
     constexpr int draws = 3300;
-    m_form->setRandomSource(std::make_unique<EngineRandomSource>(20081226u));
+    m_mainWindow->setRandomSource(std::make_unique<EngineRandomSource>(20081226u));
     std::array<int, candidates> survived {};
     for (int d = 0; d < draws; ++d) {
-        ui(m_form).startButton->click();
-        fire(ui(m_form).stageTimer);
-        ++survived[std::size_t(drawnNumber(m_form, 0) - 1)];
-        ui(m_form).stopAction->trigger();
+        ui(m_mainWindow).startButton->click();
+        fire(ui(m_mainWindow).stageTimer);
+        ++survived[std::size_t(drawnNumber(m_mainWindow, 0) - 1)];
+        ui(m_mainWindow).stopAction->trigger();
     }
     const double expected = double(draws) / candidates;
     double chiSquare = 0.0;

@@ -40,23 +40,23 @@ void TestRun::fullRunFollowsStateTable()
     int stage = 0;
     bool firstValue = true;
     QList<int> poolSizes;
-    m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.42f }, [&] {
+    m_mainWindow->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.42f }, [&] {
         if (std::exchange(firstValue, false))
-            poolSizes << ui(m_form).poolLists[std::size_t(std::min(stage, 6))]->count();
+            poolSizes << ui(m_mainWindow).poolLists[std::size_t(std::min(stage, 6))]->count();
     }));
 
-    VERIFY_RUN_STATE(m_form, false, "0");
-    ui(m_form).startButton->click();
+    VERIFY_RUN_STATE(m_mainWindow, false, "0");
+    ui(m_mainWindow).startButton->click();
     for (stage = 0; stage <= 9; ++stage) {
-        VERIFY_RUN_STATE(m_form, true, QString::number(stage));
+        VERIFY_RUN_STATE(m_mainWindow, true, QString::number(stage));
         firstValue = true;
-        fire(ui(m_form).stageTimer);
+        fire(ui(m_mainWindow).stageTimer);
         const auto shown = std::size_t(std::min(stage, 6));
-        QVERIFY(!ui(m_form).ballCaptions[shown]->isHidden());
-        QVERIFY(!ui(m_form).ballPictures[shown]->isHidden());
+        QVERIFY(!ui(m_mainWindow).ballCaptions[shown]->isHidden());
+        QVERIFY(!ui(m_mainWindow).ballPictures[shown]->isHidden());
     }
     QCOMPARE(poolSizes, (QList<int> { 33, 32, 31, 30, 29, 28, 16, 16, 16, 16 }));
-    VERIFY_RUN_STATE(m_form, false, "0");
+    VERIFY_RUN_STATE(m_mainWindow, false, "0");
     QVERIFY(m_seams->messages.isEmpty());
 }
 
@@ -78,122 +78,123 @@ void TestRun::transitions()
     QFETCH(QString, event);
     QFETCH(bool, running);
     QFETCH(QString, after);
-    ui(m_form).startButton->click();
-    ui(m_form).stageTimer->setStage(before.toInt());
+    ui(m_mainWindow).startButton->click();
+    ui(m_mainWindow).stageTimer->setStage(before.toInt());
     if (event == "tick") {
-        fire(ui(m_form).stageTimer);
-        QCOMPARE(ui(m_form).poolLists[std::size_t(std::min(before.toInt(), 6))]->count(), 1);
+        fire(ui(m_mainWindow).stageTimer);
+        QCOMPARE(ui(m_mainWindow).poolLists[std::size_t(std::min(before.toInt(), 6))]->count(), 1);
     } else {
-        ui(m_form).stopAction->trigger();
+        ui(m_mainWindow).stopAction->trigger();
     }
-    VERIFY_RUN_STATE(m_form, running, after);
+    VERIFY_RUN_STATE(m_mainWindow, running, after);
 }
 
 void TestRun::fullRunResult()
 {
     // Always throwing out the first candidate leaves the highest number that is still free:
     // the reds come out in drawing order, 33 down to 28, not sorted.
-    m_form->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.0f }));
-    runToEnd(m_form);
+    m_mainWindow->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.0f }));
+    runToEnd(m_mainWindow);
     const QList<qint16> expected { 33, 32, 31, 30, 29, 28, 16 };
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
-        QCOMPARE(drawnNumber(m_form, p), expected[p]);
-        QCOMPARE(ui(m_form).ballCaptions[i]->text(), QString::number(expected[p]));
-        QCOMPARE(items(ui(m_form).poolLists[i]), QStringList { QString::number(expected[p]) });
-        QVERIFY(ui(m_form).poolLists[i]->item(0)->isSelected());
-        QVERIFY(!ui(m_form).ballCaptions[i]->isHidden());
-        QVERIFY(!ui(m_form).ballPictures[i]->isHidden());
+        QCOMPARE(drawnNumber(m_mainWindow, p), expected[p]);
+        QCOMPARE(ui(m_mainWindow).ballCaptions[i]->text(), QString::number(expected[p]));
+        QCOMPARE(items(ui(m_mainWindow).poolLists[i]),
+                 QStringList { QString::number(expected[p]) });
+        QVERIFY(ui(m_mainWindow).poolLists[i]->item(0)->isSelected());
+        QVERIFY(!ui(m_mainWindow).ballCaptions[i]->isHidden());
+        QVERIFY(!ui(m_mainWindow).ballPictures[i]->isHidden());
     }
 
     // With the program's own generator: six distinct reds and a blue in range, run after run.
-    m_form->setRandomSource(std::make_unique<EngineRandomSource>(2008u));
+    m_mainWindow->setRandomSource(std::make_unique<EngineRandomSource>(2008u));
     for (int run = 0; run < 20; ++run) {
-        runToEnd(m_form);
+        runToEnd(m_mainWindow);
         std::set<qint16> reds;
         for (int p = 0; p < 6; ++p) {
-            const qint16 red = drawnNumber(m_form, p);
+            const qint16 red = drawnNumber(m_mainWindow, p);
             QVERIFY(red >= 1 && red <= 33);
-            QCOMPARE(ui(m_form).poolLists[std::size_t(p)]->item(0)->text().toShort(), red);
+            QCOMPARE(ui(m_mainWindow).poolLists[std::size_t(p)]->item(0)->text().toShort(), red);
             reds.insert(red);
         }
         QCOMPARE(reds.size(), std::size_t(6));
-        QVERIFY(drawnNumber(m_form, 6) >= 1 && drawnNumber(m_form, 6) <= 16);
+        QVERIFY(drawnNumber(m_mainWindow, 6) >= 1 && drawnNumber(m_mainWindow, 6) <= 16);
     }
 }
 
 void TestRun::stopAfterThreeTicks()
 {
-    ui(m_form).startButton->click();
-    tick(m_form, 3);
-    ui(m_form).stopAction->trigger();
-    VERIFY_RUN_STATE(m_form, false, "0");
+    ui(m_mainWindow).startButton->click();
+    tick(m_mainWindow, 3);
+    ui(m_mainWindow).stopAction->trigger();
+    VERIFY_RUN_STATE(m_mainWindow, false, "0");
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
         const bool drawn = p < 3;
-        QCOMPARE(ui(m_form).ballCaptions[i]->isHidden(), !drawn);
-        QCOMPARE(ui(m_form).ballPictures[i]->isHidden(), !drawn);
-        QCOMPARE(ui(m_form).poolLists[i]->count(), drawn ? 1 : 0);
+        QCOMPARE(ui(m_mainWindow).ballCaptions[i]->isHidden(), !drawn);
+        QCOMPARE(ui(m_mainWindow).ballPictures[i]->isHidden(), !drawn);
+        QCOMPARE(ui(m_mainWindow).poolLists[i]->count(), drawn ? 1 : 0);
     }
 
     // A new start begins again at stage 0 with every position reset.
-    ui(m_form).startButton->click();
-    VERIFY_RUN_STATE(m_form, true, "0");
-    fire(ui(m_form).stageTimer);
-    QCOMPARE(QString::number(ui(m_form).stageTimer->stage()), QStringLiteral("1"));
-    QVERIFY(!ui(m_form).ballCaptions[0]->isHidden());
-    QVERIFY(ui(m_form).ballCaptions[1]->isHidden());
+    ui(m_mainWindow).startButton->click();
+    VERIFY_RUN_STATE(m_mainWindow, true, "0");
+    fire(ui(m_mainWindow).stageTimer);
+    QCOMPARE(QString::number(ui(m_mainWindow).stageTimer->stage()), QStringLiteral("1"));
+    QVERIFY(!ui(m_mainWindow).ballCaptions[0]->isHidden());
+    QVERIFY(ui(m_mainWindow).ballCaptions[1]->isHidden());
 }
 
 void TestRun::stopWhileIdle()
 {
-    ui(m_form).stopAction->trigger();
-    ui(m_form).stopAction->trigger();
-    VERIFY_RUN_STATE(m_form, false, "0");
+    ui(m_mainWindow).stopAction->trigger();
+    ui(m_mainWindow).stopAction->trigger();
+    VERIFY_RUN_STATE(m_mainWindow, false, "0");
     for (int p = 0; p < 7; ++p) {
-        QCOMPARE(ui(m_form).ballCaptions[std::size_t(p)]->text(), QStringLiteral("08"));
-        QVERIFY(!ui(m_form).ballCaptions[std::size_t(p)]->isHidden());
+        QCOMPARE(ui(m_mainWindow).ballCaptions[std::size_t(p)]->text(), QStringLiteral("08"));
+        QVERIFY(!ui(m_mainWindow).ballCaptions[std::size_t(p)]->isHidden());
     }
 }
 
 void TestRun::startAfterFullRunResetsBallRow()
 {
-    runToEnd(m_form);
+    runToEnd(m_mainWindow);
     QStringList captions;
-    for (QLabel *caption : ui(m_form).ballCaptions)
+    for (QLabel *caption : ui(m_mainWindow).ballCaptions)
         captions << caption->text();
 
-    ui(m_form).startAction->trigger();
+    ui(m_mainWindow).startAction->trigger();
     for (int p = 0; p < 7; ++p) {
         const auto i = std::size_t(p);
-        QVERIFY(ui(m_form).ballCaptions[i]->isHidden());
-        QVERIFY(ui(m_form).ballPictures[i]->isHidden());
-        QCOMPARE(ui(m_form).poolLists[i]->count(), 0);
-        QCOMPARE(ui(m_form).ballCaptions[i]->text(), captions[p]);
+        QVERIFY(ui(m_mainWindow).ballCaptions[i]->isHidden());
+        QVERIFY(ui(m_mainWindow).ballPictures[i]->isHidden());
+        QCOMPARE(ui(m_mainWindow).poolLists[i]->count(), 0);
+        QCOMPARE(ui(m_mainWindow).ballCaptions[i]->text(), captions[p]);
     }
-    VERIFY_RUN_STATE(m_form, true, "0");
+    VERIFY_RUN_STATE(m_mainWindow, true, "0");
 }
 
 void TestRun::secondStartRefusedDuringRun()
 {
-    ui(m_form).startButton->click();
-    tick(m_form, 3);
-    const QList<int> drawn { drawnNumber(m_form, 0), drawnNumber(m_form, 1),
-                             drawnNumber(m_form, 2) };
+    ui(m_mainWindow).startButton->click();
+    tick(m_mainWindow, 3);
+    const QList<int> drawn { drawnNumber(m_mainWindow, 0), drawnNumber(m_mainWindow, 1),
+                             drawnNumber(m_mainWindow, 2) };
 
     // Neither the disabled commands nor a call that slips past them restart the run.
-    ui(m_form).startButton->click();
-    ui(m_form).startAction->trigger();
-    ui(m_form).startButton->click();
-    ui(m_form).startButton->click();
-    VERIFY_RUN_STATE(m_form, true, "3");
+    ui(m_mainWindow).startButton->click();
+    ui(m_mainWindow).startAction->trigger();
+    ui(m_mainWindow).startButton->click();
+    ui(m_mainWindow).startButton->click();
+    VERIFY_RUN_STATE(m_mainWindow, true, "3");
     for (int p = 0; p < 3; ++p) {
-        QCOMPARE(drawnNumber(m_form, p), drawn[p]);
-        QVERIFY(!ui(m_form).ballCaptions[std::size_t(p)]->isHidden());
+        QCOMPARE(drawnNumber(m_mainWindow, p), drawn[p]);
+        QVERIFY(!ui(m_mainWindow).ballCaptions[std::size_t(p)]->isHidden());
     }
-    QVERIFY(ui(m_form).ballCaptions[3]->isHidden());
-    tick(m_form, 7);
-    VERIFY_RUN_STATE(m_form, false, "0");
+    QVERIFY(ui(m_mainWindow).ballCaptions[3]->isHidden());
+    tick(m_mainWindow, 7);
+    VERIFY_RUN_STATE(m_mainWindow, false, "0");
 }
 
 void TestRun::eventsDuringStartYield_data()
@@ -209,51 +210,51 @@ void TestRun::eventsDuringStartYield()
 {
     QFETCH(QString, events);
     QFETCH(bool, running);
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    m_mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
 
     // Posted before the click, these run inside the start's yield.
     QMetaObject::invokeMethod(
-        m_form,
+        m_mainWindow,
         [this, events] {
             for (const QString &event : events.split(' ')) {
                 if (event == "stop")
-                    ui(m_form).stopAction->trigger();
+                    ui(m_mainWindow).stopAction->trigger();
                 else if (event == "start")
-                    ui(m_form).startAction->trigger();
+                    ui(m_mainWindow).startAction->trigger();
                 else
-                    m_form->close();
+                    m_mainWindow->close();
             }
         },
         Qt::QueuedConnection);
-    ui(m_form).startButton->click();
+    ui(m_mainWindow).startButton->click();
 
     if (events == "close") {
-        QVERIFY(!m_form->isVisible());
-        QVERIFY(!ui(m_form).stageTimer->isActive());
-        QVERIFY(!ui(m_form).sweepTimer->isActive());
-        QVERIFY(ui(m_form).analysisBadge->isHidden());
+        QVERIFY(!m_mainWindow->isVisible());
+        QVERIFY(!ui(m_mainWindow).stageTimer->isActive());
+        QVERIFY(!ui(m_mainWindow).sweepTimer->isActive());
+        QVERIFY(ui(m_mainWindow).analysisBadge->isHidden());
         return;
     }
-    VERIFY_RUN_STATE(m_form, running, "0");
+    VERIFY_RUN_STATE(m_mainWindow, running, "0");
     // A cancelled start leaves the ball row as it was; a start that goes on resets it.
-    QCOMPARE(ui(m_form).ballCaptions[0]->isHidden(), running);
+    QCOMPARE(ui(m_mainWindow).ballCaptions[0]->isHidden(), running);
 }
 
 void TestRun::realTimersRunToTheEnd()
 {
     QElapsedTimer clock;
     QList<qint64> stageTicks;
-    connect(ui(m_form).stageTimer, &QTimer::timeout, m_form,
+    connect(ui(m_mainWindow).stageTimer, &QTimer::timeout, m_mainWindow,
             [&] { stageTicks << clock.elapsed(); });
     // A coarse timer pulls each tick by up to 5 % towards a whole half second of the monotonic
     // clock: started a tenth of a second after one, its ticks come early.
     clock.start();
     QTest::qSleep(int((600 - clock.msecsSinceReference() % 500) % 500));
     clock.start();
-    ui(m_form).startButton->click();
-    QVERIFY(isRunning(m_form));
-    QTRY_VERIFY_WITH_TIMEOUT(!isRunning(m_form), 30000);
+    ui(m_mainWindow).startButton->click();
+    QVERIFY(isRunning(m_mainWindow));
+    QTRY_VERIFY_WITH_TIMEOUT(!isRunning(m_mainWindow), 30000);
 
     // Half a second a stage, none early, and 5 s ± 5 % the run: a very coarse timer takes a
     // second a tick.
@@ -262,14 +263,14 @@ void TestRun::realTimersRunToTheEnd()
     for (int k = 0; k < 10; ++k)
         QVERIFY2(stageTicks[k] >= 500 * (k + 1) - 20, qPrintable(times));
     QVERIFY2(stageTicks.last() <= 5250, qPrintable(times));
-    VERIFY_RUN_STATE(m_form, false, "0");
+    VERIFY_RUN_STATE(m_mainWindow, false, "0");
     for (int p = 0; p < 7; ++p) {
-        QCOMPARE(ui(m_form).poolLists[std::size_t(p)]->count(), 1);
-        QVERIFY(!ui(m_form).ballCaptions[std::size_t(p)]->isHidden());
+        QCOMPARE(ui(m_mainWindow).poolLists[std::size_t(p)]->count(), 1);
+        QVERIFY(!ui(m_mainWindow).ballCaptions[std::size_t(p)]->isHidden());
     }
     // The sweeps ran over the shipped rows without a complaint, ending on the last row.
     QVERIFY(m_seams->messages.isEmpty());
-    QCOMPARE(ui(m_form).historyList->currentRow(), ui(m_form).historyList->count() - 1);
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), ui(m_mainWindow).historyList->count() - 1);
 }
 
 void TestRun::ticketDiffersFromStartToStart()
@@ -277,9 +278,9 @@ void TestRun::ticketDiffersFromStartToStart()
     // Run in a fresh process, as the program starts, this test draws a whole ticket with the
     // window's own generator and prints it.
     if (qEnvironmentVariableIsSet("ORBELUNE_PRINT_TICKET")) {
-        runToEnd(m_form);
+        runToEnd(m_mainWindow);
         QStringList captions;
-        for (const QLabel *caption : ui(m_form).ballCaptions)
+        for (const QLabel *caption : ui(m_mainWindow).ballCaptions)
             captions << caption->text();
         qInfo("ticket %s", qPrintable(captions.join(',')));
         return;

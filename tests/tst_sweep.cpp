@@ -53,9 +53,9 @@ private:
     // rows, then puts the rows in.
     void startRunWithRows(const QStringList &rows)
     {
-        ui(m_form).historyList->clear();
-        ui(m_form).startButton->click();
-        ui(m_form).historyList->addItems(rows);
+        ui(m_mainWindow).historyList->clear();
+        ui(m_mainWindow).startButton->click();
+        ui(m_mainWindow).historyList->addItems(rows);
     }
 
     QList<Moment> m_moments;
@@ -67,13 +67,13 @@ void TestSweep::init()
     WindowTest::init();
     // The test gives every tick itself: a real one coming in a yield on a slow machine would
     // sweep the rows a second time.
-    ui(m_form).sweepTimer->setInterval(24 * 60 * 60 * 1000);
-    ui(m_form).stageTimer->setInterval(24 * 60 * 60 * 1000);
+    ui(m_mainWindow).sweepTimer->setInterval(24 * 60 * 60 * 1000);
+    ui(m_mainWindow).stageTimer->setInterval(24 * 60 * 60 * 1000);
     m_moments.clear();
     m_onShown = nullptr;
     m_seams->onMessage = [this](const MessageBoxRequest &) {
-        m_moments.append({ ui(m_form).historyList->currentRow(), isRunning(m_form),
-                           QString::number(ui(m_form).stageTimer->stage()) });
+        m_moments.append({ ui(m_mainWindow).historyList->currentRow(), isRunning(m_mainWindow),
+                           QString::number(ui(m_mainWindow).stageTimer->stage()) });
         if (m_onShown)
             m_onShown();
     };
@@ -101,16 +101,17 @@ void TestSweep::singleRow()
     QFETCH(QString, row);
     QFETCH(QString, outcome);
     startRunWithRows({ row, malformedSentinel });
-    QVERIFY(isRunning(m_form));
-    fire(ui(m_form).sweepTimer);
+    QVERIFY(isRunning(m_mainWindow));
+    fire(ui(m_mainWindow).sweepTimer);
 
     QStringList quoted;
     for (qsizetype i = 0; i < m_moments.size(); ++i) {
         const MessageBoxRequest &request = m_seams->messages.at(i);
-        const QString shown = ui(m_form).historyList->item(m_moments.at(i).selectedRow)->text();
+        const QString shown
+            = ui(m_mainWindow).historyList->item(m_moments.at(i).selectedRow)->text();
         QCOMPARE(request.title, QStringLiteral("Orbelune"));
         QCOMPARE(request.icon, MessageIcon::None);
-        QCOMPARE(request.parent, m_form);
+        QCOMPARE(request.parent, m_mainWindow);
         // The run was stopped before the user is told, and the row told is the one selected.
         QVERIFY(!m_moments.at(i).runActive);
         QCOMPARE(request.text, rowFormatMessage(shown));
@@ -123,22 +124,22 @@ void TestSweep::singleRow()
     else
         QCOMPARE(quoted, QStringList { row });
     // The error path leaves its row selected; otherwise the sweep ends on the last row.
-    QCOMPARE(ui(m_form).historyList->currentRow(), outcome == "error path" ? 0 : 1);
-    VERIFY_RUN_STATE(m_form, false, "0");
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), outcome == "error path" ? 0 : 1);
+    VERIFY_RUN_STATE(m_mainWindow, false, "0");
 }
 
 void TestSweep::twoMalformedRowsInOneTick()
 {
     startRunWithRows({ "01,02,03,04,05,06 07", "34,01,02,03,04,05 06", "01,02,03,04,05,06 08",
                        "01,02,03,04,05,06 17", "01,02,03,04,05,06 09" });
-    ui(m_form).stageTimer->setStage(4);
+    ui(m_mainWindow).stageTimer->setStage(4);
     // After the first message, make the window look busy again: only a second stop can
     // put it back to rest before the second message.
     m_onShown = [this] {
-        ui(m_form).stageTimer->setStage(7);
-        ui(m_form).startButton->setEnabled(false);
+        ui(m_mainWindow).stageTimer->setStage(7);
+        ui(m_mainWindow).startButton->setEnabled(false);
     };
-    fire(ui(m_form).sweepTimer);
+    fire(ui(m_mainWindow).sweepTimer);
 
     QCOMPARE(m_moments.size(), 2);
     QCOMPARE(m_moments[0].selectedRow, 1);
@@ -149,30 +150,30 @@ void TestSweep::twoMalformedRowsInOneTick()
         QCOMPARE(moment.stageTag, QStringLiteral("0"));
         QVERIFY(!moment.runActive);
     }
-    QCOMPARE(ui(m_form).historyList->currentRow(), 4);
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), 4);
 }
 
 void TestSweep::emptyListLetsRunGoOn()
 {
     startRunWithRows({});
-    fire(ui(m_form).sweepTimer);
+    fire(ui(m_mainWindow).sweepTimer);
     QVERIFY(m_seams->messages.isEmpty());
-    VERIFY_RUN_STATE(m_form, true, "0");
-    QCOMPARE(ui(m_form).historyList->currentRow(), -1);
+    VERIFY_RUN_STATE(m_mainWindow, true, "0");
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), -1);
 }
 
 void TestSweep::completeSweepSelectsLastRow()
 {
     // The shipped rows all pass; a blank last row is still where the sweep ends.
-    ui(m_form).startButton->click();
-    fire(ui(m_form).sweepTimer);
-    QVERIFY(isRunning(m_form));
-    QCOMPARE(ui(m_form).historyList->currentRow(), 876);
+    ui(m_mainWindow).startButton->click();
+    fire(ui(m_mainWindow).sweepTimer);
+    QVERIFY(isRunning(m_mainWindow));
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), 876);
 
-    ui(m_form).historyList->addItem(QStringLiteral("   "));
-    ui(m_form).historyList->setCurrentRow(5);
-    fire(ui(m_form).sweepTimer);
-    QCOMPARE(ui(m_form).historyList->currentRow(), 877);
+    ui(m_mainWindow).historyList->addItem(QStringLiteral("   "));
+    ui(m_mainWindow).historyList->setCurrentRow(5);
+    fire(ui(m_mainWindow).sweepTimer);
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), 877);
     QVERIFY(m_seams->messages.isEmpty());
 }
 
@@ -189,26 +190,26 @@ void TestSweep::eventsDuringSweepYield()
 {
     QFETCH(QString, event);
     QFETCH(bool, swept);
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    m_mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
     startRunWithRows({ "01,02,03,04,05,06 07", "01,02,03,04,05,06 08" });
-    ui(m_form).stageTimer->setStage(9);
+    ui(m_mainWindow).stageTimer->setStage(9);
     QMetaObject::invokeMethod(
-        m_form,
+        m_mainWindow,
         [this, event] {
             if (event == "stop")
-                ui(m_form).stopAction->trigger();
+                ui(m_mainWindow).stopAction->trigger();
             else if (event == "last stage")
-                fire(ui(m_form).stageTimer);
+                fire(ui(m_mainWindow).stageTimer);
             else
-                m_form->close();
+                m_mainWindow->close();
         },
         Qt::QueuedConnection);
-    fire(ui(m_form).sweepTimer);
+    fire(ui(m_mainWindow).sweepTimer);
 
-    QVERIFY(!isRunning(m_form) || event == "close");
-    QVERIFY(!ui(m_form).sweepTimer->isActive());
-    QCOMPARE(ui(m_form).historyList->currentRow(), swept ? 1 : -1);
+    QVERIFY(!isRunning(m_mainWindow) || event == "close");
+    QVERIFY(!ui(m_mainWindow).sweepTimer->isActive());
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), swept ? 1 : -1);
     QVERIFY(m_seams->messages.isEmpty());
 }
 
@@ -224,21 +225,21 @@ void TestSweep::behindMessage()
     // The second malformed row must not be reported once the first message has returned
     // into a closed window or an empty list.
     QFETCH(bool, close);
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    m_mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
     startRunWithRows({ "34,01,02,03,04,05 06", "35,01,02,03,04,05 06", "01,02,03,04,05,06 07" });
     m_onShown = [this, close] {
         if (close)
-            m_form->close();
+            m_mainWindow->close();
         else
-            ui(m_form).historyList->clear();
+            ui(m_mainWindow).historyList->clear();
     };
-    fire(ui(m_form).sweepTimer);
+    fire(ui(m_mainWindow).sweepTimer);
     QCOMPARE(m_seams->messages.size(), 1);
-    QCOMPARE(m_form->isVisible(), !close);
-    QVERIFY(!ui(m_form).sweepTimer->isActive());
-    QVERIFY(!ui(m_form).stageTimer->isActive());
-    QCOMPARE(ui(m_form).historyList->currentRow(), close ? 0 : -1);
+    QCOMPARE(m_mainWindow->isVisible(), !close);
+    QVERIFY(!ui(m_mainWindow).sweepTimer->isActive());
+    QVERIFY(!ui(m_mainWindow).stageTimer->isActive());
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), close ? 0 : -1);
 }
 
 void TestSweep::longRowMessageAtOnce_data()
@@ -257,16 +258,16 @@ void TestSweep::longRowMessageAtOnce()
     // The user imports the file, starts a run, and the real message box appears: at once,
     // on one screen, quoting the row's beginning; the list with the row in it stays quick.
     QFETCH(int, chars);
-    QByteArray file = items(ui(m_form).historyList).join('\n').toLatin1() + '\n';
+    QByteArray file = items(ui(m_mainWindow).historyList).join('\n').toLatin1() + '\n';
     if (chars > 0)
         file = file.repeated(chars / file.size() + 1).left(chars);
     m_seams->answer = m_dir->filePath("history-lf.txt");
     QVERIFY(writeFile(m_seams->answer, file));
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    ui(m_form).importAction->trigger();
-    QCOMPARE(ui(m_form).historyList->count(), 1);
-    ui(m_form).startButton->click();
+    m_mainWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
+    ui(m_mainWindow).importAction->trigger();
+    QCOMPARE(ui(m_mainWindow).historyList->count(), 1);
+    ui(m_mainWindow).startButton->click();
     setMessageBoxHandler({});
 
     QElapsedTimer clock;
@@ -293,7 +294,7 @@ void TestSweep::longRowMessageAtOnce()
             box->close();
     });
     clock.start();
-    fire(ui(m_form).sweepTimer);
+    fire(ui(m_mainWindow).sweepTimer);
 
     qInfo("%d characters: message painted after %lld ms, %d x %d", int(file.size()), paintedMs,
           size.width(), size.height());
@@ -302,15 +303,16 @@ void TestSweep::longRowMessageAtOnce()
     QVERIFY(size.width() <= 1024 && size.height() <= 768);
     QVERIFY(text.endsWith(QStringLiteral("…（共 %1 个字符）").arg(file.size())));
     QVERIFY(text.contains(QString::fromLatin1(file.left(60))));
-    VERIFY_RUN_STATE(m_form, false, "0");
+    VERIFY_RUN_STATE(m_mainWindow, false, "0");
 
-    QCOMPARE(ui(m_form).historyList->currentRow(), 0);
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), 0);
     clock.restart();
-    ui(m_form).historyList->viewport()->repaint();
+    ui(m_mainWindow).historyList->viewport()->repaint();
     QVERIFY2(clock.elapsed() < timeLimitMs(100), qPrintable(QString::number(clock.elapsed())));
     // One line of the list, as every row, not one line per LF.
-    QVERIFY(ui(m_form).historyList->visualItemRect(ui(m_form).historyList->item(0)).height()
-            < 2 * ui(m_form).historyList->fontMetrics().height());
+    QVERIFY(
+        ui(m_mainWindow).historyList->visualItemRect(ui(m_mainWindow).historyList->item(0)).height()
+        < 2 * ui(m_mainWindow).historyList->fontMetrics().height());
 }
 
 QTEST_MAIN(TestSweep)

@@ -117,14 +117,14 @@ QString Seams::lastMessage() const
 
 void WindowTest::init()
 {
-    m_form = new MainWindow;
+    m_mainWindow = new MainWindow;
     m_seams.emplace();
     m_dir.emplace();
 }
 
 void WindowTest::cleanup()
 {
-    delete m_form;
+    delete m_mainWindow;
     m_seams.reset();
     m_dir.reset();
 }
@@ -132,9 +132,9 @@ void WindowTest::cleanup()
 void WindowTest::openOrSave(bool save)
 {
     if (save)
-        ui(m_form).saveAction->trigger();
+        ui(m_mainWindow).saveAction->trigger();
     else
-        ui(m_form).importAction->trigger();
+        ui(m_mainWindow).importAction->trigger();
 }
 
 QString rowInFreshProcess(const QProcessEnvironment &environment, QString *output)

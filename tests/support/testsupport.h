@@ -120,7 +120,7 @@ protected:
     // The command of the open dialog, or of the save dialog.
     void openOrSave(bool save);
 
-    MainWindow *m_form = nullptr;
+    MainWindow *m_mainWindow = nullptr;
     std::optional<Seams> m_seams;
     std::optional<QTemporaryDir> m_dir;
 };
