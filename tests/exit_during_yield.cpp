@@ -3,6 +3,7 @@
 // format message is open, or, by the end of the session, in the middle of a save. Each mode
 // must end with exit code 0; ctest runs one mode per test.
 
+#include "syscallwatch.h"
 #include "testsupport.h"
 
 #include "app/mainwindow.h"
@@ -80,38 +81,31 @@ protected:
     }
 };
 
-// Ends the session from inside a save, once the new file is written and waits to take the old
-// one's place: by the signal on POSIX systems, and SIGHUP 0.3 s later for a mode "<signal>+SIGHUP"
-// (systemd's SIGTERM then SIGHUP, during a slow flush); by Windows' question on Windows.
-class SessionEndingSync final : public FileSync
+// Ends the session from inside a save, once the new file is written and is flushed before it
+// takes the old one's place: by the signal on POSIX systems, and SIGHUP 0.3 s later for a mode
+// "<signal>+SIGHUP" (systemd's SIGTERM then SIGHUP, during a slow flush); by Windows' question
+// on Windows.
+void endSessionAtFlush(testing::SystemCallWatch &watch, int signal, bool thenSighup,
+                       const QWidget &window)
 {
-public:
-    SessionEndingSync(int signal, bool thenSighup, const QWidget &window)
-        : m_signal(signal)
-        , m_thenSighup(thenSighup)
-        , m_window(window)
-    {
-    }
-    FileError syncFile(qintptr file) const override
-    {
+    watch.before = [signal, thenSighup, &window](const char *call) {
+        if (qstrcmp(call, "fsync") != 0)
+            return;
 #ifdef Q_OS_WIN
-        SendMessageW(reinterpret_cast<HWND>(m_window.winId()), WM_QUERYENDSESSION, 0,
+        Q_UNUSED(signal);
+        Q_UNUSED(thenSighup);
+        SendMessageW(reinterpret_cast<HWND>(window.winId()), WM_QUERYENDSESSION, 0,
                      ENDSESSION_LOGOFF);
 #else
-        std::raise(m_signal);
-        if (m_thenSighup) {
+        Q_UNUSED(window);
+        std::raise(signal);
+        if (thenSighup) {
             QThread::msleep(300);
             std::raise(SIGHUP);
         }
 #endif
-        return FileSync::syncFile(file);
-    }
-
-private:
-    int m_signal;
-    bool m_thenSighup;
-    const QWidget &m_window;
-};
+    };
+}
 
 // The signal a mode names, 0 for the end of a Windows session, -1 for no ending of a session.
 int endingOf(const QString &mode)
@@ -193,9 +187,10 @@ int main(int argc, char *argv[])
         if (!testing::writeFile(path, old))
             return unknownMode;
         QTimer::singleShot(0, &window, [&, ending] {
-            const SessionEndingSync sync(ending, mode.endsWith(QLatin1String("+SIGHUP")), window);
+            testing::SystemCallWatch watch;
+            endSessionAtFlush(watch, ending, mode.endsWith(QLatin1String("+SIGHUP")), window);
             ended.start();
-            writeWholeFile(path, result, sync);
+            writeWholeFile(path, result);
         });
         after = [&] {
             if (ended.elapsed() > 5000)

@@ -2,8 +2,11 @@
 
 #include "fileio/oserror.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+
+#include <utility>
 
 namespace orbelune {
 
@@ -19,8 +22,15 @@ public:
     {
     }
     ~NativeFile() { close(); }
-    NativeFile(const NativeFile &) = delete;
-    NativeFile &operator=(const NativeFile &) = delete;
+    NativeFile(NativeFile &&other) noexcept
+        : m_handle(std::exchange(other.m_handle, -1))
+    {
+    }
+    NativeFile &operator=(NativeFile &&other) noexcept
+    {
+        reset(std::exchange(other.m_handle, -1));
+        return *this;
+    }
 
     bool isOpen() const { return m_handle != -1; }
     qintptr handle() const { return m_handle; }
@@ -35,6 +45,10 @@ public:
     // file on a disk is taken (not a folder, a pipe, a device, a name Windows keeps for a
     // device); size is its size in bytes.
     FileError openForReading(const QString &path, qint64 &size);
+
+    // What changes whenever the file is written: its size and the time of its last change, as
+    // one value; empty where the system cannot say.
+    QByteArray version() const;
 
     // Reads from offset on until buffer holds size bytes or the file ends; done counts the
     // bytes read. Goes on after a short read and a signal.

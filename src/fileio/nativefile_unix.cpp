@@ -26,6 +26,16 @@ FileError NativeFile::openForReading(const QString &path, qint64 &size)
     return {};
 }
 
+QByteArray NativeFile::version() const
+{
+    struct stat info = {};
+    if (::fstat(int(m_handle), &info) != 0)
+        return QByteArray();
+    return QByteArray::number(qint64(info.st_size)) + ' ' + QByteArray::number(info.st_mtim.tv_sec)
+        + '.' + QByteArray::number(info.st_mtim.tv_nsec) + ' '
+        + QByteArray::number(info.st_ctim.tv_sec) + '.' + QByteArray::number(info.st_ctim.tv_nsec);
+}
+
 FileError NativeFile::readAt(qint64 offset, char *buffer, qint64 size, qint64 &done) const
 {
     for (done = 0; done < size;) {

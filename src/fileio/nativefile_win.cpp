@@ -54,6 +54,17 @@ FileError NativeFile::openForReading(const QString &path, qint64 &size)
     return {};
 }
 
+QByteArray NativeFile::version() const
+{
+    BY_HANDLE_FILE_INFORMATION information {};
+    if (!GetFileInformationByHandle(HANDLE(m_handle), &information))
+        return QByteArray();
+    return QByteArray::number((quint64(information.nFileSizeHigh) << 32) | information.nFileSizeLow)
+        + ' '
+        + QByteArray::number((quint64(information.ftLastWriteTime.dwHighDateTime) << 32)
+                             | information.ftLastWriteTime.dwLowDateTime);
+}
+
 FileError NativeFile::readAt(qint64 offset, char *buffer, qint64 size, qint64 &done) const
 {
     for (done = 0; done < size;) {

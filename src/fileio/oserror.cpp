@@ -59,6 +59,8 @@ QString fileFaultText(FileFault fault, long long code)
         return QStringLiteral("网络位置无法访问，或网络连接已断开");
     case FileFault::AlreadyExists:
         return QStringLiteral("文件已经存在");
+    case FileFault::Changed:
+        return QStringLiteral("文件在此期间被另一个程序改动或替换");
     case FileFault::None:
     case FileFault::Other:
         break;

@@ -35,6 +35,7 @@ enum class FileFault {
     DeviceNotReady,
     NetworkGone,
     AlreadyExists,
+    Changed, // renamed, removed, replaced or rewritten by another program while in use
     Other,
 };
 

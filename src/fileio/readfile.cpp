@@ -46,6 +46,7 @@ FileRead readWholeFile(const QString &path, qint64 limit)
     // One byte more than allowed is read, so that a file that grew since it was measured is
     // still caught, and no more than that.
     QByteArray &bytes = read.bytes;
+    const QByteArray version = file.version();
     for (bool more = true; more;) {
         const qsizetype before = bytes.size();
         const qsizetype room = std::min<qsizetype>(limit + 1 - before, 64 * 1024);
@@ -58,6 +59,12 @@ FileRead readWholeFile(const QString &path, qint64 limit)
     }
     if (!read.error.failed() && bytes.size() > limit)
         read.error = FileError { FileFault::TooLarge };
+    // A file cut short, grown or written over while it was read would give a list that is
+    // neither the old one nor the new one.
+    if (!read.error.failed() && (bytes.size() != size || file.version() != version)) {
+        read.error = FileError { FileFault::Changed };
+        read.whileReading = true;
+    }
     if (read.error.failed())
         bytes.clear();
     return read;

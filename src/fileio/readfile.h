@@ -24,7 +24,8 @@ struct FileRead
 // nothing can take its place in between: a pipe would block the read, a device never end it.
 // Refuses anything but a regular file on a disk (a folder, a pipe, a device, a name Windows
 // keeps for a device), a file of more than limit bytes, also one that grows past it while it is
-// read, and a file that cannot be opened or read. Reads at most limit + 1 bytes.
+// read, one that another program changes while it is read, and a file that cannot be opened or
+// read. Reads at most limit + 1 bytes.
 FileRead readWholeFile(const QString &path, qint64 limit);
 
 } // namespace orbelune

@@ -24,7 +24,9 @@ bool isNoRoom(FileFault fault)
 bool refusesReplacement(FileFault fault, bool creating)
 {
     return fault == FileFault::PermissionDenied || fault == FileFault::Busy
-        || (creating && (fault == FileFault::NoSpace || fault == FileFault::Quota));
+        || (creating
+            && (fault == FileFault::NoSpace || fault == FileFault::Quota
+                || fault == FileFault::ReadOnlyFileSystem));
 }
 
 // An old file larger than this is no result the program wrote, and keeping all of it in memory
@@ -35,7 +37,7 @@ constexpr qint64 maxKeptContent = 64 * 1024 * 1024;
 // and, should writing fail once it has begun, written back and the file cut to its old size;
 // only when that fails too is the old content lost. Where the new content is longer, room for
 // it is reserved first, so that a full disk is found before anything is overwritten.
-SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes, const FileSync &sync)
+SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes)
 {
     NativeFile file;
     bool readable = false;
@@ -69,7 +71,7 @@ SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes, const Fi
     if (!error.failed())
         error = file.setSize(bytes.size());
     if (!error.failed())
-        error = sync.syncFile(file.handle());
+        error = flush(file);
     if (!error.failed())
         return SaveOutcome {}; // the data is on the disk: the close has nothing more to say
     if (written == 0 && !cut) {
@@ -79,61 +81,60 @@ SaveOutcome writeInPlace(const Target &target, const QByteArray &bytes, const Fi
     }
 
     // What was overwritten goes back (all of it where the end was cut off), and the file
-    // takes its old size again.
+    // takes its old size again. Once it holds the old content, a flush that fails too loses
+    // nothing more than the first one did: the old content is what the file holds.
     qint64 rewritten = 0;
     const bool putBack = keep
         && !file.writeAt(0, QByteArrayView(old).first(cut ? oldSize : std::min(oldSize, written)),
                          rewritten)
                 .failed()
-        && !file.setSize(oldSize).failed() && !sync.syncFile(file.handle()).failed();
+        && !file.setSize(oldSize).failed();
+    if (putBack)
+        flush(file);
     return failure(SaveStep::Write, error, putBack ? OldContent::PutBack : OldContent::Lost);
 }
 
 // The save of a file that lookAt() found.
-SaveOutcome replaceWhole(const Target &target, const QByteArray &bytes, const FileSync &sync)
+SaveOutcome replaceWhole(const Target &target, const QByteArray &bytes)
 {
     if (target.inPlace)
-        return writeInPlace(target, bytes, sync);
-    NativeFile file;
-    QString temporary;
-    if (const FileError error = createTemporary(target, file, temporary); error.failed()) {
+        return writeInPlace(target, bytes);
+    Temporary temporary;
+    if (const FileError error = createTemporary(target, temporary); error.failed()) {
         if (target.exists && refusesReplacement(error.fault, true))
-            return writeInPlace(target, bytes, sync);
+            return writeInPlace(target, bytes);
         return failure(SaveStep::Create, error);
     }
     // A temporary file that cannot be removed is named, wherever a save stops.
-    const auto discard = [&](SaveOutcome outcome) {
-        file.close();
-        if (!removeFile(temporary))
-            outcome.leftover = temporary;
+    const auto discarded = [&](SaveOutcome outcome) {
+        if (!discard(temporary, target))
+            outcome.leftover = temporary.name;
         return outcome;
     };
 
     // What the new file cannot carry stays with the old one, written in place.
-    if (const FileError error = target.exists ? carryOver(file, target) : FileError {};
+    if (const FileError error = target.exists ? carryOver(temporary.file, target) : FileError {};
         error.failed()) {
-        SaveOutcome outcome = discard(failure(SaveStep::Create, error));
-        return outcome.leftover.isEmpty() ? writeInPlace(target, bytes, sync) : outcome;
+        SaveOutcome outcome = discarded(failure(SaveStep::Create, error));
+        return outcome.leftover.isEmpty() ? writeInPlace(target, bytes) : outcome;
     }
     qint64 written = 0;
-    if (const FileError error = file.writeAt(0, bytes, written); error.failed())
-        return discard(failure(SaveStep::Write, error));
+    if (const FileError error = temporary.file.writeAt(0, bytes, written); error.failed())
+        return discarded(failure(SaveStep::Write, error));
     // The data reaches the disk here; a full disk or a failing one may only say so now.
-    if (const FileError error = sync.syncFile(file.handle()); error.failed())
-        return discard(failure(SaveStep::Write, error));
-    if (const FileError error = file.close(); error.failed())
-        return discard(failure(SaveStep::Write, error));
+    if (const FileError error = flush(temporary.file); error.failed())
+        return discarded(failure(SaveStep::Write, error));
 
     QString oldNowAt;
     if (const FileError error = replace(temporary, target, oldNowAt); error.failed()) {
         const bool inPlace
             = target.exists && oldNowAt.isEmpty() && refusesReplacement(error.fault, false);
-        SaveOutcome outcome = discard(
+        SaveOutcome outcome = discarded(
             failure(target.exists ? SaveStep::Replace : SaveStep::Create, error, {}, oldNowAt));
-        return inPlace && outcome.leftover.isEmpty() ? writeInPlace(target, bytes, sync) : outcome;
+        return inPlace && outcome.leftover.isEmpty() ? writeInPlace(target, bytes) : outcome;
     }
     // The new name on the disk too.
-    sync.syncFolder(target.folder);
+    flushFolder(target);
     return SaveOutcome {};
 }
 
@@ -179,21 +180,15 @@ QString SaveOutcome::causeText() const
     return because("无法创建文件");
 }
 
-const FileSync &systemFileSync()
-{
-    static const FileSync sync;
-    return sync;
-}
-
-SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes, const FileSync &sync)
+SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes)
 {
     Target target;
     if (SaveOutcome refused = lookAt(path, target); !refused.ok())
         return refused;
-    SaveOutcome outcome = replaceWhole(target, bytes, sync);
+    SaveOutcome outcome = replaceWhole(target, bytes);
     // A file the look made (through a link to nothing, or in an append-only folder) goes with a
     // save that failed; where it cannot, it is named.
-    if (!outcome.ok() && target.created && !removeFile(target.path))
+    if (!outcome.ok() && target.created && !removeCreated(target))
         outcome.leftover = target.path;
     return outcome;
 }

@@ -44,38 +44,30 @@ private:
     QString causeText() const;
 };
 
-// The calls that put a save on the disk: the new file's data before it takes the old one's
-// place, and the folder's names after. The system's own are the default; a test passes its own
-// to see that they are made, and when, or to make one fail.
-class FileSync
-{
-public:
-    virtual ~FileSync() = default;
-    // Puts the data of an open file (a descriptor, or a HANDLE on Windows) on the disk.
-    virtual FileError syncFile(qintptr file) const;
-    // Puts a folder's names on the disk, where the system lets a folder be flushed; on Windows
-    // the move itself writes through.
-    virtual void syncFolder(const QString &folder) const;
-};
-
-const FileSync &systemFileSync();
-
-// Replaces the file at path with bytes, or creates it. The bytes go to a temporary file beside
-// it that takes its place once everything is written and on the disk, so a failure leaves the
-// old file as it was. Three rules hold:
+// Replaces the file at path with bytes, or creates it. The bytes go to a new file beside it that
+// takes its place once everything is written and on the disk, so a failure leaves the old file
+// as it was. Four rules hold:
 // - The system resolves the path: it is opened, and the file reached is the one saved, so its
 //   rules for links (fs.protected_symlinks) and its permissions hold, and a refusal is told as
 //   its cause, with nothing written.
+// - What was opened is held, not named again. On Linux the folder that holds the file is opened
+//   once the file is (where /proc/self/fd says the kernel found it, or without /proc where
+//   realpath() reads the links back), and is taken only when it holds that very file, checked
+//   by device and inode; from then on every call is relative to that descriptor (openat,
+//   linkat, renameat, unlinkat, fstatat) and takes the file's name as the kernel's bytes, so a
+//   name in another encoding is never decoded, and a folder renamed meanwhile takes the save
+//   with it. The new file has no name until it is whole where the file system allows
+//   (O_TMPFILE), so a crash leaves nothing behind. A file written in place is opened again in
+//   that folder and must still be the file looked at.
 // - What the file carries stays with it: the new file takes the old one's permissions, ACL and
-//   extended attributes, owner and group where the process may set them. Where it cannot take
-//   them all, or the file may be written but not replaced (hard links, a folder that lets no
-//   file be created, renamed or removed, another user's file in a shared folder, a file mounted
-//   on its own, a disk without room for one more file), it is written over in place, after room
-//   for the new content has been reserved where the file system can.
+//   extended attributes, owner and group. Where it cannot take them all (another user's file,
+//   or a group the saver is not in), or the file may be written but not replaced (hard links,
+//   a folder that lets no file be created, renamed or removed, another user's file in a shared
+//   folder, a file mounted on its own, a disk without room for one more file), it is written
+//   over in place, after room for the new content has been reserved where the file system can.
 // - The dialogs never read: the file is read and written here only, once the user chose it.
 // Refuses, leaving it alone, anything that is not a regular file: a folder, a pipe, a
 // device, a socket, or a link to one.
-SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes,
-                           const FileSync &sync = systemFileSync());
+SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes);
 
 } // namespace orbelune

@@ -1,6 +1,6 @@
 #pragma once
 
-// What each platform does for writeWholeFile() (savefile_unix.cpp, savefile_win.cpp); the
+// What each platform does for writeWholeFile() (savefile_linux.cpp, savefile_win.cpp); the
 // rules that put it together are savefile.cpp's.
 
 #include "fileio/nativefile.h"
@@ -19,10 +19,16 @@ inline SaveOutcome failure(SaveStep step, const FileError &error,
 struct Target
 {
     QString path; // as the system reached it, every link on the way followed
-    QString folder; // the folder that holds it
+    QString folder; // the folder that holds it, as a path: Windows
+    // Linux: the folder that holds it, held open, the file's name in it as the kernel's bytes,
+    // and the file itself where it exists, held open to know it (O_PATH). Every call after the
+    // look goes through these, never through a path again.
+    NativeFile folderHandle;
+    QByteArray name;
+    NativeFile fileHandle;
     bool exists = false;
     // Which file it is (device and inode, volume and file index), to see that the file written
-    // in place is the one looked at; and, on POSIX, what the new file takes over from it.
+    // in place is the one looked at; and, on Linux, what the new file takes over from it.
     quint64 device = 0;
     quint64 index = 0;
     unsigned owner = 0;
@@ -36,32 +42,58 @@ struct Target
     bool created = false;
 };
 
+// The new file beside the target. On Linux it has no name until it is whole where the file
+// system allows (O_TMPFILE); name is its path while it has one, to remove it or to tell of it.
+struct Temporary
+{
+    NativeFile file;
+    QString name;
+    QByteArray nativeName; // Linux: name's bytes in the target's folder
+};
+
 // Finds the file that path names, as the system resolves it, and looks at it, refusing what may
 // not be saved over: a folder, anything but a regular file, a file the user may not write, a
 // missing folder. The outcome is ok when the save may go on.
 SaveOutcome lookAt(const QString &path, Target &target);
 
-// Creates a new file beside the target, with a name not taken, open for writing.
-FileError createTemporary(const Target &target, NativeFile &file, QString &temporary);
+// Creates the new file beside the target, open for writing.
+FileError createTemporary(const Target &target, Temporary &temporary);
 
 // Gives the new file what the old one carries besides its content, where the platform keeps it
-// apart from the replacement: owner and group where the process may set them, permissions, the
-// ACL and the other extended attributes. A failure means that the new file cannot carry it all.
+// apart from the replacement: owner and group, permissions, the ACL and the other extended
+// attributes. A failure means that the new file cannot carry it all, and the old one is written
+// in place instead.
 FileError carryOver(const NativeFile &file, const Target &target);
 
 // Reserves the room for size bytes where the file system can, so that a full disk is found
 // before anything is written; the file may then be size bytes long.
 FileError reserve(const NativeFile &file, qint64 size);
 
+// Puts the data of an open file on the disk.
+FileError flush(const NativeFile &file);
+
+// Puts the folder's names on the disk, where the system lets a folder be flushed; on Windows
+// the move itself writes through.
+void flushFolder(const Target &target);
+
 // Opens the target to write it over in place, and to read it where the user may. Not
 // blocking, and refusing whatever took the target's place since it was looked at.
 FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qint64 &size);
 
-// Puts the temporary file in the target's place, or at its name where there was no file.
-// oldNowAt is where the old file was left when a failure could not put it back.
-FileError replace(const QString &temporary, const Target &target, QString &oldNowAt);
+// Closes the temporary file and puts it in the target's place, or at its name where there was
+// no file. oldNowAt is where the old file was left when a failure could not put it back.
+FileError replace(Temporary &temporary, const Target &target, QString &oldNowAt);
 
-// False where the file is still there.
-bool removeFile(const QString &path);
+// Closes the temporary file and removes it; false where it still has its name.
+bool discard(Temporary &temporary, const Target &target);
+
+// Removes the file the look created; false where it is still there.
+bool removeCreated(const Target &target);
+
+#ifdef Q_OS_WIN
+// FlushFileBuffers, called through this pointer: Windows lets a test take no call of the system
+// from below, as POSIX lets one take fsync(), so a test turns the pointer to watch the flushes.
+extern bool (*flushFileBuffers)(qintptr file);
+#endif
 
 } // namespace orbelune::savefile_platform

@@ -175,8 +175,9 @@ SaveOutcome lookAt(const QString &path, Target &target)
     const QFileInfo info(targetPath);
 
     const DWORD attributes = GetFileAttributesW(win32FilePath(targetPath).c_str());
-    target = Target { info.absoluteFilePath(), info.absolutePath(),
-                      attributes != INVALID_FILE_ATTRIBUTES };
+    target.path = info.absoluteFilePath();
+    target.folder = info.absolutePath();
+    target.exists = attributes != INVALID_FILE_ATTRIBUTES;
     target.created = created;
     if (!target.exists) {
         const DWORD code = GetLastError();
@@ -207,12 +208,12 @@ SaveOutcome lookAt(const QString &path, Target &target)
     return SaveOutcome {};
 }
 
-FileError createTemporary(const Target &target, NativeFile &file, QString &temporary)
+FileError createTemporary(const Target &target, Temporary &temporary)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = nameBeside(target.path);
-        file.reset(win32Open(temporary, GENERIC_WRITE, 0, CREATE_NEW));
-        if (file.isOpen())
+        temporary.name = nameBeside(target.path);
+        temporary.file.reset(win32Open(temporary.name, GENERIC_WRITE, 0, CREATE_NEW));
+        if (temporary.file.isOpen())
             return {};
         const DWORD code = GetLastError();
         if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS)
@@ -256,10 +257,23 @@ FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qi
     return {};
 }
 
-FileError replace(const QString &temporary, const Target &target, QString &oldNowAt)
+bool (*flushFileBuffers)(qintptr file)
+    = [](qintptr file) { return FlushFileBuffers(HANDLE(file)) != FALSE; };
+
+FileError flush(const NativeFile &file)
+{
+    return flushFileBuffers(file.handle()) ? FileError {} : lastError();
+}
+
+// A folder's names reach the disk with the write-through move and NTFS's own journal.
+void flushFolder(const Target &) { }
+
+FileError replace(Temporary &temporary, const Target &target, QString &oldNowAt)
 {
     oldNowAt.clear();
-    const std::wstring from = win32FilePath(temporary);
+    if (const FileError error = temporary.file.close(); error.failed())
+        return error;
+    const std::wstring from = win32FilePath(temporary.name);
     const std::wstring to = win32FilePath(target.path);
     if (!target.exists)
         return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? FileError {}
@@ -286,22 +300,17 @@ FileError replace(const QString &temporary, const Target &target, QString &oldNo
     return {};
 }
 
-bool removeFile(const QString &path)
+bool discard(Temporary &temporary, const Target &)
 {
-    return DeleteFileW(win32FilePath(path).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    temporary.file.close();
+    return DeleteFileW(win32FilePath(temporary.name).c_str())
+        || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+bool removeCreated(const Target &target)
+{
+    return DeleteFileW(win32FilePath(target.path).c_str())
+        || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
 } // namespace orbelune::savefile_platform
-
-namespace orbelune {
-
-FileError FileSync::syncFile(qintptr file) const
-{
-    return FlushFileBuffers(reinterpret_cast<HANDLE>(file)) ? FileError {}
-                                                            : win32Error(GetLastError());
-}
-
-// A folder's names reach the disk with the write-through move and NTFS's own journal.
-void FileSync::syncFolder(const QString &) const { }
-
-} // namespace orbelune

@@ -1,0 +1,412 @@
+// Saving a file through the calls of Linux. Once the kernel has opened the file's folder, every
+// call works relative to that descriptor, with names as the kernel's bytes.
+
+#include "fileio/savefile_p.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <optional>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace orbelune::savefile_platform {
+
+namespace {
+
+int fd(const NativeFile &file)
+{
+    return int(file.handle());
+}
+
+SaveOutcome refused(int code)
+{
+    return failure(code == ENOTDIR ? SaveStep::Look : SaveStep::Create, errnoError(code));
+}
+
+const FileError changed { FileFault::Changed };
+
+QByteArray procPath(const NativeFile &file)
+{
+    return "/proc/self/fd/" + QByteArray::number(file.handle());
+}
+
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The file's own name in its folder now, checked to be the file held: false where it was
+// renamed, removed or replaced meanwhile.
+bool stillNamed(const NativeFile &file, const NativeFile &folder, const QByteArray &name)
+{
+    struct stat held = {};
+    struct stat named = {};
+    return ::fstat(fd(file), &held) == 0
+        && ::fstatat(fd(folder), name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0
+        && sameFile(held, named);
+}
+
+// Opens the folder that holds an open file, and finds the file's name in it: where the kernel
+// says it found it (/proc/self/fd), or, without /proc (a bare chroot, a sandbox), where
+// realpath() reads back the links it has just followed. Either is a name to look up again, so
+// the folder is taken only when it holds that very file under that name.
+FileError openFolderOf(const NativeFile &file, const QByteArray &named, Target &target)
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink(procPath(file).constData(), buffer, sizeof buffer);
+    QByteArray where;
+    if (length > 0 && length < ssize_t(sizeof buffer))
+        where = QByteArray(buffer, length);
+    else if (::realpath(named.constData(), buffer))
+        where = buffer;
+    else
+        return errnoError(errno);
+    const qsizetype slash = where.lastIndexOf('/');
+    target.name = where.mid(slash + 1);
+    target.folderHandle.reset(
+        ::open(slash > 0 ? where.left(slash).constData() : "/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    target.path = QFile::decodeName(where);
+    if (!stillNamed(file, target.folderHandle, target.name))
+        return changed;
+    // And the name the user gave must still lead to it: a file renamed or replaced meanwhile
+    // has left that name to another, or to none.
+    const NativeFile again(::open(named.constData(), O_PATH | O_CLOEXEC));
+    struct stat held = {};
+    struct stat reached = {};
+    return again.isOpen() && ::fstat(fd(file), &held) == 0 && ::fstat(fd(again), &reached) == 0
+            && sameFile(held, reached)
+        ? FileError {}
+        : changed;
+}
+
+// A folder that lets no file in it be renamed or removed (chattr +a): a new file would stay
+// beside the old one.
+bool keepsEveryName(const NativeFile &folder)
+{
+    const NativeFile dir(::openat(fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    int flags = 0;
+    return dir.isOpen() && ::ioctl(fd(dir), FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_APPEND_FL);
+}
+
+// Looks at the file the kernel opened for a name: what it is, where it is, and whether the
+// user may write it. The file is held from here on.
+SaveOutcome lookAtOpened(NativeFile &file, const QByteArray &named, Target &target)
+{
+    struct stat old = {};
+    if (::fstat(fd(file), &old) != 0)
+        return refused(errno);
+    if (S_ISDIR(old.st_mode))
+        return failure(SaveStep::Look, FileError { FileFault::IsADirectory });
+    // A pipe would hang the save and a device would take the result; neither may be replaced
+    // by a file either.
+    if (!S_ISREG(old.st_mode))
+        return failure(SaveStep::Look, FileError { FileFault::NotRegularFile });
+    if (const FileError error = openFolderOf(file, named, target); error.failed())
+        return failure(SaveStep::Open, error);
+    if (::faccessat(fd(target.folderHandle), target.name.constData(), W_OK,
+                    AT_EACCESS | AT_SYMLINK_NOFOLLOW)
+        != 0)
+        return failure(SaveStep::Open, errnoError(errno));
+    target.fileHandle = std::move(file);
+    target.exists = true;
+    target.device = quint64(old.st_dev);
+    target.index = quint64(old.st_ino);
+    target.owner = unsigned(old.st_uid);
+    target.group = unsigned(old.st_gid);
+    target.mode = unsigned(old.st_mode & 07777);
+    target.inPlace = old.st_nlink > 1 || keepsEveryName(target.folderHandle);
+    return SaveOutcome {};
+}
+
+// Creates the file through a link to nothing, so that the kernel, not the program, decides
+// where the link leads and whether it may be followed; it is written in place.
+SaveOutcome createThroughLink(const QByteArray &name, Target &target)
+{
+    NativeFile made(
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
+    if (!made.isOpen())
+        return refused(errno);
+    SaveOutcome looked = lookAtOpened(made, name, target);
+    target.inPlace = true;
+    target.created = true;
+    return looked;
+}
+
+// One look at path; FileFault::Changed where the file moved while it was looked at.
+SaveOutcome lookOnce(const QByteArray &native, Target &target)
+{
+    // The kernel follows the links on the way, under its rules.
+    if (NativeFile file(::open(native.constData(), O_PATH | O_CLOEXEC)); file.isOpen())
+        return lookAtOpened(file, native, target);
+    if (errno != ENOENT)
+        return refused(errno);
+
+    struct stat link = {};
+    if (::lstat(native.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+        return createThroughLink(native, target);
+    const qsizetype slash = native.lastIndexOf('/');
+    const QByteArray folderName = native.left(std::max<qsizetype>(1, slash));
+    target.folderHandle.reset(::open(folderName.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!target.folderHandle.isOpen())
+        return errno == ENOENT ? failure(SaveStep::Look, FileError { FileFault::NotFound },
+                                         OldContent::Untouched, QFile::decodeName(folderName))
+                               : refused(errno);
+    target.name = native.mid(slash + 1);
+    target.path = QFile::decodeName(native);
+    // Without a name of its own until it is whole, the new file needs no rename; where it must
+    // have one, an append-only folder would keep it, so the file is made at its name.
+    if (keepsEveryName(target.folderHandle) && ::access("/proc/self/fd", X_OK) != 0) {
+        NativeFile made(::openat(fd(target.folderHandle), target.name.constData(),
+                                 O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
+        if (!made.isOpen())
+            return refused(errno);
+        SaveOutcome looked = lookAtOpened(made, native, target);
+        target.inPlace = true;
+        target.created = true;
+        return looked;
+    }
+    return SaveOutcome {};
+}
+
+// A call that fills a buffer of a size it is asked for first, as the extended attribute calls
+// do; nothing, with errno set, where it fails.
+template <typename Call> std::optional<QByteArray> sized(Call call)
+{
+    for (;;) {
+        const ssize_t size = call(nullptr, 0);
+        if (size < 0)
+            return std::nullopt;
+        QByteArray bytes(size, Qt::Uninitialized);
+        const ssize_t got = call(bytes.data(), size_t(size));
+        if (got >= 0)
+            return bytes.left(got);
+        if (errno != ERANGE) // grown since it was measured: asked again
+            return std::nullopt;
+    }
+}
+
+QList<QByteArray> namesIn(const std::optional<QByteArray> &list)
+{
+    QList<QByteArray> names = list ? list->split('\0') : QList<QByteArray>();
+    names.removeAll(QByteArray());
+    return names;
+}
+
+// A name in the target's folder that is not taken: the target's with a random ending, or, where
+// that would be too long a name, a short one.
+QByteArray nameBeside(const Target &target)
+{
+    const long nameMax = ::fpathconf(fd(target.folderHandle), _PC_NAME_MAX);
+    const QByteArray ending
+        = QByteArray::number(QRandomGenerator::global()->bounded(quint32(2176782336u)), 36)
+              .rightJustified(6, '0'); // 36^6 endings
+    return (nameMax > 0 && target.name.size() + 7 > nameMax ? QByteArray(".orbelune-")
+                                                            : target.name + '.')
+        + ending;
+}
+
+// Gives the temporary file a name not taken in the target's folder: made under it (create), or
+// an unnamed file linked to it. At most 100 tries.
+template <typename Call>
+FileError nameTemporary(const Target &target, Temporary &temporary, Call call)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary.nativeName = nameBeside(target);
+        if (call(temporary.nativeName)) {
+            temporary.name
+                = QFileInfo(target.path).path() + u'/' + QFile::decodeName(temporary.nativeName);
+            return {};
+        }
+        if (errno != EEXIST)
+            return errnoError(errno);
+    }
+    return errnoError(EEXIST);
+}
+
+} // namespace
+
+SaveOutcome lookAt(const QString &path, Target &target)
+{
+    const QByteArray native = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    // A file renamed or replaced while it was looked at (an editor's save) is looked at again.
+    SaveOutcome looked;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        target = {};
+        looked = lookOnce(native, target);
+        if (looked.error.fault != FileFault::Changed)
+            break;
+    }
+    return looked;
+}
+
+// The new file has no name until it is whole (O_TMPFILE), where the file system and /proc
+// allow; elsewhere it is created under a name of its own, with the default permissions.
+FileError createTemporary(const Target &target, Temporary &temporary)
+{
+    temporary.file.reset(
+        ::openat(fd(target.folderHandle), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (temporary.file.isOpen()) {
+        if (::access(procPath(temporary.file).constData(), F_OK) == 0)
+            return {};
+        temporary.file.close(); // no /proc to name it by
+    }
+    return nameTemporary(target, temporary, [&](const QByteArray &name) {
+        temporary.file.reset(::openat(fd(target.folderHandle), name.constData(),
+                                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        return temporary.file.isOpen();
+    });
+}
+
+FileError carryOver(const NativeFile &file, const Target &target)
+{
+    const int fd = int(file.handle());
+    // Owner and group first: changing them clears the set-user and set-group bits. A file the
+    // saver may not give to its owner or group stays theirs, written in place.
+    if (::fchown(fd, uid_t(target.owner), gid_t(target.group)) != 0)
+        return errnoError(errno);
+    if (::fchmod(fd, mode_t(target.mode)) != 0)
+        return errnoError(errno);
+    // Each extended attribute as the old file has it, the access ACL among them; what the new
+    // file got of its own (an ACL from the folder's default) and the old one lacks goes. The old
+    // file is read through what holds it (/proc), or, without /proc, opened again at its name,
+    // where it must still be the file looked at; where it cannot be, it is written in place.
+    const QByteArray old = procPath(target.fileHandle);
+    const bool byProc = ::access(old.constData(), F_OK) == 0;
+    const NativeFile reopened(byProc ? -1
+                                     : ::openat(int(target.folderHandle.handle()),
+                                                target.name.constData(),
+                                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!byProc && !stillNamed(reopened, target.folderHandle, target.name))
+        return changed;
+    const auto listOld = [&](char *list, size_t size) {
+        return byProc ? ::listxattr(old.constData(), list, size)
+                      : ::flistxattr(int(reopened.handle()), list, size);
+    };
+    const auto getOld = [&](const char *key, char *value, size_t size) {
+        return byProc ? ::getxattr(old.constData(), key, value, size)
+                      : ::fgetxattr(int(reopened.handle()), key, value, size);
+    };
+    const std::optional<QByteArray> oldList = sized(listOld);
+    if (!oldList && errno != ENOTSUP)
+        return errnoError(errno);
+    const QList<QByteArray> names = namesIn(oldList);
+    for (const QByteArray &name :
+         namesIn(sized([fd](char *list, size_t size) { return ::flistxattr(fd, list, size); }))) {
+        if (!names.contains(name) && ::fremovexattr(fd, name.constData()) != 0)
+            return errnoError(errno);
+    }
+    for (const QByteArray &name : names) {
+        const char *const key = name.constData();
+        const std::optional<QByteArray> wanted
+            = sized([&](char *value, size_t size) { return getOld(key, value, size); });
+        if (!wanted)
+            return errnoError(errno);
+        const std::optional<QByteArray> given
+            = sized([&](char *value, size_t size) { return ::fgetxattr(fd, key, value, size); });
+        // A label the system gave the new file already (security.selinux) is not set again.
+        if (given != wanted
+            && ::fsetxattr(fd, key, wanted->constData(), size_t(wanted->size()), 0) != 0)
+            return errnoError(errno);
+    }
+    return {};
+}
+
+FileError reserve(const NativeFile &file, qint64 size)
+{
+    return ::fallocate(fd(file), 0, 0, off_t(size)) == 0 ? FileError {} : errnoError(errno);
+}
+
+FileError flush(const NativeFile &file)
+{
+    return ::fsync(fd(file)) == 0 ? FileError {} : errnoError(errno);
+}
+
+void flushFolder(const Target &target)
+{
+    const NativeFile dir(
+        ::openat(fd(target.folderHandle), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.isOpen())
+        ::fsync(fd(dir));
+}
+
+FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qint64 &size)
+{
+    // Not blocking: whatever took the file's place since it was looked at (a pipe) must not
+    // hang the program, and is refused below.
+    const int folder = fd(target.folderHandle);
+    const char *name = target.name.constData();
+    const int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+    file.reset(::openat(folder, name, O_RDWR | flags));
+    readable = file.isOpen();
+    if (!file.isOpen() && errno == EACCES)
+        file.reset(::openat(folder, name, O_WRONLY | flags));
+    struct stat now = {};
+    struct stat held = {};
+    if (!file.isOpen() && errno == ELOOP) // a link took its name
+        return changed;
+    if (!file.isOpen() || ::fstat(fd(file), &now) != 0)
+        return errnoError(errno);
+    if (!S_ISREG(now.st_mode))
+        return FileError { FileFault::NotRegularFile };
+    // The file held since the look is asked again: opened to be written, a file of a lower
+    // layer of an overlay is copied up and is then that copy, a file of another inode.
+    if (::fstat(fd(target.fileHandle), &held) != 0 || !sameFile(now, held))
+        return changed;
+    size = now.st_size;
+    return {};
+}
+
+FileError replace(Temporary &temporary, const Target &target, QString &oldNowAt)
+{
+    oldNowAt.clear();
+    const int folder = fd(target.folderHandle);
+    if (temporary.nativeName.isEmpty()) {
+        // A new file takes its name at once, and only if nothing took it meanwhile.
+        const QByteArray from = procPath(temporary.file);
+        if (!target.exists) {
+            const bool linked = ::linkat(AT_FDCWD, from.constData(), folder,
+                                         target.name.constData(), AT_SYMLINK_FOLLOW)
+                == 0;
+            return linked ? temporary.file.close() : errnoError(errno);
+        }
+        if (const FileError error = nameTemporary(target, temporary,
+                                                  [&](const QByteArray &name) {
+                                                      return ::linkat(AT_FDCWD, from.constData(),
+                                                                      folder, name.constData(),
+                                                                      AT_SYMLINK_FOLLOW)
+                                                          == 0;
+                                                  });
+            error.failed())
+            return error;
+    }
+    if (const FileError error = temporary.file.close(); error.failed())
+        return error;
+    return ::renameat(folder, temporary.nativeName.constData(), folder, target.name.constData())
+            == 0
+        ? FileError {}
+        : errnoError(errno);
+}
+
+bool discard(Temporary &temporary, const Target &target)
+{
+    temporary.file.close();
+    // Unnamed, it is gone with its descriptor.
+    return temporary.nativeName.isEmpty()
+        || ::unlinkat(fd(target.folderHandle), temporary.nativeName.constData(), 0) == 0;
+}
+
+bool removeCreated(const Target &target)
+{
+    return ::unlinkat(fd(target.folderHandle), target.name.constData(), 0) == 0;
+}
+
+} // namespace orbelune::savefile_platform
