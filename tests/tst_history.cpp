@@ -190,25 +190,34 @@ void TestHistory::formatMessage_data()
     QTest::addColumn<QString>("row");
     QTest::addColumn<QString>("quoted");
     const QString lfList = QString("04,11,12,14,20,30 13\n").repeated(877);
-    const QString count = QStringLiteral("…（共 %1 个字符）");
-    QTest::addRow("blanks and tabs kept") << " 34,01\t,x "
-                                          << " 34,01\t,x ";
-    QTest::addRow("200 characters kept") << QString(200, 'x') << QString(200, 'x');
+    // A quote is isolated: what its row holds cannot turn the program's words around.
+    const auto iso = [](const QString &text) { return u'\u2068' + text + u'\u2069'; };
+    const QString count = QStringLiteral("（共 %1 个字符）");
+    QTest::addRow("blanks and tabs kept") << " 34,01\t,x " << iso(" 34,01\t,x ");
+    QTest::addRow("200 characters kept") << QString(200, 'x') << iso(QString(200, 'x'));
     QTest::addRow("eight line breaks kept")
-        << QString("1\n").repeated(8) << QString("1\n").repeated(8);
+        << QString("1\n").repeated(8) << iso(QString("1\n").repeated(8));
     QTest::addRow("201 characters shortened")
-        << QString(201, 'x') << QString(100, 'x') + count.arg(201);
+        << QString(201, 'x') << iso(QString(100, 'x') + "…") + count.arg(201);
     QTest::addRow("nine line breaks: four shown")
-        << QString("1\n").repeated(9) << QString("1\n1\n1\n1\n1") + count.arg(18);
-    QTest::addRow("shipped list with LF ends") << lfList << lfList.left(100) + count.arg(877 * 21);
+        << QString("1\n").repeated(9) << iso("1\n1\n1\n1\n1…") + count.arg(18);
+    QTest::addRow("shipped list with LF ends")
+        << lfList << iso(lfList.left(100) + "…") + count.arg(877 * 21);
     QTest::addRow("a pair of surrogates is not cut")
         << QString(99, 'x') + QString::fromUtf16(u"\U0001F3B1").repeated(60)
-        << QString(99, 'x') + count.arg(99 + 60);
+        << iso(QString(99, 'x') + "…") + count.arg(99 + 60);
     // A row that looks right may not be: what a quote hides is named below it, each once.
+    const QString hidden = QStringLiteral("\r\n这一行含有看不见的字符：");
     const QString marked = QStringLiteral("\uFEFF01,02,03,04,05,06\u00A007\uFEFF");
     QTest::addRow("hidden characters named")
-        << marked
-        << marked + "\r\n这一行含有看不见的字符：U+FEFF（字节顺序标记）、U+00A0（不换行空格）";
+        << marked << iso(marked) + hidden + "U+FEFF（字节顺序标记）、U+00A0（不换行空格）";
+    QTest::addRow("a braille blank before the blue, and DEL")
+        << "01,02,03,04,05,06\u280007\x7f"
+        << iso("01,02,03,04,05,06\u280007\x7f") + hidden
+            + "U+2800（不显示的字符）、U+007F（控制字符）";
+    QTest::addRow("an override at the start of a long row stays inside the quote")
+        << u'\u202E' + QString(300, 'x')
+        << iso(u'\u202E' + QString(99, 'x') + "…") + count.arg(301) + hidden + "U+202E（格式字符）";
 }
 
 void TestHistory::formatMessage()

@@ -254,13 +254,16 @@ void TestHistoryText::refusesWhatIsNoHistoryText_data()
         << QByteArray("04,11\r\n\x81") << QStringList { "第 2 行" };
     QTest::addRow("a lone first byte of a GBK character before CR")
         << QByteArray("04,11\x81\r\n10,11")
-        << QStringList { "第 1 行第 6 个字符", "（0x81）", "\r\n04,11\\x81\r\n" };
+        << QStringList { "第 1 行第 6 个字符", "（0x81）", "\r\n\u206804,11\\x81\u2069\r\n" };
     // One byte that is neither GBK nor UTF-8 refuses the file; the user is shown where it
     // is, what it is, and how to mend the file.
     QTest::addRow("one stray byte in a comment before good rows")
         << QByteArray("# caf\xE9\r\n04,11,12,14,20,30 13\r\n10,11,12,15,26,29 09\r\n")
-        << QStringList { "第 1 行第 6 个字符", "（0xE9）", "\r\n# caf\\xE9\r\n",
+        << QStringList { "第 1 行第 6 个字符", "（0xE9）", "\r\n\u2068# caf\\xE9\u2069\r\n",
                          "另存为 GBK 或 UTF-8 编码" };
+    QTest::addRow("a GBK line quoted with its euro sign (0x80)")
+        << QByteArray("# \x80 caf\xE9\r\n04,11,12,14,20,30 13\r\n")
+        << QStringList { "\u2068# € caf\\xE9\u2069" };
     QTest::addRow("a stray byte in UTF-8 text: counted in UTF-8 characters")
         << QString("往期数据\r\n第二行 \uFFFF 01").toUtf8().replace("\xEF\xBF\xBF", "\xFF")
         << QStringList { "第 2 行第 5 个字符", "（0xFF）", "第二行 \\xFF 01" };

@@ -144,8 +144,8 @@ void TestSweep::twoMalformedRowsInOneTick()
     QCOMPARE(m_moments.size(), 2);
     QCOMPARE(m_moments[0].selectedRow, 1);
     QCOMPARE(m_moments[1].selectedRow, 3);
-    QVERIFY(m_seams->messages[0].text.endsWith("\r\n\r\n34,01,02,03,04,05 06"));
-    QVERIFY(m_seams->messages[1].text.endsWith("\r\n\r\n01,02,03,04,05,06 17"));
+    QVERIFY(m_seams->messages[0].text.endsWith(u"\r\n\r\n\u206834,01,02,03,04,05 06\u2069"));
+    QVERIFY(m_seams->messages[1].text.endsWith(u"\r\n\r\n\u206801,02,03,04,05,06 17\u2069"));
     for (const Moment &moment : std::as_const(m_moments)) {
         QCOMPARE(moment.stageTag, QStringLiteral("0"));
         QVERIFY(!moment.runActive);
@@ -301,7 +301,7 @@ void TestSweep::longRowMessageAtOnce()
     QVERIFY(exposed);
     QVERIFY2(paintedMs < timeLimitMs(100), qPrintable(QString::number(paintedMs)));
     QVERIFY(size.width() <= 1024 && size.height() <= 768);
-    QVERIFY(text.endsWith(QStringLiteral("…（共 %1 个字符）").arg(file.size())));
+    QVERIFY(text.endsWith(QStringLiteral("…\u2069（共 %1 个字符）").arg(file.size())));
     QVERIFY(text.contains(QString::fromLatin1(file.left(60))));
     VERIFY_RUN_STATE(m_mainWindow, false, "0");
 

@@ -26,6 +26,17 @@ bool isLineBreak(QChar c)
     }
 }
 
+// Unicode's Default_Ignorable_Code_Point beyond the format characters: what a renderer draws
+// as nothing (combining grapheme joiner, variation selectors, Khmer inherent vowels, and the
+// ranges kept for more of them).
+bool isIgnorable(char32_t c)
+{
+    return c == 0x034F || (c >= 0x17B4 && c <= 0x17B5) || (c >= 0x180B && c <= 0x180F)
+        || (c >= 0x2060 && c <= 0x206F) || (c >= 0xFE00 && c <= 0xFE0F)
+        || (c >= 0xFFF0 && c <= 0xFFF8) || (c >= 0x1BCA0 && c <= 0x1BCA3)
+        || (c >= 0x1D173 && c <= 0x1D17A) || (c >= 0xE0000 && c <= 0xE0FFF);
+}
+
 // A character that shows as nothing, or as a blank that passes for a space.
 bool isHidden(char32_t c)
 {
@@ -38,9 +49,18 @@ bool isHidden(char32_t c)
     case QChar::Separator_Space:
         return c != u' ';
     default:
-        // The Hangul fillers are letters that draw nothing.
-        return c == 0x115F || c == 0x1160 || c == 0x3164 || c == 0xFFA0;
+        // The Hangul fillers are letters that draw nothing, the braille blank a symbol that
+        // draws a blank.
+        return c == 0x115F || c == 0x1160 || c == 0x3164 || c == 0xFFA0 || c == 0x2800
+            || isIgnorable(c);
     }
+}
+
+// A quote isolated from the message around it (U+2068 … U+2069): no direction mark or override
+// in a row can change how the program's own words read.
+QString isolated(QStringView text)
+{
+    return QChar(0x2068) + text.toString() + QChar(0x2069);
 }
 
 QString hiddenCharacterName(char32_t c)
@@ -128,7 +148,7 @@ QString quotedForMessage(QStringView text, qsizetype focus, qsizetype length)
     // short one.
     if (text.size() <= maxQuotedChars
         && pieceEnd(text, 0, maxQuotedChars, maxQuotedLineBreaks) == text.size())
-        return text.toString();
+        return isolated(text);
 
     // The beginning: enough to recognise the row, short enough for a few lines of the box.
     constexpr qsizetype shownChars = maxQuotedChars / 2;
@@ -152,7 +172,7 @@ QString quotedForMessage(QStringView text, qsizetype focus, qsizetype length)
         quoted = (from > 0 ? ellipsis : QString()) + text.sliced(from, end - from).toString()
             + (end < text.size() ? ellipsis : QString());
     }
-    return quoted
+    return isolated(quoted)
         + QStringLiteral("（共 %1 个字符）").arg(length < 0 ? characterCount(text) : length);
 }
 

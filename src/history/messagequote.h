@@ -12,10 +12,11 @@ inline constexpr qsizetype maxQuotedChars = 200;
 inline constexpr qsizetype maxQuotedLineBreaks = 8;
 
 // How a message quotes a piece of a file, which may be as long as the whole file. Text that
-// fits (see above) comes back exactly as it is. Longer text comes back as its beginning,
+// fits (see above) comes back as it is. Longer text comes back as its beginning,
 // "…" and its length, "（共 N 个字符）"; when focus (a position in text) lies beyond that
 // beginning, a stretch around it is shown instead, between two "…". length is the length to
-// name, -1 for the characters of text. A surrogate pair is never cut in two.
+// name, -1 for the characters of text. A surrogate pair is never cut in two. The quote is
+// isolated (U+2068 … U+2069), so that the direction marks of a row stay inside it.
 QString quotedForMessage(QStringView text, qsizetype focus = 0, qsizetype length = -1);
 
 // A row as a list shows it, on one line: each line break (where a message box would break the
