@@ -62,29 +62,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(verdict == general);
     FUZZ_CHECK(general == referenceVerdict(row));
 
-    // The message quotes the row as stored when it fits, otherwise the row's beginning and
-    // its length in characters, however long the row; the quote isolated (U+2068 … U+2069).
-    // A row with characters that show as nothing has them named on a line of their own.
-    QString message = rowFormatMessage(row);
-    if (const QString hidden = hiddenCharacters(row); !hidden.isEmpty()) {
-        const QString line = QStringLiteral("\r\n这一行含有看不见的字符：") + hidden;
-        FUZZ_CHECK(message.endsWith(line));
-        message.chop(line.size());
-    }
-    const QString quoted = message.sliced(rowFormatMessage(QString()).size() - 2);
-    FUZZ_CHECK(quoted.startsWith(u'\u2068'));
+    // The quote keeps the row as stored when it fits, otherwise its beginning and its length in
+    // characters, however long the row; what a quote would hide is found, each once.
+    const Quote quote = quoteOf(row);
     const auto breaks = std::count_if(row.cbegin(), row.cend(), [](QChar c) {
         return QStringView(u"\n\v\f\r\u0085\u2028\u2029").contains(c);
     });
     if (row.size() <= maxQuotedChars && breaks <= maxQuotedLineBreaks) {
-        FUZZ_CHECK(quoted == u'\u2068' + row + u'\u2069');
+        FUZZ_CHECK(quote.whole && quote.text == row);
     } else {
-        const QString length = QStringLiteral("…\u2069（共 %1 个字符）").arg(row.toUcs4().size());
-        FUZZ_CHECK(quoted.endsWith(length));
-        const QString head = quoted.sliced(1).chopped(length.size());
+        FUZZ_CHECK(!quote.whole && !quote.cutBefore && quote.cutAfter);
+        FUZZ_CHECK(quote.length == row.toUcs4().size());
+        const QString &head = quote.text;
         FUZZ_CHECK(row.startsWith(head) && head.size() <= maxQuotedChars / 2);
         FUZZ_CHECK(head.isEmpty() || !head.back().isHighSurrogate()
                    || !row.at(head.size()).isLowSurrogate());
     }
+    bool more = false;
+    const QList<char32_t> hidden = hiddenCharactersIn(row, more);
+    const QList<uint> all = row.toUcs4();
+    for (const char32_t c : hidden)
+        FUZZ_CHECK(isHiddenCharacter(c) && all.contains(uint(c)) && hidden.count(c) == 1);
     return 0;
 }

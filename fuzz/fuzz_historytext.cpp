@@ -99,9 +99,9 @@ void checkSplitting(const QString &text)
 void checkReadFromFile(const QByteArray &bytes)
 {
     const auto check = [&](const QString &path) {
-        const FileRead read = readWholeFile(path, maxHistoryFileBytes);
+        const Result<QByteArray> read = readWholeFile(path, maxHistoryFileBytes);
         FUZZ_CHECK(read.ok() == (bytes.size() <= maxHistoryFileBytes));
-        FUZZ_CHECK(read.bytes == (read.ok() ? bytes : QByteArray()));
+        FUZZ_CHECK(read.value == (read.ok() ? bytes : QByteArray()));
     };
 #ifdef Q_OS_LINUX
     const int fd = memfd_create("history", 0);
@@ -127,13 +127,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (const std::optional<QString> strict = strictDecodeGbk(bytes))
         FUZZ_CHECK(decodeGbk(bytes) == *strict);
 
-    const HistoryFileText file = decodeHistoryFile(bytes);
+    const Result<QStringList> file = decodeHistoryFile(bytes);
     // Each read sets aside a buffer as large as the largest history file, which under the
     // sanitizers costs milliseconds: one input in 64, chosen by its bytes, is read back.
     if (qHash(bytes) % 64 == 0)
         checkReadFromFile(bytes);
     if (!file.ok()) {
-        FUZZ_CHECK(file.rows.isEmpty());
+        FUZZ_CHECK(file.value.isEmpty());
         bool plainAscii = true;
         for (char c : bytes)
             plainAscii = plainAscii && c > 0;
@@ -142,8 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
 
-    FUZZ_CHECK(file.rows.size() <= maxHistoryRows);
-    for (const QString &row : file.rows) {
+    FUZZ_CHECK(file.value.size() <= maxHistoryRows);
+    for (const QString &row : file.value) {
         FUZZ_CHECK(!row.contains(u'\r'));
         FUZZ_CHECK(!row.contains(QChar(u'\0')));
     }
@@ -169,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         encoder.emplace(QStringConverter::Utf16BE);
     }
     QString lines;
-    for (const QString &row : file.rows)
+    for (const QString &row : file.value)
         lines += row + QLatin1String("\r\n");
     const QByteArray body = bytes.mid(mark);
     const QByteArray again = encoder ? QByteArray(encoder->encode(lines))
@@ -179,7 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // A GBK file comes back byte for byte in the result file, after its heading line.
     if (mark == 0 && gbk) {
         const QStringList captions(7, QStringLiteral("08"));
-        const ResultFileBytes saved = encodeResultFile(captions, file.rows);
+        const ResultFileBytes saved = encodeResultFile(captions, file.value);
         FUZZ_CHECK(saved.unencodableLine == 0);
         const qsizetype headingEnd = saved.bytes.indexOf("\r\n") + 2;
         FUZZ_CHECK(saved.bytes.mid(headingEnd) == withCrLfEndings(body, units));

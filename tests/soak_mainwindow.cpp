@@ -10,6 +10,7 @@
 
 #include "testsupport.h"
 
+#include "app/failuretext.h"
 #include "app/links.h"
 #include "app/mainwindow.h"
 #include "history/historyrow.h"

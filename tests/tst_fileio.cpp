@@ -545,7 +545,7 @@ SetUp named(const QString &name)
 // Saves as the row's user: a row about permissions, run as root, which passes every check, saves
 // with the file system's checks for the user nobody. Root's supplementary groups go too: a
 // login of root is in the group root, whose permission bits would then apply, not others'.
-SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes)
+Failure saveAs(As as, const QString &path, const QByteArray &bytes)
 {
 #ifdef Q_OS_UNIX
     const bool asNobody = as == As::Nobody && ::geteuid() == 0;
@@ -558,7 +558,7 @@ SaveOutcome saveAs(As as, const QString &path, const QByteArray &bytes)
         ::setfsgid(65534);
         ::setfsuid(65534);
     }
-    const SaveOutcome saved = writeWholeFile(path, bytes);
+    const Failure saved = writeWholeFile(path, bytes);
     if (asNobody) {
         ::setfsuid(0);
         ::setfsgid(0);
@@ -597,7 +597,7 @@ struct MovingRow
 struct SaveRow
 {
     SetUp setUp;
-    SaveStep step = SaveStep::Look; // where it failed
+    FailureStep step = FailureStep::Look; // where it failed
     FileFault fault = FileFault::None;
     As as = As::Anyone;
     OldContent old = OldContent::Untouched;
@@ -615,6 +615,15 @@ struct LinkRow
     const char *path;
     const char *file;
 };
+
+// A failure as a row's message shows it, the window's words aside.
+QString causeOf(const Failure &failure)
+{
+    return QStringLiteral("step %1, fault %2, code %3")
+        .arg(int(failure.step))
+        .arg(int(failure.fault))
+        .arg(failure.code);
+}
 
 // What the saved file holds, as the flushes are recorded: "old", "new", "none", "part".
 QString heldIn(const QString &path)
@@ -704,10 +713,10 @@ void TestFileIo::read()
         if (row.whileRead && qstrcmp(call, "pread") == 0)
             std::exchange(row.whileRead, {})(path);
     };
-    const FileRead read = readWholeFile(path, row.limit);
+    const Result<QByteArray> read = readWholeFile(path, row.limit);
     QVERIFY(timer.elapsed() < timeLimitMs(1000));
-    QCOMPARE(read.error.fault, row.fault);
-    QCOMPARE(read.bytes, read.ok() ? contents(path) : QByteArray());
+    QCOMPARE(read.failure.fault, row.fault);
+    QCOMPARE(read.value, read.ok() ? contents(path) : QByteArray());
     if (row.fault == FileFault::TooLarge)
         QVERIFY(bytesRead() - before < 4096); // what the count's own reading costs
 }
@@ -715,7 +724,7 @@ void TestFileIo::read()
 void TestFileIo::save_data()
 {
     QTest::addColumn<SaveRow>("row");
-    using enum SaveStep;
+    using enum FailureStep;
     using enum FileFault;
     QTest::addRow("missing folder")
         << SaveRow { named("no-such-folder/result.txt"), Look, NotFound };
@@ -885,10 +894,10 @@ void TestFileIo::save()
     watch.held = [&path] { return heldIn(path); };
     watch.folder = QFileInfo(path).absolutePath();
     watch.failingFlushes = row.failures;
-    SaveOutcome saved;
+    Failure saved;
     if (!withFileSizeLimit(row.room, [&] { saved = saveAs(row.as, path, row.bytes); }))
         QSKIP("cannot limit the file size here");
-    QVERIFY2(saved.error.fault == row.fault, qPrintable(saved.errorText()));
+    QVERIFY2(saved.fault == row.fault, qPrintable(causeOf(saved)));
     QCOMPARE(saved.old, row.old);
     if (!row.flushes.isEmpty())
         QCOMPARE(watch.flushes, row.flushes);
@@ -952,14 +961,14 @@ void TestFileIo::linkedPathNamesOneFile()
     QMap<QString, QByteArray> expected = snapshot(scene.dir.path());
 
     const QByteArray saved = "the new result\r\n";
-    const FileRead read = readWholeFile(path, 1000);
-    const SaveOutcome outcome = writeWholeFile(path, saved);
+    const Result<QByteArray> read = readWholeFile(path, 1000);
+    const Failure outcome = writeWholeFile(path, saved);
     if (!row.file) {
-        QCOMPARE(read.error.fault, FileFault::LinkLoop);
-        QCOMPARE(outcome.error.fault, FileFault::LinkLoop);
+        QCOMPARE(read.failure.fault, FileFault::LinkLoop);
+        QCOMPARE(outcome.fault, FileFault::LinkLoop);
     } else {
-        QCOMPARE(read.bytes, expected.value(file));
-        QVERIFY2(outcome.ok(), qPrintable(outcome.errorText()));
+        QCOMPARE(read.value, expected.value(file));
+        QVERIFY2(!outcome.failed(), qPrintable(causeOf(outcome)));
         expected.insert(file, saved);
     }
     if (!scene.unixLinks) {
@@ -1099,8 +1108,8 @@ void TestFileIo::saveWhileNamesMove()
             row.move(scene);
         }
     };
-    const SaveOutcome saved = saveAs(row.as, path, result);
-    QVERIFY2(saved.ok(), qPrintable(saved.errorText()));
+    const Failure saved = saveAs(row.as, path, result);
+    QVERIFY2(!saved.failed(), qPrintable(causeOf(saved)));
     if (QFileInfo::exists(path))
         QCOMPARE(contents(path), result);
     const QString root = scene.path(QString::fromUtf8(row.root));

@@ -1,6 +1,7 @@
 // The pure rules of the validation sweep: the value of a field, the verdict on a row, and the
 // message that quotes a rejected row.
 
+#include "app/failuretext.h"
 #include "history/fieldvalue.h"
 #include "history/historyrow.h"
 #include "history/messagequote.h"

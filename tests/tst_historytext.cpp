@@ -3,6 +3,7 @@
 
 #include "filesupport.h"
 
+#include "app/failuretext.h"
 #include "fileio/codepage936.h"
 #include "history/dialogrules.h"
 #include "history/historytext.h"
@@ -230,9 +231,9 @@ void TestHistoryText::decodesByMark()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, rows);
-    const HistoryFileText file = decodeHistoryFile(bytes);
-    QVERIFY2(file.ok(), qPrintable(file.error));
-    QCOMPARE(file.rows, rows);
+    const Result<QStringList> file = decodeHistoryFile(bytes);
+    QVERIFY2(file.ok(), qPrintable(importFailureText(file.failure)));
+    QCOMPARE(file.value, rows);
 }
 
 void TestHistoryText::refusesWhatIsNoHistoryText_data()
@@ -312,11 +313,12 @@ void TestHistoryText::refusesWhatIsNoHistoryText()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, reasons);
-    const HistoryFileText file = decodeHistoryFile(bytes);
+    const Result<QStringList> file = decodeHistoryFile(bytes);
     QVERIFY(!file.ok());
+    const QString said = importFailureText(file.failure);
     for (const QString &reason : reasons)
-        QVERIFY2(file.error.contains(reason), qPrintable(file.error));
-    QVERIFY(file.rows.isEmpty());
+        QVERIFY2(said.contains(reason), qPrintable(said));
+    QVERIFY(file.value.isEmpty());
 }
 
 void TestHistoryText::resultText_data()

@@ -3,6 +3,7 @@
 
 #include "testsupport.h"
 
+#include "app/failuretext.h"
 #include "app/mainwindow.h"
 #include "history/historyrow.h"
 #include "widgets/stagetimer.h"

@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 
+#include "app/failuretext.h"
 #include "app/filedialogs.h"
 #include "app/messagebox.h"
 #include "fileio/readfile.h"
@@ -74,17 +75,18 @@ void MainWindow::importHistory(const QString &path)
 {
     // The whole file is read and checked first: a file that cannot be imported leaves the
     // list as it was.
-    const FileRead read = readWholeFile(path, maxHistoryFileBytes);
-    const HistoryFileText file = read.ok() ? decodeHistoryFile(read.bytes) : HistoryFileText {};
+    const Result<QByteArray> read = readWholeFile(path, maxHistoryFileBytes);
+    const Result<QStringList> file
+        = read.ok() ? decodeHistoryFile(read.value) : Result<QStringList> {};
     if (!read.ok() || !file.ok()) {
         warn(this,
              { QStringLiteral("无法导入数据文件："), QDir::toNativeSeparators(path),
-               read.ok() ? file.error : read.errorText(),
+               importFailureText(read.ok() ? file.failure : read.failure),
                QStringLiteral("往期数据列表没有改动。") });
         return;
     }
     m_historyList->clear();
-    m_historyList->addItems(file.rows);
+    m_historyList->addItems(file.value);
     m_historyList->setCurrentItem(nullptr);
     m_historyList->clearSelection();
 }
@@ -111,8 +113,6 @@ void MainWindow::saveResult()
         rows.append(m_historyList->item(i)->text());
 
     const bool existed = QFileInfo::exists(path);
-    const QString untouched
-        = existed ? QStringLiteral("原有的文件没有改动。") : QStringLiteral("没有写入任何内容。");
     const QString shownPath = QDir::toNativeSeparators(path);
 
     // The file is GBK text. A row imported from a Unicode file may hold a character that GBK
@@ -130,24 +130,15 @@ void MainWindow::saveResult()
              { QStringLiteral("无法保存结果文件："), shownPath,
                QStringLiteral("结果文件使用 GBK 编码，") + where
                    + characterForMessage(result.unencodableChar),
-               quotedForMessage(line), untouched });
+               quotedForMessage(line), leftBySaveText(Failure {}, existed) });
         return;
     }
 
-    const SaveOutcome saved = writeWholeFile(path, result.bytes);
-    if (saved.ok())
-        return;
-    // Only a file written over in place is touched by a failed save: the user must know
-    // whether its old content is back or gone.
-    QString left = untouched;
-    if (saved.old == OldContent::PutBack)
-        left = QStringLiteral("这个文件不能由新文件替换，只能在原处直接改写；改写时出错，"
-                              "已经把原有的内容写回，原有的文件完好无损。");
-    else if (saved.old == OldContent::Lost)
-        left = QStringLiteral("这个文件不能由新文件替换，只能在原处直接改写；"
-                              "改写到一半时出错，原有的内容已经丢失，文件中只有部分结果。"
-                              "请换一个位置重新保存。");
-    warn(this, { QStringLiteral("无法保存结果文件："), shownPath, saved.errorText(), left });
+    const Failure saved = writeWholeFile(path, result.bytes);
+    if (saved.failed())
+        warn(this,
+             { QStringLiteral("无法保存结果文件："), shownPath, saveFailureText(saved),
+               leftBySaveText(saved, existed) });
 }
 
 } // namespace orbelune

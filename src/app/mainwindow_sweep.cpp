@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 
+#include "app/failuretext.h"
 #include "app/messagebox.h"
 #include "history/historyrow.h"
 

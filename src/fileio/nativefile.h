@@ -44,7 +44,7 @@ public:
     // Opens path to read it, without blocking, and looks at what was opened: only a regular
     // file on a disk is taken (not a folder, a pipe, a device, a name Windows keeps for a
     // device); size is its size in bytes.
-    FileError openForReading(const QString &path, qint64 &size);
+    Failure openForReading(const QString &path, qint64 &size);
 
     // What changes whenever the file is written: its size and the time of its last change, as
     // one value; empty where the system cannot say.
@@ -52,13 +52,13 @@ public:
 
     // Reads from offset on until buffer holds size bytes or the file ends; done counts the
     // bytes read. Goes on after a short read and a signal.
-    FileError readAt(qint64 offset, char *buffer, qint64 size, qint64 &done) const;
+    Failure readAt(qint64 offset, char *buffer, qint64 size, qint64 &done) const;
     // Writes all of bytes from offset on; written counts the bytes that reached the file.
-    FileError writeAt(qint64 offset, QByteArrayView bytes, qint64 &written) const;
+    Failure writeAt(qint64 offset, QByteArrayView bytes, qint64 &written) const;
     // Sets the file's end at size, cutting or growing it.
-    FileError setSize(qint64 size) const;
+    Failure setSize(qint64 size) const;
     // Closes it now: the error of the close, which may be the first word of a failed write.
-    FileError close();
+    Failure close();
 
 private:
     qintptr m_handle = -1;

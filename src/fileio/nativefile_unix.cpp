@@ -11,7 +11,7 @@
 
 namespace orbelune {
 
-FileError NativeFile::openForReading(const QString &path, qint64 &size)
+Failure NativeFile::openForReading(const QString &path, qint64 &size)
 {
     reset(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -19,9 +19,9 @@ FileError NativeFile::openForReading(const QString &path, qint64 &size)
     if (!isOpen() || ::fstat(int(m_handle), &info) != 0)
         return errnoError(errno);
     if (S_ISDIR(info.st_mode))
-        return FileError { FileFault::IsADirectory };
+        return Failure { FileFault::IsADirectory };
     if (!S_ISREG(info.st_mode))
-        return FileError { FileFault::NotRegularFile };
+        return Failure { FileFault::NotRegularFile };
     size = info.st_size;
     return {};
 }
@@ -36,7 +36,7 @@ QByteArray NativeFile::version() const
         + QByteArray::number(info.st_ctim.tv_sec) + '.' + QByteArray::number(info.st_ctim.tv_nsec);
 }
 
-FileError NativeFile::readAt(qint64 offset, char *buffer, qint64 size, qint64 &done) const
+Failure NativeFile::readAt(qint64 offset, char *buffer, qint64 size, qint64 &done) const
 {
     for (done = 0; done < size;) {
         const ssize_t n
@@ -51,7 +51,7 @@ FileError NativeFile::readAt(qint64 offset, char *buffer, qint64 size, qint64 &d
     return {};
 }
 
-FileError NativeFile::writeAt(qint64 offset, QByteArrayView bytes, qint64 &written) const
+Failure NativeFile::writeAt(qint64 offset, QByteArrayView bytes, qint64 &written) const
 {
     for (written = 0; written < bytes.size();) {
         const ssize_t n = ::pwrite(int(m_handle), bytes.data() + written,
@@ -66,19 +66,19 @@ FileError NativeFile::writeAt(qint64 offset, QByteArrayView bytes, qint64 &writt
     return {};
 }
 
-FileError NativeFile::setSize(qint64 size) const
+Failure NativeFile::setSize(qint64 size) const
 {
-    return ::ftruncate(int(m_handle), off_t(size)) == 0 ? FileError {} : errnoError(errno);
+    return ::ftruncate(int(m_handle), off_t(size)) == 0 ? Failure {} : errnoError(errno);
 }
 
-FileError NativeFile::close()
+Failure NativeFile::close()
 {
     if (!isOpen())
         return {};
     // After a close interrupted by a signal the descriptor is gone on Linux: never retry.
     const bool closed = ::close(int(m_handle)) == 0 || errno == EINTR;
     m_handle = -1;
-    return closed ? FileError {} : errnoError(errno);
+    return closed ? Failure {} : errnoError(errno);
 }
 
 } // namespace orbelune

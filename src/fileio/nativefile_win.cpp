@@ -11,7 +11,7 @@ namespace orbelune {
 
 namespace {
 
-FileError lastError()
+Failure lastError()
 {
     return win32Error(GetLastError());
 }
@@ -27,18 +27,18 @@ OVERLAPPED at(qint64 offset)
 
 } // namespace
 
-FileError NativeFile::openForReading(const QString &path, qint64 &size)
+Failure NativeFile::openForReading(const QString &path, qint64 &size)
 {
     close();
     // "nul.txt" would open a device: reading the console could wait for ever.
     if (isWin32DevicePath(path))
-        return FileError { FileFault::NotRegularFile };
+        return Failure { FileFault::NotRegularFile };
     // A folder cannot be opened as a file, and would only say that access is denied.
     const DWORD attributes = GetFileAttributesW(win32FilePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return lastError();
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return FileError { FileFault::IsADirectory };
+        return Failure { FileFault::IsADirectory };
     // Another program may go on writing the file while it is read, as one that keeps a log
     // does; a program that holds it without sharing gets its own cause.
     reset(win32Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
@@ -46,7 +46,7 @@ FileError NativeFile::openForReading(const QString &path, qint64 &size)
     if (!isOpen())
         return lastError();
     if (GetFileType(HANDLE(m_handle)) != FILE_TYPE_DISK)
-        return FileError { FileFault::NotRegularFile };
+        return Failure { FileFault::NotRegularFile };
     LARGE_INTEGER bytes {};
     if (!GetFileSizeEx(HANDLE(m_handle), &bytes))
         return lastError();
@@ -65,14 +65,14 @@ QByteArray NativeFile::version() const
                              | information.ftLastWriteTime.dwLowDateTime);
 }
 
-FileError NativeFile::readAt(qint64 offset, char *buffer, qint64 size, qint64 &done) const
+Failure NativeFile::readAt(qint64 offset, char *buffer, qint64 size, qint64 &done) const
 {
     for (done = 0; done < size;) {
         OVERLAPPED position = at(offset + done);
         DWORD n = 0;
         if (!ReadFile(HANDLE(m_handle), buffer + done,
                       DWORD(std::min<qint64>(size - done, 1 << 30)), &n, &position))
-            return GetLastError() == ERROR_HANDLE_EOF ? FileError {} : lastError();
+            return GetLastError() == ERROR_HANDLE_EOF ? Failure {} : lastError();
         if (n == 0)
             break;
         done += n;
@@ -80,7 +80,7 @@ FileError NativeFile::readAt(qint64 offset, char *buffer, qint64 size, qint64 &d
     return {};
 }
 
-FileError NativeFile::writeAt(qint64 offset, QByteArrayView bytes, qint64 &written) const
+Failure NativeFile::writeAt(qint64 offset, QByteArrayView bytes, qint64 &written) const
 {
     for (written = 0; written < bytes.size();) {
         OVERLAPPED position = at(offset + written);
@@ -95,22 +95,22 @@ FileError NativeFile::writeAt(qint64 offset, QByteArrayView bytes, qint64 &writt
     return {};
 }
 
-FileError NativeFile::setSize(qint64 size) const
+Failure NativeFile::setSize(qint64 size) const
 {
     FILE_END_OF_FILE_INFO end {};
     end.EndOfFile.QuadPart = size;
     return SetFileInformationByHandle(HANDLE(m_handle), FileEndOfFileInfo, &end, sizeof end)
-        ? FileError {}
+        ? Failure {}
         : lastError();
 }
 
-FileError NativeFile::close()
+Failure NativeFile::close()
 {
     if (!isOpen())
         return {};
     const bool closed = CloseHandle(HANDLE(m_handle));
     m_handle = -1;
-    return closed ? FileError {} : lastError();
+    return closed ? Failure {} : lastError();
 }
 
 } // namespace orbelune

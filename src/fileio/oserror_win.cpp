@@ -67,9 +67,9 @@ static FileFault fileFaultFromWin32(unsigned long code)
     }
 }
 
-FileError win32Error(unsigned long code)
+Failure win32Error(unsigned long code)
 {
-    return FileError { fileFaultFromWin32(code), static_cast<long long>(code) };
+    return Failure { fileFaultFromWin32(code), static_cast<long long>(code) };
 }
 
 } // namespace orbelune

@@ -1,24 +1,11 @@
 #pragma once
 
-#include "fileio/oserror.h"
+#include "fileio/failure.h"
 
 #include <QByteArray>
 #include <QString>
 
 namespace orbelune {
-
-// A file read whole for an import, or why it could not be.
-struct FileRead
-{
-    QByteArray bytes; // empty unless read
-    FileError error; // FileFault::None when the file was read
-    bool whileReading = false; // the file was open, and reading it failed
-    qint64 limit = 0; // the most bytes it was allowed to hold
-
-    bool ok() const { return !error.failed(); }
-    // Why the file was not read, in words for the user.
-    QString errorText() const;
-};
 
 // Reads the file at path whole. It is opened without blocking and only then looked at, so that
 // nothing can take its place in between: a pipe would block the read, a device never end it.
@@ -26,6 +13,8 @@ struct FileRead
 // keeps for a device), a file of more than limit bytes, also one that grows past it while it is
 // read, one that another program changes while it is read, and a file that cannot be opened or
 // read. Reads at most limit + 1 bytes.
-FileRead readWholeFile(const QString &path, qint64 limit);
+// A failure is placed at FailureStep::OpenToRead, or at FailureStep::Read once the file was open
+// and reading it failed or found it changed; a file over the limit names the limit (count).
+Result<QByteArray> readWholeFile(const QString &path, qint64 limit);
 
 } // namespace orbelune

@@ -1,48 +1,11 @@
 #pragma once
 
-#include "fileio/oserror.h"
+#include "fileio/failure.h"
 
 #include <QByteArray>
 #include <QString>
 
 namespace orbelune {
-
-// What a save was doing when it failed, which with the cause makes its message.
-enum class SaveStep {
-    Look, // at what the path names: a folder, no regular file, a missing folder
-    Create, // the new file
-    Open, // the old file, to see that it may be written
-    Write, // the new content, and putting it on the disk
-    Replace, // the old file by the new one
-    Rewrite, // the old file opened to write it over in place
-};
-
-// What became of the old content of a file that a failed save was to replace.
-enum class OldContent {
-    Untouched,
-    PutBack, // written over in place, then written back and cut to its old size
-    Lost, // written over in place, and it could not be put back
-};
-
-// The outcome of a save.
-struct SaveOutcome
-{
-    FileError error; // FileFault::None when the file was written
-    SaveStep step = SaveStep::Look;
-    OldContent old = OldContent::Untouched;
-    // The missing folder, for FileFault::NotFound at SaveStep::Look; where Windows left the
-    // old file when a failed replacement could not put it back.
-    QString place;
-    // A file the failed save made and could not remove.
-    QString leftover;
-
-    bool ok() const { return !error.failed(); }
-    // What failed and why, in words for the user.
-    QString errorText() const;
-
-private:
-    QString causeText() const;
-};
 
 // Replaces the file at path with bytes, or creates it. The bytes go to a new file beside it that
 // takes its place once everything is written and on the disk, so a failure leaves the old file
@@ -68,6 +31,9 @@ private:
 // - The dialogs never read: the file is read and written here only, once the user chose it.
 // Refuses, leaving it alone, anything that is not a regular file: a folder, a pipe, a
 // device, a socket, or a link to one.
-SaveOutcome writeWholeFile(const QString &path, const QByteArray &bytes);
+// Where it fails, the failure says at which step (Look, Create, Open, Write, Replace, Rewrite)
+// and what became of the old content; Windows may name where it left the old file (place), and
+// a file the save made and could not remove is named (leftover).
+Failure writeWholeFile(const QString &path, const QByteArray &bytes);
 
 } // namespace orbelune

@@ -27,12 +27,12 @@ int fd(const NativeFile &file)
     return int(file.handle());
 }
 
-SaveOutcome refused(int code)
+Failure refused(int code)
 {
-    return failure(code == ENOTDIR ? SaveStep::Look : SaveStep::Create, errnoError(code));
+    return failure(code == ENOTDIR ? FailureStep::Look : FailureStep::Create, errnoError(code));
 }
 
-const FileError changed { FileFault::Changed };
+const Failure changed { FileFault::Changed };
 
 QByteArray procPath(const NativeFile &file)
 {
@@ -59,7 +59,7 @@ bool stillNamed(const NativeFile &file, const NativeFile &folder, const QByteArr
 // says it found it (/proc/self/fd), or, without /proc (a bare chroot, a sandbox), where
 // realpath() reads back the links it has just followed. Either is a name to look up again, so
 // the folder is taken only when it holds that very file under that name.
-FileError openFolderOf(const NativeFile &file, const QByteArray &named, Target &target)
+Failure openFolderOf(const NativeFile &file, const QByteArray &named, Target &target)
 {
     char buffer[PATH_MAX];
     const ssize_t length = ::readlink(procPath(file).constData(), buffer, sizeof buffer);
@@ -84,7 +84,7 @@ FileError openFolderOf(const NativeFile &file, const QByteArray &named, Target &
     struct stat reached = {};
     return again.isOpen() && ::fstat(fd(file), &held) == 0 && ::fstat(fd(again), &reached) == 0
             && sameFile(held, reached)
-        ? FileError {}
+        ? Failure {}
         : changed;
 }
 
@@ -99,23 +99,23 @@ bool keepsEveryName(const NativeFile &folder)
 
 // Looks at the file the kernel opened for a name: what it is, where it is, and whether the
 // user may write it. The file is held from here on.
-SaveOutcome lookAtOpened(NativeFile &file, const QByteArray &named, Target &target)
+Failure lookAtOpened(NativeFile &file, const QByteArray &named, Target &target)
 {
     struct stat old = {};
     if (::fstat(fd(file), &old) != 0)
         return refused(errno);
     if (S_ISDIR(old.st_mode))
-        return failure(SaveStep::Look, FileError { FileFault::IsADirectory });
+        return failure(FailureStep::Look, Failure { FileFault::IsADirectory });
     // A pipe would hang the save and a device would take the result; neither may be replaced
     // by a file either.
     if (!S_ISREG(old.st_mode))
-        return failure(SaveStep::Look, FileError { FileFault::NotRegularFile });
-    if (const FileError error = openFolderOf(file, named, target); error.failed())
-        return failure(SaveStep::Open, error);
+        return failure(FailureStep::Look, Failure { FileFault::NotRegularFile });
+    if (const Failure error = openFolderOf(file, named, target); error.failed())
+        return failure(FailureStep::Open, error);
     if (::faccessat(fd(target.folderHandle), target.name.constData(), W_OK,
                     AT_EACCESS | AT_SYMLINK_NOFOLLOW)
         != 0)
-        return failure(SaveStep::Open, errnoError(errno));
+        return failure(FailureStep::Open, errnoError(errno));
     target.fileHandle = std::move(file);
     target.exists = true;
     target.device = quint64(old.st_dev);
@@ -124,25 +124,25 @@ SaveOutcome lookAtOpened(NativeFile &file, const QByteArray &named, Target &targ
     target.group = unsigned(old.st_gid);
     target.mode = unsigned(old.st_mode & 07777);
     target.inPlace = old.st_nlink > 1 || keepsEveryName(target.folderHandle);
-    return SaveOutcome {};
+    return Failure {};
 }
 
 // Creates the file through a link to nothing, so that the kernel, not the program, decides
 // where the link leads and whether it may be followed; it is written in place.
-SaveOutcome createThroughLink(const QByteArray &name, Target &target)
+Failure createThroughLink(const QByteArray &name, Target &target)
 {
     NativeFile made(
         ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
     if (!made.isOpen())
         return refused(errno);
-    SaveOutcome looked = lookAtOpened(made, name, target);
+    Failure looked = lookAtOpened(made, name, target);
     target.inPlace = true;
     target.created = true;
     return looked;
 }
 
 // One look at path; FileFault::Changed where the file moved while it was looked at.
-SaveOutcome lookOnce(const QByteArray &native, Target &target)
+Failure lookOnce(const QByteArray &native, Target &target)
 {
     // The kernel follows the links on the way, under its rules.
     if (NativeFile file(::open(native.constData(), O_PATH | O_CLOEXEC)); file.isOpen())
@@ -157,7 +157,7 @@ SaveOutcome lookOnce(const QByteArray &native, Target &target)
     const QByteArray folderName = native.left(std::max<qsizetype>(1, slash));
     target.folderHandle.reset(::open(folderName.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!target.folderHandle.isOpen())
-        return errno == ENOENT ? failure(SaveStep::Look, FileError { FileFault::NotFound },
+        return errno == ENOENT ? failure(FailureStep::Look, Failure { FileFault::NotFound },
                                          OldContent::Untouched, QFile::decodeName(folderName))
                                : refused(errno);
     target.name = native.mid(slash + 1);
@@ -169,12 +169,12 @@ SaveOutcome lookOnce(const QByteArray &native, Target &target)
                                  O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
         if (!made.isOpen())
             return refused(errno);
-        SaveOutcome looked = lookAtOpened(made, native, target);
+        Failure looked = lookAtOpened(made, native, target);
         target.inPlace = true;
         target.created = true;
         return looked;
     }
-    return SaveOutcome {};
+    return Failure {};
 }
 
 // A call that fills a buffer of a size it is asked for first, as the extended attribute calls
@@ -217,7 +217,7 @@ QByteArray nameBeside(const Target &target)
 // Gives the temporary file a name not taken in the target's folder: made under it (create), or
 // an unnamed file linked to it. At most 100 tries.
 template <typename Call>
-FileError nameTemporary(const Target &target, Temporary &temporary, Call call)
+Failure nameTemporary(const Target &target, Temporary &temporary, Call call)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary.nativeName = nameBeside(target);
@@ -234,15 +234,15 @@ FileError nameTemporary(const Target &target, Temporary &temporary, Call call)
 
 } // namespace
 
-SaveOutcome lookAt(const QString &path, Target &target)
+Failure lookAt(const QString &path, Target &target)
 {
     const QByteArray native = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     // A file renamed or replaced while it was looked at (an editor's save) is looked at again.
-    SaveOutcome looked;
+    Failure looked;
     for (int attempt = 0; attempt < 3; ++attempt) {
         target = {};
         looked = lookOnce(native, target);
-        if (looked.error.fault != FileFault::Changed)
+        if (looked.fault != FileFault::Changed)
             break;
     }
     return looked;
@@ -250,7 +250,7 @@ SaveOutcome lookAt(const QString &path, Target &target)
 
 // The new file has no name until it is whole (O_TMPFILE), where the file system and /proc
 // allow; elsewhere it is created under a name of its own, with the default permissions.
-FileError createTemporary(const Target &target, Temporary &temporary)
+Failure createTemporary(const Target &target, Temporary &temporary)
 {
     temporary.file.reset(
         ::openat(fd(target.folderHandle), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
@@ -266,7 +266,7 @@ FileError createTemporary(const Target &target, Temporary &temporary)
     });
 }
 
-FileError carryOver(const NativeFile &file, const Target &target)
+Failure carryOver(const NativeFile &file, const Target &target)
 {
     const int fd = int(file.handle());
     // Owner and group first: changing them clears the set-user and set-group bits. A file the
@@ -320,14 +320,14 @@ FileError carryOver(const NativeFile &file, const Target &target)
     return {};
 }
 
-FileError reserve(const NativeFile &file, qint64 size)
+Failure reserve(const NativeFile &file, qint64 size)
 {
-    return ::fallocate(fd(file), 0, 0, off_t(size)) == 0 ? FileError {} : errnoError(errno);
+    return ::fallocate(fd(file), 0, 0, off_t(size)) == 0 ? Failure {} : errnoError(errno);
 }
 
-FileError flush(const NativeFile &file)
+Failure flush(const NativeFile &file)
 {
-    return ::fsync(fd(file)) == 0 ? FileError {} : errnoError(errno);
+    return ::fsync(fd(file)) == 0 ? Failure {} : errnoError(errno);
 }
 
 void flushFolder(const Target &target)
@@ -338,7 +338,7 @@ void flushFolder(const Target &target)
         ::fsync(fd(dir));
 }
 
-FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qint64 &size)
+Failure openInPlace(const Target &target, NativeFile &file, bool &readable, qint64 &size)
 {
     // Not blocking: whatever took the file's place since it was looked at (a pipe) must not
     // hang the program, and is refused below.
@@ -356,7 +356,7 @@ FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qi
     if (!file.isOpen() || ::fstat(fd(file), &now) != 0)
         return errnoError(errno);
     if (!S_ISREG(now.st_mode))
-        return FileError { FileFault::NotRegularFile };
+        return Failure { FileFault::NotRegularFile };
     // The file held since the look is asked again: opened to be written, a file of a lower
     // layer of an overlay is copied up and is then that copy, a file of another inode.
     if (::fstat(fd(target.fileHandle), &held) != 0 || !sameFile(now, held))
@@ -365,7 +365,7 @@ FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qi
     return {};
 }
 
-FileError replace(Temporary &temporary, const Target &target, QString &oldNowAt)
+Failure replace(Temporary &temporary, const Target &target, QString &oldNowAt)
 {
     oldNowAt.clear();
     const int folder = fd(target.folderHandle);
@@ -378,21 +378,21 @@ FileError replace(Temporary &temporary, const Target &target, QString &oldNowAt)
                 == 0;
             return linked ? temporary.file.close() : errnoError(errno);
         }
-        if (const FileError error = nameTemporary(target, temporary,
-                                                  [&](const QByteArray &name) {
-                                                      return ::linkat(AT_FDCWD, from.constData(),
-                                                                      folder, name.constData(),
-                                                                      AT_SYMLINK_FOLLOW)
-                                                          == 0;
-                                                  });
+        if (const Failure error = nameTemporary(target, temporary,
+                                                [&](const QByteArray &name) {
+                                                    return ::linkat(AT_FDCWD, from.constData(),
+                                                                    folder, name.constData(),
+                                                                    AT_SYMLINK_FOLLOW)
+                                                        == 0;
+                                                });
             error.failed())
             return error;
     }
-    if (const FileError error = temporary.file.close(); error.failed())
+    if (const Failure error = temporary.file.close(); error.failed())
         return error;
     return ::renameat(folder, temporary.nativeName.constData(), folder, target.name.constData())
             == 0
-        ? FileError {}
+        ? Failure {}
         : errnoError(errno);
 }
 

@@ -4,15 +4,19 @@
 // rules that put it together are savefile.cpp's.
 
 #include "fileio/nativefile.h"
+#include "fileio/oserror.h"
 #include "fileio/savefile.h"
 
 namespace orbelune::savefile_platform {
 
 // A save that failed at step; old says what became of the old content.
-inline SaveOutcome failure(SaveStep step, const FileError &error,
-                           OldContent old = OldContent::Untouched, const QString &place = {})
+inline Failure failure(FailureStep step, Failure cause, OldContent old = OldContent::Untouched,
+                       const QString &place = {})
 {
-    return SaveOutcome { error, step, old, place, {} };
+    cause.step = step;
+    cause.old = old;
+    cause.place = place;
+    return cause;
 }
 
 // The file a save writes.
@@ -53,24 +57,24 @@ struct Temporary
 
 // Finds the file that path names, as the system resolves it, and looks at it, refusing what may
 // not be saved over: a folder, anything but a regular file, a file the user may not write, a
-// missing folder. The outcome is ok when the save may go on.
-SaveOutcome lookAt(const QString &path, Target &target);
+// missing folder. No failure where the save may go on.
+Failure lookAt(const QString &path, Target &target);
 
 // Creates the new file beside the target, open for writing.
-FileError createTemporary(const Target &target, Temporary &temporary);
+Failure createTemporary(const Target &target, Temporary &temporary);
 
 // Gives the new file what the old one carries besides its content, where the platform keeps it
 // apart from the replacement: owner and group, permissions, the ACL and the other extended
 // attributes. A failure means that the new file cannot carry it all, and the old one is written
 // in place instead.
-FileError carryOver(const NativeFile &file, const Target &target);
+Failure carryOver(const NativeFile &file, const Target &target);
 
 // Reserves the room for size bytes where the file system can, so that a full disk is found
 // before anything is written; the file may then be size bytes long.
-FileError reserve(const NativeFile &file, qint64 size);
+Failure reserve(const NativeFile &file, qint64 size);
 
 // Puts the data of an open file on the disk.
-FileError flush(const NativeFile &file);
+Failure flush(const NativeFile &file);
 
 // Puts the folder's names on the disk, where the system lets a folder be flushed; on Windows
 // the move itself writes through.
@@ -78,11 +82,11 @@ void flushFolder(const Target &target);
 
 // Opens the target to write it over in place, and to read it where the user may. Not
 // blocking, and refusing whatever took the target's place since it was looked at.
-FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qint64 &size);
+Failure openInPlace(const Target &target, NativeFile &file, bool &readable, qint64 &size);
 
 // Closes the temporary file and puts it in the target's place, or at its name where there was
 // no file. oldNowAt is where the old file was left when a failure could not put it back.
-FileError replace(Temporary &temporary, const Target &target, QString &oldNowAt);
+Failure replace(Temporary &temporary, const Target &target, QString &oldNowAt);
 
 // Closes the temporary file and removes it; false where it still has its name.
 bool discard(Temporary &temporary, const Target &target);

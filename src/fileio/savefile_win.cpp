@@ -16,7 +16,7 @@ namespace {
 
 constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-FileError lastError()
+Failure lastError()
 {
     return win32Error(GetLastError());
 }
@@ -82,58 +82,58 @@ bool hasColonInName(QStringView path)
 }
 
 // Refuses a name that would not give a file on a disk.
-SaveOutcome checkName(const QString &path)
+Failure checkName(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
     // Whatever folder it stands in, "CON" or "nul.txt" is a device: writing the result there
     // would send it to the device and leave no file.
     if (isWin32DevicePath(path))
-        return failure(SaveStep::Look, FileError { FileFault::NotRegularFile });
+        return failure(FailureStep::Look, Failure { FileFault::NotRegularFile });
     // Too long a name is a failure to create the file, whatever error the temporary file's
     // own name would give: NTFS and FAT take at most 255 UTF-16 units a name.
     if (name.size() > 255)
-        return failure(SaveStep::Create, FileError { FileFault::NameTooLong });
+        return failure(FailureStep::Create, Failure { FileFault::NameTooLong });
     // A colon belongs only to a drive ("D:\"). Anywhere else it names a stream of another
     // file, where the result would be hidden inside that one; and "a:b.txt", typed as a name,
     // is the file b.txt in the current folder of a drive A: that may not even exist.
     if (hasColonInName(path))
-        return failure(SaveStep::Create, FileError { FileFault::ColonInName });
-    return SaveOutcome {};
+        return failure(FailureStep::Create, Failure { FileFault::ColonInName });
+    return Failure {};
 }
 
 // The file a path names, as Windows resolves it: the folder opened and asked for its final
 // path, then the file. A link or junction to nothing is created through, by Windows under its
 // own rules; created says so.
-SaveOutcome finalTarget(const QString &path, QString &target, bool &created)
+Failure finalTarget(const QString &path, QString &target, bool &created)
 {
     // The name as given first: made absolute, "a:b.txt" would pass for "A:/b.txt".
-    if (SaveOutcome refusedName = checkName(path); !refusedName.ok())
+    if (Failure refusedName = checkName(path); refusedName.failed())
         return refusedName;
     const QFileInfo info(QFileInfo(path).absoluteFilePath());
     QString folder;
     DWORD code = 0;
     if (!openedPath(info.absolutePath(), folder, code)) {
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
-            return failure(SaveStep::Look, FileError { FileFault::NotFound }, OldContent::Untouched,
-                           info.absolutePath());
-        return failure(SaveStep::Create, win32Error(code));
+            return failure(FailureStep::Look, Failure { FileFault::NotFound },
+                           OldContent::Untouched, info.absolutePath());
+        return failure(FailureStep::Create, win32Error(code));
     }
     if (!(GetFileAttributesW(win32FilePath(folder).c_str()) & FILE_ATTRIBUTE_DIRECTORY))
-        return failure(SaveStep::Look, FileError { FileFault::NotADirectory });
+        return failure(FailureStep::Look, Failure { FileFault::NotADirectory });
     const QString full = folder + (folder.endsWith(u'/') ? "" : "/") + info.fileName();
     if (openedPath(full, target, code))
-        return SaveOutcome {};
+        return Failure {};
     if (code == ERROR_CANT_RESOLVE_FILENAME)
-        return failure(SaveStep::Create, FileError { FileFault::LinkLoop });
+        return failure(FailureStep::Create, Failure { FileFault::LinkLoop });
     const DWORD attributes = GetFileAttributesW(win32FilePath(full).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         target = full;
-        return SaveOutcome {};
+        return Failure {};
     }
     created = NativeFile(win32Open(full, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS)).isOpen();
     if (!created || !openedPath(full, target, code))
-        return failure(SaveStep::Create, win32Error(created ? code : GetLastError()));
-    return SaveOutcome {};
+        return failure(FailureStep::Create, win32Error(created ? code : GetLastError()));
+    return Failure {};
 }
 
 // A name beside target that is not taken: target's own with a random ending, or, where that
@@ -164,13 +164,13 @@ DWORD replaceCause(const QString &target, DWORD code)
 
 } // namespace
 
-SaveOutcome lookAt(const QString &path, Target &target)
+Failure lookAt(const QString &path, Target &target)
 {
     QString targetPath;
     bool created = false;
-    if (SaveOutcome found = finalTarget(path, targetPath, created); !found.ok())
+    if (Failure found = finalTarget(path, targetPath, created); found.failed())
         return found;
-    if (SaveOutcome refusedName = checkName(targetPath); !refusedName.ok())
+    if (Failure refusedName = checkName(targetPath); refusedName.failed())
         return refusedName;
     const QFileInfo info(targetPath);
 
@@ -182,33 +182,33 @@ SaveOutcome lookAt(const QString &path, Target &target)
     if (!target.exists) {
         const DWORD code = GetLastError();
         if (code == ERROR_PATH_NOT_FOUND)
-            return failure(SaveStep::Look, FileError { FileFault::NotFound }, OldContent::Untouched,
-                           target.folder);
+            return failure(FailureStep::Look, Failure { FileFault::NotFound },
+                           OldContent::Untouched, target.folder);
         if (code != ERROR_FILE_NOT_FOUND)
-            return failure(SaveStep::Create, win32Error(code));
-        return SaveOutcome {};
+            return failure(FailureStep::Create, win32Error(code));
+        return Failure {};
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return failure(SaveStep::Look, FileError { FileFault::IsADirectory });
+        return failure(FailureStep::Look, Failure { FileFault::IsADirectory });
     // The user set it read-only on purpose; only the user clears that.
     if (attributes & FILE_ATTRIBUTE_READONLY)
-        return failure(SaveStep::Open, FileError { FileFault::ReadOnlyFile });
+        return failure(FailureStep::Open, Failure { FileFault::ReadOnlyFile });
     // Opened to write and closed unwritten: a file another program holds, one the user may not
     // write and anything but a file on a disk are found before a byte is written.
     const NativeFile probe(win32Open(targetPath, GENERIC_WRITE, shareAll, OPEN_EXISTING));
     if (!probe.isOpen())
-        return failure(SaveStep::Open, lastError());
+        return failure(FailureStep::Open, lastError());
     if (GetFileType(HANDLE(probe.handle())) != FILE_TYPE_DISK)
-        return failure(SaveStep::Look, FileError { FileFault::NotRegularFile });
+        return failure(FailureStep::Look, Failure { FileFault::NotRegularFile });
     DWORD links = 0;
     if (!identify(probe, target.device, target.index, &links))
-        return failure(SaveStep::Open, lastError());
+        return failure(FailureStep::Open, lastError());
     // A replacement would split hard links; a file just made through a link keeps the link.
     target.inPlace = links > 1 || created;
-    return SaveOutcome {};
+    return Failure {};
 }
 
-FileError createTemporary(const Target &target, Temporary &temporary)
+Failure createTemporary(const Target &target, Temporary &temporary)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary.name = nameBeside(target.path);
@@ -224,18 +224,18 @@ FileError createTemporary(const Target &target, Temporary &temporary)
 
 // ReplaceFileW gives the new file the old one's attributes, its DACL, its named streams and its
 // creation time.
-FileError carryOver(const NativeFile &, const Target &)
+Failure carryOver(const NativeFile &, const Target &)
 {
     return {};
 }
 
 // Windows takes the room when the file's end is set.
-FileError reserve(const NativeFile &file, qint64 size)
+Failure reserve(const NativeFile &file, qint64 size)
 {
     return file.setSize(size);
 }
 
-FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qint64 &size)
+Failure openInPlace(const Target &target, NativeFile &file, bool &readable, qint64 &size)
 {
     // Others may read along; nobody else writes while the content is overwritten.
     file.reset(
@@ -249,7 +249,7 @@ FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qi
     quint64 index = 0;
     if (GetFileType(HANDLE(file.handle())) != FILE_TYPE_DISK || !identify(file, volume, index)
         || volume != target.device || index != target.index)
-        return FileError { FileFault::NotRegularFile };
+        return Failure { FileFault::NotRegularFile };
     LARGE_INTEGER bytes {};
     if (!GetFileSizeEx(HANDLE(file.handle()), &bytes))
         return lastError();
@@ -260,23 +260,23 @@ FileError openInPlace(const Target &target, NativeFile &file, bool &readable, qi
 bool (*flushFileBuffers)(qintptr file)
     = [](qintptr file) { return FlushFileBuffers(HANDLE(file)) != FALSE; };
 
-FileError flush(const NativeFile &file)
+Failure flush(const NativeFile &file)
 {
-    return flushFileBuffers(file.handle()) ? FileError {} : lastError();
+    return flushFileBuffers(file.handle()) ? Failure {} : lastError();
 }
 
 // A folder's names reach the disk with the write-through move and NTFS's own journal.
 void flushFolder(const Target &) { }
 
-FileError replace(Temporary &temporary, const Target &target, QString &oldNowAt)
+Failure replace(Temporary &temporary, const Target &target, QString &oldNowAt)
 {
     oldNowAt.clear();
-    if (const FileError error = temporary.file.close(); error.failed())
+    if (const Failure error = temporary.file.close(); error.failed())
         return error;
     const std::wstring from = win32FilePath(temporary.name);
     const std::wstring to = win32FilePath(target.path);
     if (!target.exists)
-        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? FileError {}
+        return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? Failure {}
                                                                              : lastError();
 
     // The old file first takes the backup name, so that a step failing after that can still

@@ -1,7 +1,6 @@
 #include "history/historyrow.h"
 
 #include "history/fieldvalue.h"
-#include "history/messagequote.h"
 
 #include <algorithm>
 #include <array>
@@ -109,22 +108,6 @@ RowVerdict checkHistoryRow(QStringView row)
     if (const std::optional<RowVerdict> quick = checkTwoDigitRow(row))
         return *quick;
     return checkHistoryRowGeneral(row);
-}
-
-QString rowFormatMessage(QStringView row)
-{
-    QString text = QStringLiteral("错误的数据格式！\r\n"
-                                  "参考格式：红球,红球,红球,红球,红球 蓝球\r\n"
-                                  "例如：10,11,12,15,26,29 09\r\n"
-                                  "\r\n");
-    // A row as long as a whole file (a file with LF-only line ends is one row) would make a
-    // box far taller than the screen, and take seconds to lay out.
-    text.append(quotedForMessage(row));
-    // A row that looks right may hold a character that shows as nothing: the second of two
-    // files joined into one brings its byte-order mark along.
-    if (const QString hidden = hiddenCharacters(row); !hidden.isEmpty())
-        text.append(QStringLiteral("\r\n这一行含有看不见的字符：") + hidden);
-    return text;
 }
 
 } // namespace orbelune

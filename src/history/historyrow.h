@@ -27,9 +27,4 @@ std::optional<RowVerdict> checkTwoDigitRow(QStringView row);
 // The general path alone, for any row.
 RowVerdict checkHistoryRowGeneral(QStringView row);
 
-// The text of the message box for a rejected row: four fixed lines and the row, joined by
-// CR LF, with no break after the row. The row is quoted as stored when it fits in the box,
-// otherwise shortened by quotedForMessage().
-QString rowFormatMessage(QStringView row);
-
 } // namespace orbelune

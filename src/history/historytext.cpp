@@ -167,15 +167,19 @@ std::optional<BadByte> firstBadByte(const QByteArray &bytes, CharReader &reader)
     return std::nullopt;
 }
 
-HistoryFileText refusal(HistoryTextFault fault, const QString &reason, qsizetype line = 0,
-                        qsizetype column = 0)
+Result<QStringList> refusal(TextFault fault, qsizetype line = 0, qsizetype column = 0)
 {
-    return HistoryFileText { {}, fault, line, column, reason };
+    Result<QStringList> refused;
+    refused.failure.step = FailureStep::Decode;
+    refused.failure.text = fault;
+    refused.failure.line = line;
+    refused.failure.column = column;
+    return refused;
 }
 
-// Refuses a file without a mark that is neither GBK nor UTF-8, telling the user where the
-// byte is, so that the file can be mended.
-HistoryFileText undecodable(const QByteArray &bytes)
+// Refuses a file without a mark that is neither GBK nor UTF-8, placing the byte, so that the
+// user can be told where it is and mend the file.
+Result<QStringList> undecodable(const QByteArray &bytes)
 {
     // Named in the encoding that reads further into the file. A tie goes to UTF-8 when the
     // text before the byte holds UTF-8 characters of more than one byte: such text is
@@ -198,36 +202,30 @@ HistoryFileText undecodable(const QByteArray &bytes)
             || (inUtf8->offset == inGbk->offset && nonAscii(inUtf8->offset))))
         bad = inUtf8;
     if (!bad)
-        return refusal(HistoryTextFault::NotGbkOrUtf8,
-                       QStringLiteral("文件含有不能按 GBK 编码读取的字节；"
-                                      "这个文件既不是 GBK 也不是 UTF-8 文本。"));
-    return refusal(
-        HistoryTextFault::NotGbkOrUtf8,
-        QStringLiteral("第 %1 行第 %2 个字符是一个既不是 GBK 也不是 UTF-8 文字的字节（0x%3）：\r\n")
-                .arg(bad->line)
-                .arg(bad->column)
-                .arg(QString::number(bad->byte, 16).toUpper())
-            + quotedForMessage(bad->shownLine, bad->shownAt, bad->lineLength)
-            + QStringLiteral("\r\n请用文本编辑器把文件另存为 GBK 或 UTF-8 编码，再重新导入。"),
-        bad->line, bad->column);
+        return refusal(TextFault::NotGbkOrUtf8);
+    Result<QStringList> refused = refusal(TextFault::NotGbkOrUtf8, bad->line, bad->column);
+    refused.failure.byte = bad->byte;
+    refused.failure.shownLine = bad->shownLine;
+    refused.failure.shownAt = bad->shownAt;
+    refused.failure.lineLength = bad->lineLength;
+    return refused;
 }
 
 // Splits decoded text into rows, refusing more rows than the list can hold.
-HistoryFileText decodeHistoryText(QString text)
+Result<QStringList> decodeHistoryText(QString text)
 {
     QStringList rows = splitHistoryLines(text);
-    if (rows.size() > maxHistoryRows)
-        return refusal(HistoryTextFault::TooManyRows,
-                       QStringLiteral("文件有 %1 行，往期数据列表最多只能容纳 %2 行。")
-                           .arg(rows.size())
-                           .arg(maxHistoryRows));
-    return HistoryFileText { std::move(rows), HistoryTextFault::None, 0, 0, {} };
+    if (rows.size() > maxHistoryRows) {
+        Result<QStringList> refused = refusal(TextFault::TooManyRows);
+        refused.failure.count = rows.size();
+        return refused;
+    }
+    return Result<QStringList> { std::move(rows), {} };
 }
 
-HistoryFileText nulRefusal()
+Result<QStringList> nulRefusal()
 {
-    return refusal(HistoryTextFault::HoldsNul,
-                   QStringLiteral("文件中含有空字符 (NUL)，不是文本文件。"));
+    return refusal(TextFault::HoldsNul);
 }
 
 // Where the first UTF-16 unit that is no character stands, as a line and a column counted in
@@ -266,7 +264,7 @@ std::optional<std::pair<qsizetype, qsizetype>> firstBadUtf16(QByteArrayView body
 // holds, so that a save writes the same bytes back. A file holding a sequence that is not its
 // encoding (a surrogate alone, which the decoders let through or replace) is refused, naming
 // where the sequence is.
-HistoryFileText decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding &unicode)
+Result<QStringList> decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding &unicode)
 {
     // Only the one mark is removed: a second one right after it is part of the first row.
     const QByteArrayView body = QByteArrayView(bytes).sliced(unicode.markLength);
@@ -282,20 +280,12 @@ HistoryFileText decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding 
     } else {
         bad = firstBadUtf16(body, unicode.encoding == QStringConverter::Utf16BE);
     }
-    const QLatin1String name(unicode.name);
-    if (bad)
-        return refusal(
-            HistoryTextFault::NotItsUnicode,
-            QStringLiteral("文件以 %1 字节顺序标记开头，但第 %2 行第 %3 个字符不是有效的 "
-                           "%1 文字。")
-                .arg(name)
-                .arg(bad->first)
-                .arg(bad->second),
-            bad->first, bad->second);
-    if (QByteArray(QStringEncoder(unicode.encoding).encode(text)) != body)
-        return refusal(
-            HistoryTextFault::NotItsUnicode,
-            QStringLiteral("文件以 %1 字节顺序标记开头，但内容不是有效的 %1 文本。").arg(name));
+    if (bad || QByteArray(QStringEncoder(unicode.encoding).encode(text)) != body) {
+        Result<QStringList> refused
+            = refusal(TextFault::NotItsUnicode, bad ? bad->first : 0, bad ? bad->second : 0);
+        refused.failure.encoding = QLatin1String(unicode.name);
+        return refused;
+    }
     return decodeHistoryText(std::move(text));
 }
 
@@ -334,17 +324,14 @@ QStringList splitHistoryLines(QStringView text)
     return rows;
 }
 
-HistoryFileText decodeHistoryFile(const QByteArray &bytes)
+Result<QStringList> decodeHistoryFile(const QByteArray &bytes)
 {
     const std::optional<UnicodeEncoding> unicode = unicodeByMark(bytes);
     if (unicode)
         return decodeMarkedFile(bytes, *unicode);
 
     if (looksLikeUtf16(bytes))
-        return refusal(
-            HistoryTextFault::Utf16WithoutMark,
-            QStringLiteral("文件看起来是没有字节顺序标记的 UTF-16 文本。\r\n"
-                           "请用文本编辑器把文件另存为 GBK 或 UTF-8 编码，再重新导入。"));
+        return refusal(TextFault::Utf16WithoutMark);
     // A NUL byte is NUL in GBK and in UTF-8 alike, wherever it stands.
     if (bytes.contains('\0'))
         return nulRefusal();

@@ -1,7 +1,6 @@
 #include "history/messagequote.h"
 
 #include <QList>
-#include <QStringList>
 
 #include <algorithm>
 
@@ -56,51 +55,6 @@ bool isHidden(char32_t c)
     }
 }
 
-// A quote isolated from the message around it (U+2068 … U+2069): no direction mark or override
-// in a row can change how the program's own words read.
-QString isolated(QStringView text)
-{
-    return QChar(0x2068) + text.toString() + QChar(0x2069);
-}
-
-QString hiddenCharacterName(char32_t c)
-{
-    switch (c) {
-    case 0x0000:
-        return QStringLiteral("空字符");
-    case 0x00A0:
-        return QStringLiteral("不换行空格");
-    case 0x00AD:
-        return QStringLiteral("软连字符");
-    case 0x200B:
-        return QStringLiteral("零宽空格");
-    case 0x200C:
-        return QStringLiteral("零宽不连字");
-    case 0x200D:
-        return QStringLiteral("零宽连字");
-    case 0x200E:
-        return QStringLiteral("从左至右标记");
-    case 0x200F:
-        return QStringLiteral("从右至左标记");
-    case 0x2060:
-        return QStringLiteral("字连接符");
-    case 0x3000:
-        return QStringLiteral("全角空格");
-    case 0xFEFF:
-        return QStringLiteral("字节顺序标记");
-    }
-    switch (QChar::category(c)) {
-    case QChar::Other_Control:
-        return QStringLiteral("控制字符");
-    case QChar::Separator_Space:
-        return QStringLiteral("空白字符");
-    case QChar::Other_Format:
-        return QStringLiteral("格式字符");
-    default:
-        return QStringLiteral("不显示的字符");
-    }
-}
-
 qsizetype characterCount(QStringView text)
 {
     qsizetype count = text.size();
@@ -142,54 +96,55 @@ qsizetype pieceEnd(QStringView text, qsizetype from, qsizetype maxChars, qsizety
 
 } // namespace
 
-QString quotedForMessage(QStringView text, qsizetype focus, qsizetype length)
+Quote quoteOf(QStringView text, qsizetype focus, qsizetype length)
 {
+    Quote quote;
     // Counting the breaks stops at the first one too many: a 4 MB row costs no more than a
     // short one.
     if (text.size() <= maxQuotedChars
-        && pieceEnd(text, 0, maxQuotedChars, maxQuotedLineBreaks) == text.size())
-        return isolated(text);
+        && pieceEnd(text, 0, maxQuotedChars, maxQuotedLineBreaks) == text.size()) {
+        quote.text = text.toString();
+        return quote;
+    }
+    quote.whole = false;
+    quote.length = length < 0 ? characterCount(text) : length;
 
     // The beginning: enough to recognise the row, short enough for a few lines of the box.
     constexpr qsizetype shownChars = maxQuotedChars / 2;
     constexpr qsizetype shownBreaks = maxQuotedLineBreaks / 2;
-    const QString ellipsis = QStringLiteral("…");
-    QString quoted;
     const qsizetype headEnd = pieceEnd(text, 0, shownChars, shownBreaks);
     if (focus < headEnd - 8 || focus >= text.size()) {
-        quoted = text.first(headEnd).toString() + ellipsis;
-    } else {
-        // The stretch starts a little before the focus, at a line break if one is near.
-        qsizetype from = std::max<qsizetype>(0, focus - shownChars / 3);
-        for (qsizetype i = focus; i > from; --i) {
-            if (isLineBreak(text[i - 1])) {
-                from = i;
-                break;
-            }
-        }
-        from = startOfPiece(text, from);
-        const qsizetype end = pieceEnd(text, from, shownChars, shownBreaks);
-        quoted = (from > 0 ? ellipsis : QString()) + text.sliced(from, end - from).toString()
-            + (end < text.size() ? ellipsis : QString());
+        quote.text = text.first(headEnd).toString();
+        quote.cutAfter = true;
+        return quote;
     }
-    return isolated(quoted)
-        + QStringLiteral("（共 %1 个字符）").arg(length < 0 ? characterCount(text) : length);
+    // The stretch starts a little before the focus, at a line break if one is near.
+    qsizetype from = std::max<qsizetype>(0, focus - shownChars / 3);
+    for (qsizetype i = focus; i > from; --i) {
+        if (isLineBreak(text[i - 1])) {
+            from = i;
+            break;
+        }
+    }
+    from = startOfPiece(text, from);
+    const qsizetype end = pieceEnd(text, from, shownChars, shownBreaks);
+    quote.text = text.sliced(from, end - from).toString();
+    quote.cutBefore = from > 0;
+    quote.cutAfter = end < text.size();
+    return quote;
 }
 
-QString characterForMessage(char32_t c)
+bool isHiddenCharacter(char32_t c)
 {
-    const QString code = QStringLiteral("U+%1").arg(uint(c), 4, 16, QChar(u'0')).toUpper();
-    if (isHidden(c))
-        return QStringLiteral("%1（%2）").arg(code, hiddenCharacterName(c));
-    return QStringLiteral("“%1”（%2）").arg(QString::fromUcs4(&c, 1), code);
+    return isHidden(c);
 }
 
-QString hiddenCharacters(QStringView text)
+QList<char32_t> hiddenCharactersIn(QStringView text, bool &more)
 {
     // A few are enough to find them with; a row as long as a file may hold hundreds.
     constexpr qsizetype maxNamed = 5;
     QList<char32_t> found;
-    bool more = false;
+    more = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text[i].unicode();
         if (c >= u' ' && c < 0x7F) // the common case, over a row as long as a file
@@ -206,10 +161,7 @@ QString hiddenCharacters(QStringView text)
         }
         found.append(c);
     }
-    QStringList named;
-    for (const char32_t c : found)
-        named.append(characterForMessage(c));
-    return named.join(QStringLiteral("、")) + (more ? QStringLiteral("等") : QString());
+    return found;
 }
 
 QString oneLineText(QStringView text, qsizetype maxChars)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -11,26 +12,35 @@ namespace orbelune {
 inline constexpr qsizetype maxQuotedChars = 200;
 inline constexpr qsizetype maxQuotedLineBreaks = 8;
 
-// How a message quotes a piece of a file, which may be as long as the whole file. Text that
-// fits (see above) comes back as it is. Longer text comes back as its beginning,
-// "…" and its length, "（共 N 个字符）"; when focus (a position in text) lies beyond that
-// beginning, a stretch around it is shown instead, between two "…". length is the length to
-// name, -1 for the characters of text. A surrogate pair is never cut in two. The quote is
-// isolated (U+2068 … U+2069), so that the direction marks of a row stay inside it.
-QString quotedForMessage(QStringView text, qsizetype focus = 0, qsizetype length = -1);
+// The piece of a text that a message quotes, where the text may be as long as the whole file.
+struct Quote
+{
+    QString text;
+    bool whole = true; // the text is quoted whole, as it is
+    // Where text was left out: before the piece, after it. length is the length of the whole
+    // to name.
+    bool cutBefore = false;
+    bool cutAfter = false;
+    qsizetype length = 0;
+};
+
+// Text that fits (see above) is quoted whole. Longer text gives its beginning; when focus (a
+// position in text) lies beyond that beginning, a stretch around it instead. length is the
+// length to name, -1 for the characters of text. A surrogate pair is never cut in two.
+Quote quoteOf(QStringView text, qsizetype focus = 0, qsizetype length = -1);
+
+// A character that a quote would hide: a control or format character, a blank other than the
+// space, one of Unicode's default ignorable characters, a filler or blank that draws nothing.
+// Tabs and line breaks are not hidden.
+bool isHiddenCharacter(char32_t c);
+
+// The characters of text that a quote would hide, each once, the first five; more says that
+// there are others.
+QList<char32_t> hiddenCharactersIn(QStringView text, bool &more);
 
 // A row as a list shows it, on one line: each line break (where a message box would break the
 // line) as "↵", and text longer than maxChars cut to its first maxChars units (one fewer
 // rather than half a surrogate pair), then "…".
 QString oneLineText(QStringView text, qsizetype maxChars);
-
-// A character as a message names it: a visible one as itself and its code, "“🎱”（U+1F3B1）";
-// one a quote would hide (a control or format character, a blank other than the space) by its
-// code and a name, "U+FEFF（字节顺序标记）".
-QString characterForMessage(char32_t c);
-
-// The characters of text that a quote would hide, each once, as characterForMessage() names
-// them, joined by "、"; empty text where there are none. Tabs and line breaks are not hidden.
-QString hiddenCharacters(QStringView text);
 
 } // namespace orbelune
