@@ -6,35 +6,56 @@
 #include <QDir>
 #include <QStringList>
 
+#include <utility>
+
 namespace orbelune {
 
 namespace {
 
+// The hidden characters a user may have met by name; the rest are named by their kind.
+constexpr std::pair<char32_t, const char *> hiddenNames[] = {
+    { 0x0000, "空字符" },       { 0x00A0, "不换行空格" },   { 0x00AD, "软连字符" },
+    { 0x200B, "零宽空格" },     { 0x200C, "零宽不连字" },   { 0x200D, "零宽连字" },
+    { 0x200E, "从左至右标记" }, { 0x200F, "从右至左标记" }, { 0x2060, "字连接符" },
+    { 0x3000, "全角空格" },     { 0xFEFF, "字节顺序标记" },
+};
+
+// The cause of each fault in words; FileFault::Other, and any fault not here, by its code.
+constexpr std::pair<FileFault, const char *> causes[] = {
+    { FileFault::NoSpace, "磁盘已满，没有剩余空间" },
+    { FileFault::Quota, "超出了磁盘配额" },
+    { FileFault::ReadOnlyFileSystem, "文件系统是只读的" },
+    { FileFault::WriteProtected, "磁盘有写保护" },
+    { FileFault::NameTooLong, "文件名或路径太长" },
+    { FileFault::InvalidName, "文件名中有不允许的字符" },
+    { FileFault::ColonInName, "文件名中不能有冒号（:）" },
+    { FileFault::PermissionDenied, "权限被拒绝" },
+    { FileFault::ReadOnlyFile, "文件带有“只读”属性，可以在它的属性中取消" },
+    { FileFault::Io, "磁盘读写出错" },
+    { FileFault::TooLarge, "文件超出了允许的大小" },
+    { FileFault::NotFound, "文件或文件夹不存在" },
+    { FileFault::NotADirectory, "路径中有一部分不是文件夹" },
+    { FileFault::IsADirectory, "这是一个文件夹" },
+    { FileFault::NotRegularFile, "这不是普通文件" },
+    { FileFault::LinkLoop, "符号链接的层数太多" },
+    { FileFault::Busy, "文件正在被使用" },
+    { FileFault::HeldByOtherProgram, "文件正被另一个程序使用" },
+    { FileFault::TooManyOpenFiles, "打开的文件太多" },
+    { FileFault::NoMemory, "内存不足" },
+    { FileFault::TryAgain, "文件暂时无法访问" },
+    { FileFault::NotSupported, "文件系统不支持这样的操作" },
+    { FileFault::NoDevice, "设备不存在" },
+    { FileFault::DeviceNotReady, "设备没有准备好：U 盘可能已被拔出，或驱动器中没有磁盘" },
+    { FileFault::NetworkGone, "网络位置无法访问，或网络连接已断开" },
+    { FileFault::AlreadyExists, "文件已经存在" },
+    { FileFault::Changed, "文件在此期间被另一个程序改动或替换" },
+};
+
 QString hiddenCharacterName(char32_t c)
 {
-    switch (c) {
-    case 0x0000:
-        return QStringLiteral("空字符");
-    case 0x00A0:
-        return QStringLiteral("不换行空格");
-    case 0x00AD:
-        return QStringLiteral("软连字符");
-    case 0x200B:
-        return QStringLiteral("零宽空格");
-    case 0x200C:
-        return QStringLiteral("零宽不连字");
-    case 0x200D:
-        return QStringLiteral("零宽连字");
-    case 0x200E:
-        return QStringLiteral("从左至右标记");
-    case 0x200F:
-        return QStringLiteral("从右至左标记");
-    case 0x2060:
-        return QStringLiteral("字连接符");
-    case 0x3000:
-        return QStringLiteral("全角空格");
-    case 0xFEFF:
-        return QStringLiteral("字节顺序标记");
+    for (const auto &[known, name] : hiddenNames) {
+        if (known == c)
+            return QString::fromUtf8(name);
     }
     switch (QChar::category(c)) {
     case QChar::Other_Control:
@@ -104,64 +125,9 @@ QString decodeFailureText(const Failure &failure)
 
 QString causeText(const Failure &failure)
 {
-    switch (failure.fault) {
-    case FileFault::NoSpace:
-        return QStringLiteral("磁盘已满，没有剩余空间");
-    case FileFault::Quota:
-        return QStringLiteral("超出了磁盘配额");
-    case FileFault::ReadOnlyFileSystem:
-        return QStringLiteral("文件系统是只读的");
-    case FileFault::WriteProtected:
-        return QStringLiteral("磁盘有写保护");
-    case FileFault::NameTooLong:
-        return QStringLiteral("文件名或路径太长");
-    case FileFault::InvalidName:
-        return QStringLiteral("文件名中有不允许的字符");
-    case FileFault::ColonInName:
-        return QStringLiteral("文件名中不能有冒号（:）");
-    case FileFault::PermissionDenied:
-        return QStringLiteral("权限被拒绝");
-    case FileFault::ReadOnlyFile:
-        return QStringLiteral("文件带有“只读”属性，可以在它的属性中取消");
-    case FileFault::Io:
-        return QStringLiteral("磁盘读写出错");
-    case FileFault::TooLarge:
-        return QStringLiteral("文件超出了允许的大小");
-    case FileFault::NotFound:
-        return QStringLiteral("文件或文件夹不存在");
-    case FileFault::NotADirectory:
-        return QStringLiteral("路径中有一部分不是文件夹");
-    case FileFault::IsADirectory:
-        return QStringLiteral("这是一个文件夹");
-    case FileFault::NotRegularFile:
-        return QStringLiteral("这不是普通文件");
-    case FileFault::LinkLoop:
-        return QStringLiteral("符号链接的层数太多");
-    case FileFault::Busy:
-        return QStringLiteral("文件正在被使用");
-    case FileFault::HeldByOtherProgram:
-        return QStringLiteral("文件正被另一个程序使用");
-    case FileFault::TooManyOpenFiles:
-        return QStringLiteral("打开的文件太多");
-    case FileFault::NoMemory:
-        return QStringLiteral("内存不足");
-    case FileFault::TryAgain:
-        return QStringLiteral("文件暂时无法访问");
-    case FileFault::NotSupported:
-        return QStringLiteral("文件系统不支持这样的操作");
-    case FileFault::NoDevice:
-        return QStringLiteral("设备不存在");
-    case FileFault::DeviceNotReady:
-        return QStringLiteral("设备没有准备好：U 盘可能已被拔出，或驱动器中没有磁盘");
-    case FileFault::NetworkGone:
-        return QStringLiteral("网络位置无法访问，或网络连接已断开");
-    case FileFault::AlreadyExists:
-        return QStringLiteral("文件已经存在");
-    case FileFault::Changed:
-        return QStringLiteral("文件在此期间被另一个程序改动或替换");
-    case FileFault::None:
-    case FileFault::Other:
-        break;
+    for (const auto &[fault, text] : causes) {
+        if (fault == failure.fault)
+            return QString::fromUtf8(text);
     }
     return QStringLiteral("系统错误，代码 %1").arg(failure.code);
 }
@@ -246,7 +212,8 @@ QString saveFailureText(const Failure &failure)
         else if (failure.fault == FileFault::NotRegularFile)
             text = QStringLiteral("这不是普通文件。");
         else if (failure.fault == FileFault::NotFound)
-            text = QStringLiteral("文件夹“%1”不存在。").arg(QDir::toNativeSeparators(failure.place));
+            text
+                = QStringLiteral("文件夹“%1”不存在。").arg(QDir::toNativeSeparators(failure.place));
         else
             text = because("无法创建文件", failure);
         break;

@@ -127,15 +127,17 @@ Failure lookAtOpened(NativeFile &file, const QByteArray &named, Target &target)
     return Failure {};
 }
 
-// Creates the file through a link to nothing, so that the kernel, not the program, decides
-// where the link leads and whether it may be followed; it is written in place.
-Failure createThroughLink(const QByteArray &name, Target &target)
+// Creates the file at name in folder, for a save that writes it in place: through a link to
+// nothing, so that the kernel, not the program, decides where the link leads and whether it may
+// be followed; or in an append-only folder, which would keep a temporary file for good.
+Failure createAt(int folder, const QByteArray &name, int flags, const QByteArray &named,
+                 Target &target)
 {
-    NativeFile made(
-        ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
+    NativeFile made(::openat(folder, name.constData(),
+                             O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | flags, 0666));
     if (!made.isOpen())
         return refused(errno);
-    Failure looked = lookAtOpened(made, name, target);
+    Failure looked = lookAtOpened(made, named, target);
     target.inPlace = true;
     target.created = true;
     return looked;
@@ -152,7 +154,7 @@ Failure lookOnce(const QByteArray &native, Target &target)
 
     struct stat link = {};
     if (::lstat(native.constData(), &link) == 0 && S_ISLNK(link.st_mode))
-        return createThroughLink(native, target);
+        return createAt(AT_FDCWD, native, O_NONBLOCK, native, target);
     const qsizetype slash = native.lastIndexOf('/');
     const QByteArray folderName = native.left(std::max<qsizetype>(1, slash));
     target.folderHandle.reset(::open(folderName.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -162,18 +164,10 @@ Failure lookOnce(const QByteArray &native, Target &target)
                                : refused(errno);
     target.name = native.mid(slash + 1);
     target.path = QFile::decodeName(native);
-    // Without a name of its own until it is whole, the new file needs no rename; where it must
-    // have one, an append-only folder would keep it, so the file is made at its name.
-    if (keepsEveryName(target.folderHandle) && ::access("/proc/self/fd", X_OK) != 0) {
-        NativeFile made(::openat(fd(target.folderHandle), target.name.constData(),
-                                 O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
-        if (!made.isOpen())
-            return refused(errno);
-        Failure looked = lookAtOpened(made, native, target);
-        target.inPlace = true;
-        target.created = true;
-        return looked;
-    }
+    // Without a name of its own until it is whole (/proc to link it by), the new file needs no
+    // rename, which an append-only folder would refuse.
+    if (keepsEveryName(target.folderHandle) && ::access("/proc/self/fd", X_OK) != 0)
+        return createAt(fd(target.folderHandle), target.name, O_EXCL, native, target);
     return Failure {};
 }
 
@@ -277,23 +271,14 @@ Failure carryOver(const NativeFile &file, const Target &target)
         return errnoError(errno);
     // Each extended attribute as the old file has it, the access ACL among them; what the new
     // file got of its own (an ACL from the folder's default) and the old one lacks goes. The old
-    // file is read through what holds it (/proc), or, without /proc, opened again at its name,
-    // where it must still be the file looked at; where it cannot be, it is written in place.
+    // file is read through what holds it, by /proc; without /proc it is written in place.
     const QByteArray old = procPath(target.fileHandle);
-    const bool byProc = ::access(old.constData(), F_OK) == 0;
-    const NativeFile reopened(byProc ? -1
-                                     : ::openat(int(target.folderHandle.handle()),
-                                                target.name.constData(),
-                                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!byProc && !stillNamed(reopened, target.folderHandle, target.name))
-        return changed;
-    const auto listOld = [&](char *list, size_t size) {
-        return byProc ? ::listxattr(old.constData(), list, size)
-                      : ::flistxattr(int(reopened.handle()), list, size);
-    };
+    if (::access(old.constData(), F_OK) != 0)
+        return errnoError(errno);
+    const auto listOld
+        = [&](char *list, size_t size) { return ::listxattr(old.constData(), list, size); };
     const auto getOld = [&](const char *key, char *value, size_t size) {
-        return byProc ? ::getxattr(old.constData(), key, value, size)
-                      : ::fgetxattr(int(reopened.handle()), key, value, size);
+        return ::getxattr(old.constData(), key, value, size);
     };
     const std::optional<QByteArray> oldList = sized(listOld);
     if (!oldList && errno != ENOTSUP)
