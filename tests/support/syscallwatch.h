@@ -29,7 +29,8 @@ public:
     // and on POSIX "pread", "readlink").
     std::function<void(const char *call)> before;
 
-    // Each flush made: "file <held>", "folder <held>" or "elsewhere".
+    // Each flush made: "file <held>", "folder <held>" or "elsewhere", and " (refused)" after
+    // one that the system refused.
     QStringList flushes;
 };
 

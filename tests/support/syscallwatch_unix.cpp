@@ -55,21 +55,21 @@ extern "C" int fsync(int fd)
     struct stat flushed = {};
     const bool folder = ::fstat(fd, &flushed) == 0 && S_ISDIR(flushed.st_mode);
     const QString held = active->held ? active->held() : QString();
-    if (folder) {
-        active->flushes << (orbelune::testing::isFolder(fd, active->folder)
-                                ? QStringLiteral("folder ") + held
-                                : QStringLiteral("elsewhere"));
-        return realFsync(fd);
-    }
-    active->flushes << QStringLiteral("file ") + held;
-    if (active->before)
+    QString call = folder
+        ? (orbelune::testing::isFolder(fd, active->folder) ? QStringLiteral("folder ") + held
+                                                           : QStringLiteral("elsewhere"))
+        : QStringLiteral("file ") + held;
+    if (!folder && active->before)
         active->before("fsync");
-    if (active->failingFlushes > 0) {
+    int done = -1;
+    if (!folder && active->failingFlushes > 0) {
         --active->failingFlushes;
         errno = EIO;
-        return -1;
+    } else if ((done = realFsync(fd)) != 0) {
+        call += QStringLiteral(" (refused)"); // the real call failed: nothing reached the disk
     }
-    return realFsync(fd);
+    active->flushes << call;
+    return done;
 }
 
 extern "C" ssize_t pread(int fd, void *buffer, size_t size, off_t offset)
