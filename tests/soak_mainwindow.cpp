@@ -16,7 +16,6 @@
 #include "history/historytext.h"
 #include "history/resultfile.h"
 #include "widgets/clicklabel.h"
-#include "widgets/stagetimer.h"
 #include "widgets/svgpicture.h"
 
 #include <QDir>
@@ -371,7 +370,7 @@ void SoakMainWindow::step()
 void SoakMainWindow::pressStart()
 {
     const bool wasRunning = isRunning(m_mainWindow);
-    const int stage = ui(m_mainWindow).stageTimer->stage();
+    const int stage = testing::stage(m_mainWindow);
     if (const int way = below(10); way == 0) {
         note("Enter, the window's default button");
         QTest::keyClick(m_mainWindow, Qt::Key_Return);
@@ -383,21 +382,19 @@ void SoakMainWindow::pressStart()
         ui(m_mainWindow).startAction->trigger();
     }
     // A start during a run is not possible: the run goes on as it was.
-    if (wasRunning && (!isRunning(m_mainWindow) || ui(m_mainWindow).stageTimer->stage() != stage))
+    if (wasRunning && (!isRunning(m_mainWindow) || testing::stage(m_mainWindow) != stage))
         fail("a start during a run changed the run");
 }
 
 void SoakMainWindow::tickStage()
 {
-    const int stage = ui(m_mainWindow).stageTimer->stage();
+    const int stage = testing::stage(m_mainWindow);
     note(QString("stage tick, stage %1").arg(stage));
     fire(ui(m_mainWindow).stageTimer);
     if (ui(m_mainWindow).ballCaptions[std::size_t(std::min(stage, 6))]->isHidden())
         fail(QString("stage %1 showed no ball").arg(stage));
-    if (stage == 9 ? isRunning(m_mainWindow) : ui(m_mainWindow).stageTimer->stage() != stage + 1)
-        fail(QString("stage %1 left the stage at %2")
-                 .arg(stage)
-                 .arg(ui(m_mainWindow).stageTimer->stage()));
+    if (stage == 9 ? isRunning(m_mainWindow) : testing::stage(m_mainWindow) != stage + 1)
+        fail(QString("stage %1 left the stage at %2").arg(stage).arg(testing::stage(m_mainWindow)));
 }
 
 void SoakMainWindow::tickSweep()
@@ -657,7 +654,7 @@ void SoakMainWindow::check()
 QString SoakMainWindow::ballRowViolation() const
 {
     const bool running = ui(m_mainWindow).stageTimer->isActive();
-    const int stage = ui(m_mainWindow).stageTimer->stage();
+    const int stage = testing::stage(m_mainWindow);
     std::set<int> reds;
     int drawnReds = 0;
     for (int p = 0; p < 7; ++p) {

@@ -6,7 +6,6 @@
 #include "app/mainwindow.h"
 #include "widgets/appstyle.h"
 #include "widgets/paragraphlabel.h"
-#include "widgets/stagetimer.h"
 #include "widgets/svgpicture.h"
 
 #include <QGroupBox>

@@ -3,7 +3,6 @@
 #include "testsupport.h"
 
 #include "app/mainwindow.h"
-#include "widgets/stagetimer.h"
 #include "widgets/svgpicture.h"
 
 #include <QLabel>
@@ -79,7 +78,7 @@ void TestRun::transitions()
     QFETCH(bool, running);
     QFETCH(QString, after);
     ui(m_mainWindow).startButton->click();
-    ui(m_mainWindow).stageTimer->setStage(before.toInt());
+    setStage(m_mainWindow, before.toInt());
     if (event == "tick") {
         fire(ui(m_mainWindow).stageTimer);
         QCOMPARE(ui(m_mainWindow).poolLists[std::size_t(std::min(before.toInt(), 6))]->count(), 1);
@@ -141,7 +140,7 @@ void TestRun::stopAfterThreeTicks()
     ui(m_mainWindow).startButton->click();
     VERIFY_RUN_STATE(m_mainWindow, true, "0");
     fire(ui(m_mainWindow).stageTimer);
-    QCOMPARE(QString::number(ui(m_mainWindow).stageTimer->stage()), QStringLiteral("1"));
+    QCOMPARE(QString::number(stage(m_mainWindow)), QStringLiteral("1"));
     QVERIFY(!ui(m_mainWindow).ballCaptions[0]->isHidden());
     QVERIFY(ui(m_mainWindow).ballCaptions[1]->isHidden());
 }
