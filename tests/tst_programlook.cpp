@@ -7,8 +7,10 @@
 #include "app/texts.h"
 #include "widgets/appstyle.h"
 
+#include <QListWidget>
 #include <QMenu>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyleFactory>
 #include <QStyleOptionSlider>
 #include <QToolTip>
@@ -25,6 +27,8 @@ private slots:
     void sameLookOnAnyDesktop();
     void scrollBarPartsTile_data();
     void scrollBarPartsTile();
+    void scrollBarAsSeen_data();
+    void scrollBarAsSeen();
 };
 
 void TestProgramLook::sameLookOnAnyDesktop_data()
@@ -178,6 +182,89 @@ void TestProgramLook::scrollBarPartsTile()
         QVERIFY(part(QStyle::SC_ScrollBarAddPage).isEmpty());
     if (position == 0)
         QVERIFY(part(QStyle::SC_ScrollBarSubPage).isEmpty());
+}
+
+void TestProgramLook::scrollBarAsSeen_data()
+{
+    QTest::addColumn<QString>("scale");
+    QTest::addColumn<bool>("oneRowOver"); // the list one row longer than a page, or the shipped
+    for (const char *scale : { "1", "1.25", "2" }) {
+        QTest::addRow("shipped list, scale %s", scale) << QString::fromLatin1(scale) << false;
+        QTest::addRow("one row over a page, scale %s", scale) << QString::fromLatin1(scale) << true;
+    }
+}
+
+void TestProgramLook::scrollBarAsSeen()
+{
+    // The history list's scroll bar as the user sees it: an arrow pointing up on the top button
+    // and down on the bottom one, and a slider whose length is the page's share of the list.
+    QFETCH(QString, scale);
+    QFETCH(bool, oneRowOver);
+    if (qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")) != scale) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+        const QString failure = rowInFreshProcess(environment);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        return;
+    }
+    installProgramLook();
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QListWidget *list = ui(&window).historyList;
+    QScrollBar *bar = list->verticalScrollBar();
+    if (oneRowOver) {
+        while (list->count() > bar->pageStep() + 1)
+            delete list->takeItem(list->count() - 1);
+        QTRY_COMPARE(bar->maximum(), 1);
+    }
+    const QImage drawn = bar->grab().toImage();
+    const qreal dpr = drawn.devicePixelRatio();
+    const int button = qRound(bar->width() * dpr); // square buttons at each end
+    const int groove = drawn.height() - 2 * button;
+
+    // The arrows' ink, row by row: the tip is the narrowest row.
+    const auto arrowRows = [&drawn](int from, int to) {
+        QList<int> widths;
+        for (int y = from; y < to; ++y) {
+            int ink = 0;
+            for (int x = 0; x < drawn.width(); ++x)
+                ink += qGray(drawn.pixel(x, y)) < 160;
+            if (ink > 0)
+                widths << ink;
+        }
+        return widths;
+    };
+    const QList<int> up = arrowRows(0, button);
+    const QList<int> down = arrowRows(drawn.height() - button, drawn.height());
+    QVERIFY2(up.size() > 1 && up.first() < up.last(), qPrintable(QDebug::toString(up)));
+    QVERIFY2(down.size() > 1 && down.first() > down.last(), qPrintable(QDebug::toString(down)));
+
+    // The slider, down the middle of the groove: from its top, the page's share of it long.
+    const int x = drawn.width() / 2;
+    const QRgb grooveColour = drawn.pixel(x, button + groove - 1);
+    int first = -1, last = -1;
+    for (int y = button; y < button + groove; ++y) {
+        if (drawn.pixel(x, y) == grooveColour)
+            continue;
+        if (first < 0)
+            first = y;
+        last = y;
+    }
+    const int length = last - first + 1;
+    const qreal share = qreal(bar->pageStep()) / (bar->maximum() + bar->pageStep());
+    const int expected
+        = std::max(qRound(share * groove),
+                   qRound(bar->style()->pixelMetric(QStyle::PM_ScrollBarSliderMin) * dpr));
+    QVERIFY2(
+        std::abs(first - button) <= 1 && std::abs(length - expected) <= 2 + 2 * dpr,
+        qPrintable(QStringLiteral("slider over rows %1 to %2 of the groove's %3 to %4, %5 long "
+                                  "expected")
+                       .arg(first)
+                       .arg(last)
+                       .arg(button)
+                       .arg(button + groove - 1)
+                       .arg(expected)));
 }
 
 QTEST_MAIN(TestProgramLook)
