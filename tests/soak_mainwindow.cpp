@@ -89,12 +89,9 @@ private:
     void useWindowWhileDialogOpen(double p);
     void closeOtherWindows();
 
-    // The events of the walk.
-    void pressStart();
-    void import();
-    void save();
+    // The events of the walk that are more than a click.
+    void openOrSave(bool save);
     void showAbout();
-    void openLink();
     void closeWindow();
 
     std::mt19937 m_rng;
@@ -107,7 +104,7 @@ private:
 
     QTemporaryDir m_dir;
     QList<HistoryFile> m_files;
-    QStringList m_savePaths;
+    QList<HistoryFile> m_saveFiles;
     std::optional<Seams> m_seams;
 
     MainWindow *m_mainWindow = nullptr;
@@ -165,7 +162,8 @@ void SoakMainWindow::makeFixtures()
     file("malformed-1.txt", 200, { "01,02,03,04,05,06 17" });
     file("malformed-3.txt", 200, { "01,02,03,04", "01,02,03,04,05,06 17", "01,02,03,04" });
     m_files << HistoryFile { m_dir.filePath("missing.txt"), {} };
-    m_savePaths << m_dir.filePath("result-1.txt") << m_dir.filePath("result-2.txt");
+    m_saveFiles << HistoryFile { m_dir.filePath("result-1.txt"), {} }
+                << HistoryFile { m_dir.filePath("result-2.txt"), {} };
 }
 
 void SoakMainWindow::openWindow()
@@ -293,11 +291,34 @@ void SoakMainWindow::step()
               note("sweep tick, with events for its yield");
               fire(ui(m_mainWindow).sweepTimer);
           } },
-        { "import", 6, 6, [this] { import(); } },
-        { "save", 6, 6, [this] { save(); } },
+        { "import", 6, 6, [this] { openOrSave(false); } },
+        { "save", 6, 6, [this] { openOrSave(true); } },
         { "about", 2, 2, [this] { showAbout(); } },
-        { "link", 2, 2, [this] { openLink(); } },
-        { "start", 10, 10, [this] { pressStart(); } },
+        { "link", 1, 1,
+          [this] {
+              note("menu 访问主页");
+              ui(m_mainWindow).homePageAction->trigger();
+          } },
+        { "link", 1, 1,
+          [this] {
+              note("click on the copyright line");
+              QTest::mouseClick(ui(m_mainWindow).copyrightLink, Qt::LeftButton);
+          } },
+        { "start", 1, 1,
+          [this] {
+              note("Enter, the window's default button");
+              QTest::keyClick(m_mainWindow, Qt::Key_Return);
+          } },
+        { "start", 4, 4,
+          [this] {
+              note("start button");
+              ui(m_mainWindow).startButton->click();
+          } },
+        { "start", 5, 5,
+          [this] {
+              note("menu 开始分析");
+              ui(m_mainWindow).startAction->trigger();
+          } },
     };
     const bool running = ui(m_mainWindow).stageTimer->isActive();
     const auto weight
@@ -312,20 +333,6 @@ void SoakMainWindow::step()
             return event.happen();
         }
         roll -= weight(event);
-    }
-}
-
-void SoakMainWindow::pressStart()
-{
-    if (const int way = below(10); way == 0) {
-        note("Enter, the window's default button");
-        QTest::keyClick(m_mainWindow, Qt::Key_Return);
-    } else if (way < 5) {
-        note("start button");
-        ui(m_mainWindow).startButton->click();
-    } else {
-        note("menu 开始分析");
-        ui(m_mainWindow).startAction->trigger();
     }
 }
 
@@ -388,32 +395,22 @@ void SoakMainWindow::useWindowWhileDialogOpen(double p)
     };
 }
 
-void SoakMainWindow::import()
+void SoakMainWindow::openOrSave(bool save)
 {
-    const int which = below(int(m_files.size()) + 1);
-    const bool cancel = which == int(m_files.size());
-    const HistoryFile file = cancel ? HistoryFile {} : m_files.at(which);
+    const QList<HistoryFile> &files = save ? m_saveFiles : m_files;
+    const int which = below(int(files.size()) + 1);
+    const HistoryFile file = which < files.size() ? files.at(which) : HistoryFile {};
     m_seams->answer = file.path;
-    note("menu 导入数据: " + (cancel ? QString("cancel") : QFileInfo(file.path).fileName()));
-    useWindowWhileDialogOpen(0.15);
-    ui(m_mainWindow).importAction->trigger();
+    note((save ? "menu 保存结果: " : "menu 导入数据: ")
+         + (file.path.isEmpty() ? QString("cancel") : QFileInfo(file.path).fileName()));
+    useWindowWhileDialogOpen(save ? 0.1 : 0.15);
+    (save ? ui(m_mainWindow).saveAction : ui(m_mainWindow).importAction)->trigger();
     m_seams->whileDialogOpen = nullptr;
     // Whether it should have been taken is tst_files'; here the list is one of the two.
-    if (!cancel && listTexts() == file.rows && m_list != file.rows) {
+    if (!save && !file.path.isEmpty() && listTexts() == file.rows && m_list != file.rows) {
         m_list = file.rows;
         ++m_counts["import, rows taken"];
     }
-}
-
-void SoakMainWindow::save()
-{
-    const int which = below(int(m_savePaths.size()) + 1);
-    const bool cancel = which == int(m_savePaths.size());
-    m_seams->answer = cancel ? QString() : m_savePaths.at(which);
-    note("menu 保存结果: " + (cancel ? QString("cancel") : QFileInfo(m_seams->answer).fileName()));
-    useWindowWhileDialogOpen(0.1);
-    ui(m_mainWindow).saveAction->trigger();
-    m_seams->whileDialogOpen = nullptr;
 }
 
 void SoakMainWindow::showAbout()
@@ -439,17 +436,6 @@ void SoakMainWindow::closeOtherWindows()
     for (QWidget *window : QApplication::topLevelWidgets())
         if (isOtherWindow(window, m_mainWindow))
             window->close();
-}
-
-void SoakMainWindow::openLink()
-{
-    if (chance(0.5)) {
-        note("menu 访问主页");
-        ui(m_mainWindow).homePageAction->trigger();
-    } else {
-        note("click on the copyright line");
-        QTest::mouseClick(ui(m_mainWindow).copyrightLink, Qt::LeftButton);
-    }
 }
 
 void SoakMainWindow::closeWindow()
