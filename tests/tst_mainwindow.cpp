@@ -70,6 +70,14 @@ void TestMainWindow::opensIdle()
     QCOMPARE(m_mainWindow->minimumSize(), m_mainWindow->maximumSize());
     QVERIFY(!(m_mainWindow->windowFlags() & Qt::WindowMaximizeButtonHint));
 
+    // Each caption on its ball; where on it, otherCjkFace measures.
+    for (std::size_t p = 0; p < 7; ++p) {
+        QVERIFY(ui(m_mainWindow)
+                    .ballPictures[p]
+                    ->geometry()
+                    .contains(ui(m_mainWindow).ballCaptions[p]->geometry().center()));
+    }
+
     // The badge covers the greeting, stacked above it.
     QCOMPARE(ui(m_mainWindow).greetingLabel->text(), QStringLiteral("祝您中奖！"));
     QVERIFY(ui(m_mainWindow)
