@@ -147,6 +147,7 @@ void TestRun::startAfterFullRunResetsBallRow()
 
 void TestRun::secondStartRefusedDuringRun()
 {
+    QVERIFY(showActive(m_mainWindow));
     ui(m_mainWindow).startButton->click();
     tick(m_mainWindow, 3);
     const QList<int> drawn { drawnNumber(m_mainWindow, 0), drawnNumber(m_mainWindow, 1),
@@ -156,7 +157,7 @@ void TestRun::secondStartRefusedDuringRun()
     ui(m_mainWindow).startButton->click();
     ui(m_mainWindow).startAction->trigger();
     ui(m_mainWindow).startButton->click();
-    ui(m_mainWindow).startButton->click();
+    QTest::keyClick(m_mainWindow, Qt::Key_Return);
     VERIFY_RUN_STATE(m_mainWindow, true, "3");
     for (int p = 0; p < 3; ++p) {
         QCOMPARE(drawnNumber(m_mainWindow, p), drawn[p]);
