@@ -109,7 +109,8 @@ QStringList scrollBarFaults(QScrollBar *bar, const QString &what)
     const int groove = drawn.height() - 2 * button;
     QStringList faults;
 
-    // The arrows' ink, row by row: the tip is the narrowest row.
+    // The arrows' ink, darker than the faces and the outlines, row by row: the tip is the
+    // narrowest row.
     for (const bool top : { true, false }) {
         QList<int> widths;
         for (int y = top ? 0 : button + groove; y < (top ? button : drawn.height()); ++y) {
@@ -124,7 +125,8 @@ QStringList scrollBarFaults(QScrollBar *bar, const QString &what)
                           .arg(what, top ? "top" : "bottom", QDebug::toString(widths));
     }
 
-    // The slider, down the middle of the groove: whatever is not the groove's colour.
+    // The slider, down the middle of the groove: whatever is not the colour of the groove's
+    // last row, which a slider at the list's start reaches only when it fills the groove.
     const int x = drawn.width() / 2;
     const QRgb grooveColour = drawn.pixel(x, button + groove - 1);
     int first = -1, last = -1;
