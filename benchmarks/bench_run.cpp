@@ -6,7 +6,6 @@
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "history/historytext.h"
-#include "widgets/stagetimer.h"
 
 #include <QListWidget>
 #include <QProcess>

@@ -10,7 +10,6 @@
 #include "app/sessionend.h"
 #include "fileio/savefile.h"
 #include "orbelune/appinfo.h"
-#include "widgets/stagetimer.h"
 
 #include <QApplication>
 #include <QDir>

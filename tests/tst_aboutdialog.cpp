@@ -10,7 +10,6 @@
 #include "widgets/clicklabel.h"
 #include "widgets/handcursor.h"
 #include "widgets/paragraphlabel.h"
-#include "widgets/stagetimer.h"
 #include "widgets/svgpicture.h"
 
 #include <QAccessible>

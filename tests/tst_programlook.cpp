@@ -1,4 +1,5 @@
-// The program's look is its own whatever the desktop hands it: a palette, a style, a font.
+// The program's look is its own whatever the desktop hands it (a palette, a style, a font),
+// and whole device pixels at any scale of the screen.
 
 #include "testsupport.h"
 
@@ -7,14 +8,151 @@
 #include "app/texts.h"
 #include "widgets/appstyle.h"
 
+#include <QGroupBox>
+#include <QListWidget>
 #include <QMenu>
 #include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QStyleFactory>
 #include <QStyleOptionSlider>
 #include <QToolTip>
 
+#include <cmath>
+
 using namespace orbelune;
 using namespace orbelune::testing;
+
+namespace {
+
+// A border pixel: any of the frames' greys or the default button's blue, against the white
+// and near-white around and inside them.
+bool isLine(QRgb pixel)
+{
+    return qGray(pixel) < 215;
+}
+
+// Looks across one edge at points spread over its middle and reports what is wrong there: the
+// edge's outermost device pixels (`width` of them) must be line, the next one in must not, so
+// that a missing, a doubled and a blurred line all show. `inwards` points into the widget,
+// `along` along the edge from `start`, the edge's first pixel.
+QStringList checkEdge(const QImage &image, const QString &what, QPoint start, QPoint inwards,
+                      QPoint along, int length, int width)
+{
+    for (int i = 1; i < 10; ++i) {
+        const QPoint at = start + along * (length * (2 + i) / 14);
+        for (int w = 0; w < width; ++w) {
+            if (!isLine(image.pixel(at + inwards * w)))
+                return {
+                    QStringLiteral("%1: no line at (%2, %3)").arg(what).arg(at.x()).arg(at.y())
+                };
+        }
+        if (isLine(image.pixel(at + inwards * width)))
+            return { QStringLiteral("%1: more than %2 pixels wide at (%3, %4)")
+                         .arg(what)
+                         .arg(width)
+                         .arg(at.x())
+                         .arg(at.y()) };
+    }
+    return {};
+}
+
+// Every border of the window's list boxes, group boxes and buttons, on its grab in device
+// pixels: each edge one line on the widget's outermost device pixels, as wide as the scale's
+// whole part (one pixel at 1.25, two at 2). A group box's top line runs at the height of its
+// caption: it is found as the first line below the box's top, right of the caption.
+QStringList borderFaults(QWidget *window)
+{
+    const QImage image = window->grab().toImage();
+    const qreal scale = window->devicePixelRatioF();
+    const int line = std::max(1, int(std::floor(scale + 1e-6)));
+    QStringList faults;
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        if (widget->window() != window)
+            continue; // the about window, a child of the main one
+        const bool group = qobject_cast<QGroupBox *>(widget);
+        if (!group && !qobject_cast<QListWidget *>(widget) && !qobject_cast<QPushButton *>(widget))
+            continue;
+        // The device pixels Qt gives the widget: its edges rounded one by one.
+        const QRectF exact(QPointF(widget->mapTo(window, QPoint(0, 0))) * scale,
+                           QSizeF(widget->size()) * scale);
+        const int left = qRound(exact.left()), right = qRound(exact.right()) - 1;
+        int top = qRound(exact.top());
+        const int bottom = qRound(exact.bottom()) - 1;
+        const QString name = widget->objectName();
+        if (group) {
+            const int x = (left + 3 * right) / 4;
+            const int below = top + int(20 * scale);
+            while (top < below && !isLine(image.pixel(x, top)))
+                ++top;
+        }
+        const int width = right - left + 1, height = bottom - top + 1;
+        faults << checkEdge(image, name + " left", { left, top }, { 1, 0 }, { 0, 1 }, height, line)
+               << checkEdge(image, name + " right", { right, top }, { -1, 0 }, { 0, 1 }, height,
+                            line)
+               << checkEdge(image, name + " bottom", { left, bottom }, { 0, -1 }, { 1, 0 }, width,
+                            line)
+               << checkEdge(image, name + " top", { group ? left + width / 2 : left, top },
+                            { 0, 1 }, { 1, 0 }, group ? width / 2 : width, line);
+    }
+    return faults;
+}
+
+// The scroll bar as the user sees it, on its grab in device pixels: an arrow pointing up on
+// the top button and down on the bottom one, and a slider from the groove's top (the list is
+// at its start) whose length is the page's share of the groove, or the shortest a slider gets.
+QStringList scrollBarFaults(QScrollBar *bar, const QString &what)
+{
+    const QImage drawn = bar->grab().toImage();
+    const qreal scale = drawn.devicePixelRatio();
+    const int button = qRound(bar->width() * scale); // square buttons at each end
+    const int groove = drawn.height() - 2 * button;
+    QStringList faults;
+
+    // The arrows' ink, darker than the faces and the outlines, row by row: the tip is the
+    // narrowest row.
+    for (const bool top : { true, false }) {
+        QList<int> widths;
+        for (int y = top ? 0 : button + groove; y < (top ? button : drawn.height()); ++y) {
+            int ink = 0;
+            for (int x = 0; x < drawn.width(); ++x)
+                ink += qGray(drawn.pixel(x, y)) < 160;
+            if (ink > 0)
+                widths << ink;
+        }
+        if (widths.size() < 2 || (widths.first() < widths.last()) != top)
+            faults << QStringLiteral("%1: the %2 arrow's rows are %3 pixels wide")
+                          .arg(what, top ? "top" : "bottom", QDebug::toString(widths));
+    }
+
+    // The slider, down the middle of the groove: whatever is not the colour of the groove's
+    // last row, which a slider at the list's start reaches only when it fills the groove.
+    const int x = drawn.width() / 2;
+    const QRgb grooveColour = drawn.pixel(x, button + groove - 1);
+    int first = -1, last = -1;
+    for (int y = button; y < button + groove; ++y) {
+        if (drawn.pixel(x, y) == grooveColour)
+            continue;
+        if (first < 0)
+            first = y;
+        last = y;
+    }
+    const qreal share = qreal(bar->pageStep()) / (bar->maximum() + bar->pageStep());
+    const int shortest = bar->style()->pixelMetric(QStyle::PM_ScrollBarSliderMin);
+    const int expected = std::max(qRound(share * groove), qRound(shortest * scale));
+    if (std::abs(first - button) > 1 || std::abs(last - first + 1 - expected) > 2 + 2 * scale)
+        faults << QStringLiteral("%1: slider over rows %2 to %3 of the groove's %4 to %5, %6 long "
+                                 "expected")
+                      .arg(what)
+                      .arg(first)
+                      .arg(last)
+                      .arg(button)
+                      .arg(button + groove - 1)
+                      .arg(expected);
+    return faults;
+}
+
+} // namespace
 
 class TestProgramLook : public QObject
 {
@@ -25,6 +163,8 @@ private slots:
     void sameLookOnAnyDesktop();
     void scrollBarPartsTile_data();
     void scrollBarPartsTile();
+    void drawnOnDeviceGrid_data();
+    void drawnOnDeviceGrid();
 };
 
 void TestProgramLook::sameLookOnAnyDesktop_data()
@@ -178,6 +318,45 @@ void TestProgramLook::scrollBarPartsTile()
         QVERIFY(part(QStyle::SC_ScrollBarAddPage).isEmpty());
     if (position == 0)
         QVERIFY(part(QStyle::SC_ScrollBarSubPage).isEmpty());
+}
+
+void TestProgramLook::drawnOnDeviceGrid_data()
+{
+    QTest::addColumn<QString>("scale");
+    for (const char *scale : { "1", "1.25", "1.5", "1.75", "2" })
+        QTest::addRow("%s", scale) << QString::fromLatin1(scale);
+}
+
+void TestProgramLook::drawnOnDeviceGrid()
+{
+    // Both windows at a scale of the screen, settled when the application starts: the borders,
+    // and the history list's scroll bar over the shipped list and over one row more than a page.
+    QFETCH(QString, scale);
+    if (qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")) != scale) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
+        const QString failure = rowInFreshProcess(environment);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        return;
+    }
+    installProgramLook();
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.devicePixelRatioF(), scale.toDouble());
+    auto *about = new AboutDialog(&window);
+    about->show();
+    QVERIFY(QTest::qWaitForWindowExposed(about));
+    QListWidget *list = ui(&window).historyList;
+    QScrollBar *bar = list->verticalScrollBar();
+    QStringList faults = borderFaults(&window) + borderFaults(about)
+        + scrollBarFaults(bar, QStringLiteral("shipped list"));
+    delete about;
+    while (list->count() > bar->pageStep() + 1)
+        delete list->takeItem(list->count() - 1);
+    QTRY_COMPARE(bar->maximum(), 1);
+    faults += scrollBarFaults(bar, QStringLiteral("one row over a page"));
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 }
 
 QTEST_MAIN(TestProgramLook)

@@ -6,7 +6,6 @@
 #include "app/failuretext.h"
 #include "app/mainwindow.h"
 #include "history/historyrow.h"
-#include "widgets/stagetimer.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -74,7 +73,7 @@ void TestSweep::init()
     m_onShown = nullptr;
     m_seams->onMessage = [this](const MessageBoxRequest &) {
         m_moments.append({ ui(m_mainWindow).historyList->currentRow(), isRunning(m_mainWindow),
-                           QString::number(ui(m_mainWindow).stageTimer->stage()) });
+                           QString::number(stage(m_mainWindow)) });
         if (m_onShown)
             m_onShown();
     };
@@ -133,11 +132,11 @@ void TestSweep::twoMalformedRowsInOneTick()
 {
     startRunWithRows({ "01,02,03,04,05,06 07", "34,01,02,03,04,05 06", "01,02,03,04,05,06 08",
                        "01,02,03,04,05,06 17", "01,02,03,04,05,06 09" });
-    ui(m_mainWindow).stageTimer->setStage(4);
+    setStage(m_mainWindow, 4);
     // After the first message, make the window look busy again: only a second stop can
     // put it back to rest before the second message.
     m_onShown = [this] {
-        ui(m_mainWindow).stageTimer->setStage(7);
+        setStage(m_mainWindow, 7);
         ui(m_mainWindow).startButton->setEnabled(false);
     };
     fire(ui(m_mainWindow).sweepTimer);
@@ -194,7 +193,7 @@ void TestSweep::eventsDuringSweepYield()
     m_mainWindow->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
     startRunWithRows({ "01,02,03,04,05,06 07", "01,02,03,04,05,06 08" });
-    ui(m_mainWindow).stageTimer->setStage(9);
+    setStage(m_mainWindow, 9);
     QMetaObject::invokeMethod(
         m_mainWindow,
         [this, event] {

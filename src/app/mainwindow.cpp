@@ -13,7 +13,6 @@
 #include "widgets/handcursor.h"
 #include "widgets/linelabel.h"
 #include "widgets/onelinedelegate.h"
-#include "widgets/stagetimer.h"
 #include "widgets/svgpicture.h"
 #include "widgets/twips.h"
 
@@ -27,6 +26,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 
 namespace orbelune {
 
@@ -81,7 +81,7 @@ MainWindow::MainWindow(QWidget *parent)
     buildBallRow();
     loadShippedHistory();
 
-    m_stageTimer = new StageTimer(this);
+    m_stageTimer = new QTimer(this);
     m_stageTimer->setObjectName(QStringLiteral("stageTimer"));
     m_stageTimer->setInterval(500);
     // The stages are meant to come every half second; a coarse timer may drift by 5 %.

@@ -18,7 +18,6 @@ namespace orbelune {
 
 class ClickLabel;
 class RandomSource;
-class StageTimer;
 class SvgPicture;
 
 // The main window, and the one owner of the program's state: the history list, the seven
@@ -27,6 +26,8 @@ class SvgPicture;
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
+    // The stage the next tick of the stage timer runs; tests read it and set it by this name.
+    Q_PROPERTY(int stage MEMBER m_stage)
 
 public:
     explicit MainWindow(QWidget *parent = nullptr);
@@ -68,7 +69,7 @@ private:
     QAction *m_startAction = nullptr;
     QMenu *m_helpMenu = nullptr;
 
-    StageTimer *m_stageTimer = nullptr; // one stage of a run each 500 ms
+    QTimer *m_stageTimer = nullptr; // one stage of a run each 500 ms
     QTimer *m_sweepTimer = nullptr; // a check of the history list each 10 ms during a run
 
     void showAbout();
@@ -95,6 +96,7 @@ private:
     // The chosen-number table: 0 before the first run, 999 for a position not drawn yet in the
     // current run, otherwise the number drawn there.
     std::array<qint16, 7> m_chosen {};
+    int m_stage = 0; // the stage the next tick runs: 0..5 a red ball each, 6..9 the blue one
     std::unique_ptr<RandomSource> m_random;
 
     // Counts starts and stops, so that a start whose yield saw a stop knows it was cancelled.

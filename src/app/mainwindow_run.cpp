@@ -6,13 +6,13 @@
 #include "draw/caption.h"
 #include "draw/elimination.h"
 #include "draw/randomsource.h"
-#include "widgets/stagetimer.h"
 #include "widgets/svgpicture.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -77,7 +77,7 @@ void MainWindow::prepareRun()
 
 void MainWindow::onStageTick()
 {
-    const int s = m_stageTimer->stage();
+    const int s = m_stage;
     if (s <= 5) {
         QStringList candidates;
         for (qint16 i = 1; i <= 33; ++i) {
@@ -90,7 +90,7 @@ void MainWindow::onStageTick()
     } else {
         drawBlueBall();
     }
-    m_stageTimer->setStage(s + 1);
+    m_stage = s + 1;
     if (s == 9)
         endRun();
 }
@@ -135,7 +135,7 @@ void MainWindow::endRun()
 {
     // A start still waiting in its yield must not carry on after this.
     ++m_runSerial;
-    m_stageTimer->setStage(0);
+    m_stage = 0;
     m_stageTimer->stop();
     m_analysisBadge->hide();
     m_sweepTimer->stop();

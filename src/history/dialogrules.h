@@ -5,6 +5,9 @@
 
 namespace orbelune {
 
+// The file dialogs' rules (src/app/filedialogs*), as text only: they stay in the core so that
+// the core's tests and the fuzz target reach them without widgets.
+
 // The save dialog's rule for the chosen name: when its last three characters, lower-cased,
 // are not "txt", ".txt" is appended (result → result.txt, result.doc → result.doc.txt;
 // RESULT.TXT and resulttxt stay). Empty text stays empty.

@@ -2,7 +2,6 @@
 
 #include "app/links.h"
 #include "app/mainwindow.h"
-#include "widgets/stagetimer.h"
 #include "widgets/svgpicture.h"
 
 #include <QAction>
@@ -50,9 +49,19 @@ const MainWindowUi &ui(const MainWindow *window)
     parts.stopAction = child<QAction>(window, "stopAction");
     parts.aboutAction = child<QAction>(window, "aboutAction");
     parts.homePageAction = child<QAction>(window, "homePageAction");
-    parts.stageTimer = child<StageTimer>(window, "stageTimer");
+    parts.stageTimer = child<QTimer>(window, "stageTimer");
     parts.sweepTimer = child<QTimer>(window, "sweepTimer");
     return parts;
+}
+
+int stage(const MainWindow *window)
+{
+    return window->property("stage").toInt();
+}
+
+void setStage(MainWindow *window, int stage)
+{
+    window->setProperty("stage", stage);
 }
 
 void fire(QTimer *timer)
@@ -226,7 +235,7 @@ void runToEnd(MainWindow *form)
 QString runStateMismatch(const MainWindow *form, bool running, const QString &tag)
 {
     QStringList wrong;
-    const QString shown = QString::number(ui(form).stageTimer->stage());
+    const QString shown = QString::number(stage(form));
     const int stage = shown.toInt();
     if (!tag.isEmpty() ? shown != tag
                        : shown != QString::number(stage) || stage < 0 || stage > (running ? 9 : 0))

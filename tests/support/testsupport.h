@@ -28,7 +28,6 @@ class QWidget;
 
 namespace orbelune {
 class MainWindow;
-class StageTimer;
 } // namespace orbelune
 
 namespace orbelune::testing {
@@ -57,10 +56,14 @@ struct MainWindowUi
     QMenu *fileMenu, *runMenu, *helpMenu;
     QAction *importAction, *saveAction, *exitAction, *startAction, *stopAction, *aboutAction,
         *homePageAction;
-    StageTimer *stageTimer;
+    QTimer *stageTimer;
     QTimer *sweepTimer;
 };
 const MainWindowUi &ui(const MainWindow *window);
+
+// The stage the next tick of the window's stage timer runs, and setting it.
+int stage(const MainWindow *window);
+void setStage(MainWindow *window, int stage);
 
 // Runs what a timeout of the timer runs, at once.
 void fire(QTimer *timer);
