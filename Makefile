@@ -5,9 +5,11 @@
 #   make check  the quick loop: the Release build and the unit and window tests only
 #   make format / make format-check   format the C++ sources, or only check that they are
 #   make bench  the speed figures as one table, in its own Release build
+#   make debug  the Debug build (build-debug/), for a debugger; built, not run
 #   make fuzz   every fuzz target for FUZZ_SECONDS (60) each, in its own clang build
 #   make install PREFIX=/usr/local   install the program, desktop entry, icons and metainfo
-#   make package   a Debian package of the same, in the build folder
+#   make package   the Debian package (debian/, dpkg-buildpackage), checked by lintian, in
+#                  build-deb/
 #   make artwork   redraw the pictures in resources/ whose text is outlined, from resources/artwork/
 #   make windows   the Windows program as a zip and an installer, cross-built with MinGW-w64
 #                  against a Qt for Windows that is built once into ~/.cache/orbelune (about
@@ -43,6 +45,7 @@ ASAN_DIR := build-asan
 FUZZ_DIR := build-fuzz
 BENCH_DIR := build-bench
 DEBUG_DIR := build-debug
+DEB_DIR := build-deb
 ARTWORK_DIR := build-artwork
 
 # $(call configure,<preset>,<folder>[,<arguments>]): configures quietly, keeping the whole
@@ -60,7 +63,7 @@ configure_preset = mkdir -p $(2) && \
 # tests run after it, a missing face fails them rather than skipping them.
 check test test-asan: export ORBELUNE_REQUIRE_TEST_FONTS = 1
 
-.PHONY: all setup configure build run check test test-asan fuzz install package bench artwork format format-check clean \
+.PHONY: all setup configure build run check test test-asan fuzz install package bench debug artwork format format-check clean \
 	setup-windows windows-host-tools windows test-windows test-debian
 
 all: build
@@ -105,6 +108,11 @@ bench: setup
 	@cmake --build --preset bench --parallel $(JOBS)
 	@QT_QPA_PLATFORM=offscreen $(BENCH_DIR)/orbelune_bench -silent
 
+# Built only: the tests it builds are the Release suite's, which make test runs.
+debug: setup
+	@$(call configure_preset,debug,$(DEBUG_DIR))
+	@cmake --build --preset debug --parallel $(JOBS)
+
 # The pictures that carry text are drawn from resources/artwork/ with the text as outlines, so
 # that they look the same whatever fonts a machine has. Needs the face the artwork names.
 artwork: setup
@@ -121,8 +129,10 @@ artwork: setup
 install: build
 	@cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
-package: build
-	@cd $(BUILD_DIR) && cpack
+# Built from a copy of the tree as it is, by dpkg-buildpackage on this machine's release, the
+# tests left out (they are make test's); lintian's errors and warnings fail it.
+package: setup
+	@./tools/build-deb.sh $(DEB_DIR)
 
 # Windows: none of this is part of `make test`. The packages only Windows work needs, then
 # Qt for Windows, built only when the cache lacks it.
@@ -171,4 +181,5 @@ format-check: setup
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format --dry-run -Werror
 
 clean:
-	@rm -rf $(BUILD_DIR) $(DEBUG_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(ARTWORK_DIR) $(WINDOWS_DIR)
+	@rm -rf $(BUILD_DIR) $(DEBUG_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(ARTWORK_DIR) $(WINDOWS_DIR) \
+		$(DEB_DIR)

@@ -10,7 +10,8 @@
 #   make build              make run's set-up and build (through sudo when AS=user)
 #   make run                on a virtual X display; it must still be running after 10 s
 #   make test               every test, the sanitizers and the fuzzers; no compiler warning
-#   make package            then the .deb is installed by apt into a second fresh overlay,
+#   make package            the .deb by dpkg-buildpackage, lintian clean with this release's
+#                           lintian; then it is installed by apt into a second fresh overlay,
 #                           where the program must answer --version and start
 # DEB=<file.deb> only installs that package into a fresh overlay and starts it there (a
 # package built on another release). AS=root runs the commands as root instead of as the
@@ -223,10 +224,10 @@ warnings=$(cat "$logs/build.log" "$logs/test.log" | grep -cE 'warning:|CMake (De
 
 in_chroot "$run" "cd ~/work/orbelune && make package" >"$logs/package.log" 2>&1 \
     || fail "make package failed" "$logs/package.log"
-deb=$(find "$work/orbelune/build" -maxdepth 1 -name 'orbelune_*.deb' | head -n 1)
+deb=$(find "$work/orbelune/build-deb" -maxdepth 1 -name 'orbelune_*.deb' | head -n 1)
 [ -n "$deb" ] || fail "make package made no .deb" "$logs/package.log"
 mkdir -p "$cache/package-$name"
-cp "$deb" "$cache/package-$name/"
+cp "$deb" "$work/orbelune/build-deb/lintian.log" "$cache/package-$name/"
 deb=$cache/package-$name/$(basename "$deb")
 took "make package"
 
@@ -235,6 +236,7 @@ install_package "$deb"
 echo "test-debian: Debian $name passed"
 grep -E 'tests passed|^fuzz:' "$logs/test.log" | sed 's/^/  /'
 echo "  package: $(basename "$deb") Depends: $(dpkg-deb -f "$deb" Depends)"
+grep -E '^[EWIPXO]: ' "$cache/package-$name/lintian.log" | sed 's/^/  lintian: /' || true
 printf '%s' "$times"
 exit 0
 }
