@@ -93,7 +93,11 @@ done
 cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright \
     "$licenses/MinGW/gcc-runtime-copyright.txt"
 cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$licenses/MinGW/winpthreads-copyright.txt"
-sed "s/@VERSION@/$version/" "$here/dist/windows/licenses-README.txt" >"$licenses/README.txt"
+# It opens with the program's own terms, in Chinese: UTF-8 with a byte order mark, as the guide.
+{
+    printf '\357\273\277'
+    sed "s/@VERSION@/$version/" "$here/dist/windows/licenses-README.txt"
+} >"$licenses/README.txt"
 # Windows users open these with Notepad: CR LF line ends.
 find "$licenses" -type f -exec sed -i 's/\r*$/\r/' {} +
 
