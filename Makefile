@@ -14,6 +14,8 @@
 #   make windows   the Windows program as a zip and an installer, cross-built with MinGW-w64
 #                  against a Qt for Windows that is built once into ~/.cache/orbelune (about
 #                  15 minutes)
+#   make check-reproducible   the .deb built twice from two clones of the commit, compared bit
+#                  for bit; make check-reproducible-windows the same for the zip and installer
 #   make test-windows   the suite cross-built and run under Wine, then the zip's program, then
 #                  the installer: install, start, uninstall
 #   make test-debian RELEASE=13   the quick start on a clean clone in a fresh Debian 13 (or 12,
@@ -64,7 +66,8 @@ configure_preset = mkdir -p $(2) && \
 check test test-asan: export ORBELUNE_REQUIRE_TEST_FONTS = 1
 
 .PHONY: all setup configure build run check test test-asan fuzz install package bench debug artwork format format-check clean \
-	setup-windows windows-host-tools windows test-windows test-debian
+	setup-windows windows-host-tools windows test-windows test-debian check-reproducible \
+	check-reproducible-windows
 
 all: build
 
@@ -148,9 +151,17 @@ windows-host-tools:
 	@cmake --build $(WINDOWS_DIR)/host --parallel $(JOBS) \
 		--target orbelune_render_icon orbelune_draw_pictures
 
+# The same commit gives the same zip and installer: rcc stamps the embedded files with the
+# commit's time rather than their own, the build folder is mapped out of the program, and the
+# linker writes no time into it.
+windows windows-host-tools test-windows: export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+WINDOWS_REPRODUCIBLE := -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$(CURDIR)=." \
+	-DCMAKE_EXE_LINKER_FLAGS="-Wl,--no-insert-timestamp"
+
 windows: setup-windows windows-host-tools
 	@$(QT_WINDOWS)/bin/qt-cmake -S . -B $(WINDOWS_DIR)/app -G Ninja -DCMAKE_BUILD_TYPE=Release \
-		-DORBELUNE_BUILD_TESTS=OFF -DORBELUNE_HOST_TOOLS=$(CURDIR)/$(WINDOWS_DIR)/host >/dev/null
+		-DORBELUNE_BUILD_TESTS=OFF -DORBELUNE_HOST_TOOLS=$(CURDIR)/$(WINDOWS_DIR)/host \
+		$(WINDOWS_REPRODUCIBLE) >/dev/null
 	@cmake --build $(WINDOWS_DIR)/app --parallel $(JOBS)
 	@./tools/package-windows.sh $(WINDOWS_DIR)/app $(QT_WINDOWS) $(VERSION)
 
@@ -173,6 +184,12 @@ test-debian:
 	@./tools/setup-deps.sh debootstrap
 	@./tools/test-debian.sh $(RELEASE)
 
+check-reproducible: setup
+	@./tools/check-reproducible.sh deb
+
+check-reproducible-windows: setup-windows
+	@./tools/check-reproducible.sh windows
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs -r clang-format -i
 
@@ -182,4 +199,4 @@ format-check: setup
 
 clean:
 	@rm -rf $(BUILD_DIR) $(DEBUG_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(ARTWORK_DIR) $(WINDOWS_DIR) \
-		$(DEB_DIR)
+		$(DEB_DIR) build-reproducible
