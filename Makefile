@@ -16,6 +16,8 @@
 #                  15 minutes)
 #   make check-reproducible   the .deb built twice from two clones of the commit, compared bit
 #                  for bit; make check-reproducible-windows the same for the zip and installer
+#   make release   every artifact of the commit's version and SHA256SUMS in build-release/
+#                  (the .deb of Debian 12 and 13, the Windows zip and installer, the source)
 #   make test-windows   the suite cross-built and run under Wine, then the zip's program, then
 #                  the installer: install, start, uninstall
 #   make test-debian RELEASE=13   the quick start on a clean clone in a fresh Debian 13 (or 12,
@@ -67,7 +69,7 @@ check test test-asan: export ORBELUNE_REQUIRE_TEST_FONTS = 1
 
 .PHONY: all setup configure build run check test test-asan fuzz install package bench debug artwork format format-check clean \
 	setup-windows windows-host-tools windows test-windows test-debian check-reproducible \
-	check-reproducible-windows
+	check-reproducible-windows release
 
 all: build
 
@@ -184,6 +186,10 @@ test-debian:
 	@./tools/setup-deps.sh debootstrap
 	@./tools/test-debian.sh $(RELEASE)
 
+# Refuses a tree with uncommitted changes. Needs root or sudo (the Debian 13 chroot).
+release: setup
+	@./tools/release.sh
+
 check-reproducible: setup
 	@./tools/check-reproducible.sh deb
 
@@ -199,4 +205,4 @@ format-check: setup
 
 clean:
 	@rm -rf $(BUILD_DIR) $(DEBUG_DIR) $(BENCH_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(ARTWORK_DIR) $(WINDOWS_DIR) \
-		$(DEB_DIR) build-reproducible
+		$(DEB_DIR) build-reproducible build-release
