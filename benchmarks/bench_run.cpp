@@ -6,7 +6,9 @@
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "history/historytext.h"
+#include "testsupport.h"
 
+#include <QAction>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -20,6 +22,12 @@
 #include <memory>
 
 using namespace orbelune;
+// The window's parts are private: the bench reaches them as the widget tests do, by their
+// object names, and runs their handlers through the signals that call them.
+using orbelune::testing::fire;
+using orbelune::testing::isRunning;
+using orbelune::testing::MainWindowUi;
+using orbelune::testing::ui;
 
 namespace {
 
@@ -286,10 +294,11 @@ void BenchRun::sweep_data()
 void BenchRun::sweep()
 {
     QFETCH(int, rows);
-    growHistory(m_mainWindow->m_historyList, rows);
-    const double ms = medianMs(rows > 877 ? 50 : 200, [this] { m_mainWindow->onSweepTick(); });
+    growHistory(ui(m_mainWindow).historyList, rows);
+    QTimer *sweepTimer = ui(m_mainWindow).sweepTimer;
+    const double ms = medianMs(rows > 877 ? 50 : 200, [sweepTimer] { fire(sweepTimer); });
     QCOMPARE(m_messages, 0);
-    QCOMPARE(m_mainWindow->m_historyList->currentRow(), rows - 1);
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), rows - 1);
     if (rows == largestList)
         record(QStringLiteral("one sweep, 32767 rows"), QStringLiteral("%1 ms").arg(ms, 0, 'f', 3),
                QStringLiteral("< 10 ms"), ms < 10);
@@ -300,17 +309,20 @@ void BenchRun::sweep()
 
 void BenchRun::eliminationDraw()
 {
-    // Red position 0 as the first stage of a run sets it up: 33 candidates, 32 thrown out.
-    QStringList candidates;
-    for (int i = 1; i <= 33; ++i)
-        candidates << QString::number(i);
-    QListWidget *pool = m_mainWindow->m_poolLists[0];
+    // The first stage of a run: red position 0's pool filled with 33 candidates, 32 of them
+    // thrown out. Each time a fresh run, stopped at once, so that no number is chosen yet; the
+    // stage is then run by hand.
+    const MainWindowUi &parts = ui(m_mainWindow);
+    QListWidget *pool = parts.poolLists[0];
     const double ms = medianMs(
-        500, [this] { m_mainWindow->drawBall(0, 32); },
-        [pool, &candidates] {
-            pool->clear();
-            pool->addItems(candidates);
+        500, [&parts] { fire(parts.stageTimer); },
+        [&parts] {
+            parts.stopAction->trigger();
+            parts.startButton->click();
+            parts.stageTimer->stop();
+            parts.sweepTimer->stop();
         });
+    parts.stopAction->trigger();
     QCOMPARE(pool->count(), 1);
     record(QStringLiteral("one elimination draw, pool of 33"),
            QStringLiteral("%1 ms").arg(ms, 0, 'f', 3));
@@ -332,8 +344,11 @@ void BenchRun::importAndSave()
         QCOMPARE(out.write(file), file.size());
     }
 
-    const double importMs = medianMs(7, [this, &path] { m_mainWindow->importHistory(path); });
-    QCOMPARE(m_mainWindow->m_historyList->count(), largestList);
+    // The menu's commands, their dialog answered at once with the file.
+    setFileDialogHandler([&path](const FileDialogRequest &) { return path; });
+    QAction *importAction = ui(m_mainWindow).importAction;
+    const double importMs = medianMs(7, [importAction] { importAction->trigger(); });
+    QCOMPARE(ui(m_mainWindow).historyList->count(), largestList);
     QCOMPARE(m_messages, 0);
     record(QStringLiteral("import, 32767 rows (%1 KB)").arg(file.size() / 1000),
            QStringLiteral("%1 ms").arg(importMs, 0, 'f', 1), QStringLiteral("< 100 ms"),
@@ -341,7 +356,8 @@ void BenchRun::importAndSave()
 
     const QString result = dir.filePath(QStringLiteral("result.txt"));
     setFileDialogHandler([&result](const FileDialogRequest &) { return result; });
-    const double saveMs = medianMs(7, [this] { m_mainWindow->saveResult(); });
+    QAction *saveAction = ui(m_mainWindow).saveAction;
+    const double saveMs = medianMs(7, [saveAction] { saveAction->trigger(); });
     QCOMPARE(m_messages, 0);
     QVERIFY(QFileInfo(result).size() > file.size());
     record(QStringLiteral("save, 32767 rows"), QStringLiteral("%1 ms").arg(saveMs, 0, 'f', 1));
@@ -355,15 +371,15 @@ void BenchRun::fullRun_data()
 void BenchRun::fullRun()
 {
     QFETCH(int, rows);
-    growHistory(m_mainWindow->m_historyList, rows);
+    growHistory(ui(m_mainWindow).historyList, rows);
     int sweeps = 0;
-    connect(m_mainWindow->m_sweepTimer, &QTimer::timeout, m_mainWindow, [&sweeps] { ++sweeps; });
+    connect(ui(m_mainWindow).sweepTimer, &QTimer::timeout, m_mainWindow, [&sweeps] { ++sweeps; });
 
     // The real timers, as a user sees a run: from the click to the end of the last stage.
     QElapsedTimer clock;
     clock.start();
-    m_mainWindow->m_startButton->click();
-    while (m_mainWindow->isRunActive())
+    ui(m_mainWindow).startButton->click();
+    while (isRunning(m_mainWindow))
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     m_runMs[rows] = clock.elapsed();
     QCOMPARE(m_messages, 0);

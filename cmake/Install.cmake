@@ -1,5 +1,6 @@
-# Installation and packaging: the program, and on freedesktop systems its desktop entry, icons
-# and AppStream metainfo; `cpack` (make package) turns the installed tree into a Debian package.
+# Installation: the program, and on freedesktop systems its desktop entry, icons and AppStream
+# metainfo, and on Linux its manual page. The Debian package (make package) is built from debian/
+# by dpkg-buildpackage, which installs this same tree.
 
 include(GNUInstallDirs)
 
@@ -46,33 +47,8 @@ if(UNIX AND NOT APPLE)
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 
-# ---------------------------------------------------------------------------------------------
-# make package
-# ---------------------------------------------------------------------------------------------
-set(CPACK_PACKAGE_NAME orbelune)
-set(CPACK_PACKAGE_VENDOR "Quellmark")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ticket suggester for the double colour ball lottery")
-set(CPACK_PACKAGE_HOMEPAGE_URL ${PROJECT_HOMEPAGE_URL})
-set(CPACK_PACKAGE_CONTACT "Quellmark <orbelune@quellmark.com>")
-set(CPACK_STRIP_FILES ON)
-
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
-    set(CPACK_GENERATOR DEB)
-    set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-    set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-    set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-    set(CPACK_PACKAGE_DESCRIPTION
-        "Orbelune suggests one ticket for the double colour ball lottery: six red
-numbers from 1 to 33 and one blue number from 1 to 16, drawn ball by ball by a
-random elimination draw. It keeps a list of past draws, which can be replaced
-with a text file, and saves the ticket and the list to a text file.")
-    # The libraries come from the binary, under the names of the release that builds the
-    # package (libqt6core6 on Debian 12, libqt6core6t64 on 13). The program draws its SVGs
-    # through libqt6svg6 itself, so it needs no SVG plugin. The Chinese texts need a CJK face,
-    # which no library asks for.
-    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk")
+    # The version and the release date come from the one place each is written.
+    configure_file(dist/linux/orbelune.1.in ${CMAKE_CURRENT_BINARY_DIR}/orbelune.1 @ONLY)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/orbelune.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
-
-include(CPack)

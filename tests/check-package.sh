@@ -1,10 +1,10 @@
 #!/bin/sh
-# Builds the Debian package into a temporary folder and checks it without installing it: its
-# files, its Depends, what apt would make of it, and that the program in it starts and paints
-# its main window on the offscreen platform.
-#   check-package.sh <build folder> <list of installed files>
+# Builds the Debian package as make package does (dpkg-buildpackage, lintian clean) into a
+# temporary folder and checks it without installing it: its files, its Depends, what apt would
+# make of it, and that the program in it starts and paints its main window offscreen.
+#   check-package.sh <source folder> <list of installed files>
 set -eu
-build=$1
+source=$1
 expected=$2
 tmp=$(mktemp -d)
 pid=""
@@ -19,21 +19,22 @@ fail() {
     exit 1
 }
 
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$tmp" >"$tmp/cpack.log" 2>&1 || {
-    cat "$tmp/cpack.log"
-    fail "cpack failed"
-}
-deb=$(ls "$tmp"/orbelune_*.deb)
+"$source/tools/build-deb.sh" "$tmp/out" || fail "the package was not built"
+deb=$(ls "$tmp"/out/orbelune_*.deb)
 echo "package: $(basename "$deb")"
 
-# Files: exactly the installed tree, under /usr.
+# Files: exactly the installed tree, under /usr, the manual page compressed, and Debian's
+# copyright and changelog.
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\.\/usr\//, "", $6); print $6 }' | LC_ALL=C sort \
     >"$tmp/packaged.txt"
-LC_ALL=C sort "$expected" >"$tmp/expected.txt"
+{
+    sed 's|^\(share/man/.*\)|\1.gz|' "$expected"
+    printf '%s\n' share/doc/orbelune/copyright share/doc/orbelune/changelog.gz
+} | LC_ALL=C sort >"$tmp/expected.txt"
 diff -u "$tmp/expected.txt" "$tmp/packaged.txt" || fail "the packaged files differ (- expected, + packaged)"
 
-# Depends: what the binary links, the SVG plugins' package and a CJK face, under this
-# release's names (from Debian 13 on, libqt6core6t64 after the 64-bit time_t transition).
+# Depends: what the binary links (libqt6svg6 among them) and a CJK face, under this release's
+# names (from Debian 13 on, libqt6core6t64 after the 64-bit time_t transition).
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 for package in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 fonts-noto-cjk; do

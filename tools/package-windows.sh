@@ -93,7 +93,11 @@ done
 cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright \
     "$licenses/MinGW/gcc-runtime-copyright.txt"
 cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$licenses/MinGW/winpthreads-copyright.txt"
-sed "s/@VERSION@/$version/" "$here/dist/windows/licenses-README.txt" >"$licenses/README.txt"
+# It opens with the program's own terms, in Chinese: UTF-8 with a byte order mark, as the guide.
+{
+    printf '\357\273\277'
+    sed "s/@VERSION@/$version/" "$here/dist/windows/licenses-README.txt"
+} >"$licenses/README.txt"
 # Windows users open these with Notepad: CR LF line ends.
 find "$licenses" -type f -exec sed -i 's/\r*$/\r/' {} +
 
@@ -105,16 +109,31 @@ find "$licenses" -type f -exec sed -i 's/\r*$/\r/' {} +
     sed "s/@VERSION@/$version/; s/\r*$/\r/" "$here/dist/windows/readme-zh.txt"
 } >"$stage/使用说明.txt"
 
+# Every file gets the time of the source (SOURCE_DATE_EPOCH, the commit's time when unset), so
+# that the zip and the installer, which both record file times, are the same from every build
+# of the same commit.
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$here" log -1 --format=%ct)}
+find "$stage" -exec touch --no-dereference --date="@$epoch" {} +
+
 # Info-ZIP's zip stores the guide's name as bare UTF-8, which Explorer on a Chinese Windows
-# reads as GBK: Python's zipfile marks such names as UTF-8 (flag bit 11).
-(cd "$out" && python3 - "$name" "$name.zip" <<'PYTHON'
-import os, sys, zipfile
-folder, archive = sys.argv[1:]
+# reads as GBK: Python's zipfile marks such names as UTF-8 (flag bit 11). Entries in a fixed
+# order, with the source's time and fixed permissions rather than the build's.
+(cd "$out" && python3 - "$name" "$name.zip" "$epoch" <<'PYTHON'
+import os, sys, time, zipfile
+folder, archive, epoch = sys.argv[1], sys.argv[2], int(sys.argv[3])
+stamp = time.gmtime(max(epoch, 315532800))[:6]  # a zip cannot date anything before 1980
 with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as zip_file:
     for root, folders, files in os.walk(folder):
         folders.sort()
-        for name in [root] + sorted(os.path.join(root, file) for file in files):
-            zip_file.write(name)
+        entry = zipfile.ZipInfo(root + "/", stamp)
+        entry.external_attr = (0o40755 << 16) | 0x10
+        zip_file.writestr(entry, b"")
+        for name in sorted(os.path.join(root, file) for file in files):
+            entry = zipfile.ZipInfo(name, stamp)
+            entry.external_attr = 0o100644 << 16
+            entry.compress_type = zipfile.ZIP_DEFLATED
+            with open(name, "rb") as data:
+                zip_file.writestr(entry, data.read(), compresslevel=9)
 PYTHON
 )
 echo "package-windows: $zip"

@@ -6,7 +6,8 @@ set -eu
 
 # fonts-wqy-zenhei is not for the program: the tests lay the windows out with it as the only
 # CJK face, a different one from fonts-noto-cjk. Nor is acl: a test gives a file an ACL with
-# setfacl, to see that a save keeps it.
+# setfacl, to see that a save keeps it. debhelper and lintian build the Debian package
+# (make package) and check it.
 packages="
 build-essential
 cmake
@@ -22,6 +23,8 @@ qt6-translations-l10n
 desktop-file-utils
 appstream
 dpkg-dev
+debhelper
+lintian
 file
 clang-format
 acl

@@ -10,10 +10,12 @@
 #   make build              make run's set-up and build (through sudo when AS=user)
 #   make run                on a virtual X display; it must still be running after 10 s
 #   make test               every test, the sanitizers and the fuzzers; no compiler warning
-#   make package            then the .deb is installed by apt into a second fresh overlay,
+#   make package            the .deb by dpkg-buildpackage, lintian clean with this release's
+#                           lintian; then it is installed by apt into a second fresh overlay,
 #                           where the program must answer --version and start
 # DEB=<file.deb> only installs that package into a fresh overlay and starts it there (a
-# package built on another release). AS=root runs the commands as root instead of as the
+# package built on another release). PACKAGE=<folder> only builds the package there, as make
+# package does, then installs and starts it as above and copies it into <folder> (make release). AS=root runs the commands as root instead of as the
 # user. LOOK=<folder> grabs the windows
 # into <folder>/<release> after make run (tools/grab-look.sh, with this machine's Xvfb).
 # Needs root (sudo otherwise), and debootstrap. The mirror is the one this machine's apt
@@ -45,7 +47,7 @@ esac
 
 if [ "$(id -u)" -ne 0 ]; then
     exec sudo env ORBELUNE_CACHE="${ORBELUNE_CACHE:-$HOME/.cache/orbelune}" AS="$as" \
-        LOOK="${LOOK:-}" DEB="${DEB:-}" "$0" "$@"
+        LOOK="${LOOK:-}" DEB="${DEB:-}" PACKAGE="${PACKAGE:-}" "$0" "$@"
 fi
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -191,6 +193,24 @@ mount --bind "$shared" "$work/shared"
 mount -o remount,bind,ro "$work/shared"
 took "overlay and clone"
 
+# make package's set-up and build only, the .deb then installed and started in a fresh overlay.
+package_only() {
+    in_chroot "$run" "cd ~/work/orbelune && make package" >"$logs/package.log" 2>&1 \
+        || fail "make package failed" "$logs/package.log"
+    deb=$(find "$work/orbelune/build-deb" -maxdepth 1 -name 'orbelune_*.deb' | head -n 1)
+    [ -n "$deb" ] || fail "make package made no .deb" "$logs/package.log"
+    took "set-up and make package"
+    mkdir -p "$PACKAGE"
+    cp "$deb" "$work/orbelune/build-deb/lintian.log" "$PACKAGE/"
+    install_package "$PACKAGE/$(basename "$deb")"
+    echo "test-debian: Debian $name: $(basename "$deb") built, installed and started"
+    echo "  Depends: $(dpkg-deb -f "$deb" Depends)"
+    grep -E '^[EWIPXO]: ' "$PACKAGE/lintian.log" | sed 's/^/  lintian: /' || true
+    printf '%s' "$times"
+    exit 0
+}
+[ -n "${PACKAGE:-}" ] && package_only
+
 in_chroot "$run" "cd ~/work/orbelune && make build" >"$logs/build.log" 2>&1 \
     || fail "make build failed" "$logs/build.log"
 took "set-up and Release build (make build)"
@@ -223,10 +243,10 @@ warnings=$(cat "$logs/build.log" "$logs/test.log" | grep -cE 'warning:|CMake (De
 
 in_chroot "$run" "cd ~/work/orbelune && make package" >"$logs/package.log" 2>&1 \
     || fail "make package failed" "$logs/package.log"
-deb=$(find "$work/orbelune/build" -maxdepth 1 -name 'orbelune_*.deb' | head -n 1)
+deb=$(find "$work/orbelune/build-deb" -maxdepth 1 -name 'orbelune_*.deb' | head -n 1)
 [ -n "$deb" ] || fail "make package made no .deb" "$logs/package.log"
 mkdir -p "$cache/package-$name"
-cp "$deb" "$cache/package-$name/"
+cp "$deb" "$work/orbelune/build-deb/lintian.log" "$cache/package-$name/"
 deb=$cache/package-$name/$(basename "$deb")
 took "make package"
 
@@ -235,6 +255,7 @@ install_package "$deb"
 echo "test-debian: Debian $name passed"
 grep -E 'tests passed|^fuzz:' "$logs/test.log" | sed 's/^/  /'
 echo "  package: $(basename "$deb") Depends: $(dpkg-deb -f "$deb" Depends)"
+grep -E '^[EWIPXO]: ' "$cache/package-$name/lintian.log" | sed 's/^/  lintian: /' || true
 printf '%s' "$times"
 exit 0
 }
