@@ -1,58 +1,47 @@
 #include "fileio/oserror.h"
 
 #include <cerrno>
+#include <utility>
 
 namespace orbelune {
 
+// Each errno value the program tells apart, with its cause; any other is FileFault::Other.
+constexpr std::pair<int, FileFault> faults[] = {
+    { ENOSPC, FileFault::NoSpace },
+#ifdef EDQUOT
+    { EDQUOT, FileFault::Quota },
+#endif
+    { EROFS, FileFault::ReadOnlyFileSystem },
+    { ENAMETOOLONG, FileFault::NameTooLong },
+    { EACCES, FileFault::PermissionDenied },
+    { EPERM, FileFault::PermissionDenied },
+    { EIO, FileFault::Io },
+    { EFBIG, FileFault::TooLarge },
+    { ENOENT, FileFault::NotFound },
+    { ENOTDIR, FileFault::NotADirectory },
+    { EISDIR, FileFault::IsADirectory },
+    { ELOOP, FileFault::LinkLoop },
+    { ETXTBSY, FileFault::Busy },
+    { EBUSY, FileFault::Busy },
+    { EMFILE, FileFault::TooManyOpenFiles },
+    { ENFILE, FileFault::TooManyOpenFiles },
+    { ENOMEM, FileFault::NoMemory },
+    { EAGAIN, FileFault::TryAgain },
+    { EOPNOTSUPP, FileFault::NotSupported },
+    { EINVAL, FileFault::NotSupported },
+    { ENXIO, FileFault::NoDevice },
+    { ENODEV, FileFault::NoDevice },
+};
+
 static FileFault fileFaultFromErrno(int code)
 {
-    switch (code) {
-    case 0:
+    if (code == 0)
         return FileFault::None;
-    case ENOSPC:
-        return FileFault::NoSpace;
-#ifdef EDQUOT
-    case EDQUOT:
-        return FileFault::Quota;
-#endif
-    case EROFS:
-        return FileFault::ReadOnlyFileSystem;
-    case ENAMETOOLONG:
-        return FileFault::NameTooLong;
-    case EACCES:
-    case EPERM:
-        return FileFault::PermissionDenied;
-    case EIO:
-        return FileFault::Io;
-    case EFBIG:
-        return FileFault::TooLarge;
-    case ENOENT:
-        return FileFault::NotFound;
-    case ENOTDIR:
-        return FileFault::NotADirectory;
-    case EISDIR:
-        return FileFault::IsADirectory;
-    case ELOOP:
-        return FileFault::LinkLoop;
-    case ETXTBSY:
-    case EBUSY:
-        return FileFault::Busy;
-    case EMFILE:
-    case ENFILE:
-        return FileFault::TooManyOpenFiles;
-    case ENOMEM:
-        return FileFault::NoMemory;
-    case EAGAIN:
-        return FileFault::TryAgain;
-    case EOPNOTSUPP:
-    case EINVAL:
-        return FileFault::NotSupported;
-    case ENXIO:
-    case ENODEV:
-        return FileFault::NoDevice;
-    default:
-        return FileFault::Other;
+    for (const auto &[known, fault] : faults) {
+        if (known == code)
+            return fault;
     }
+    return FileFault::Other;
 }
 
 Failure errnoError(int code)

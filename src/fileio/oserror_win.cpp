@@ -2,69 +2,59 @@
 
 #include "fileio/oserror.h"
 
+#include <utility>
+
 #include <windows.h>
 
 namespace orbelune {
 
+// Each error code of Windows the program tells apart, with its cause; any other is
+// FileFault::Other.
+constexpr std::pair<unsigned long, FileFault> faults[] = {
+    { ERROR_DISK_FULL, FileFault::NoSpace },
+    { ERROR_HANDLE_DISK_FULL, FileFault::NoSpace },
+    { ERROR_NOT_ENOUGH_QUOTA, FileFault::Quota },
+    { ERROR_WRITE_PROTECT, FileFault::WriteProtected },
+    { ERROR_FILENAME_EXCED_RANGE, FileFault::NameTooLong },
+    { ERROR_INVALID_NAME, FileFault::InvalidName },
+    { ERROR_ACCESS_DENIED, FileFault::PermissionDenied },
+    { ERROR_CRC, FileFault::Io },
+    { ERROR_IO_DEVICE, FileFault::Io },
+    { ERROR_SECTOR_NOT_FOUND, FileFault::Io },
+    { ERROR_WRITE_FAULT, FileFault::Io },
+    { ERROR_READ_FAULT, FileFault::Io },
+    { ERROR_FILE_TOO_LARGE, FileFault::TooLarge },
+    { ERROR_FILE_NOT_FOUND, FileFault::NotFound },
+    { ERROR_PATH_NOT_FOUND, FileFault::NotFound },
+    { ERROR_DIRECTORY, FileFault::NotADirectory },
+    { ERROR_CANT_RESOLVE_FILENAME, FileFault::LinkLoop },
+    { ERROR_SHARING_VIOLATION, FileFault::HeldByOtherProgram },
+    { ERROR_LOCK_VIOLATION, FileFault::HeldByOtherProgram },
+    { ERROR_TOO_MANY_OPEN_FILES, FileFault::TooManyOpenFiles },
+    { ERROR_NOT_ENOUGH_MEMORY, FileFault::NoMemory },
+    { ERROR_OUTOFMEMORY, FileFault::NoMemory },
+    { ERROR_NOT_SUPPORTED, FileFault::NotSupported },
+    { ERROR_INVALID_FUNCTION, FileFault::NotSupported },
+    { ERROR_NOT_READY, FileFault::DeviceNotReady },
+    { ERROR_DEVICE_NOT_CONNECTED, FileFault::DeviceNotReady },
+    { ERROR_DEV_NOT_EXIST, FileFault::DeviceNotReady },
+    { ERROR_BAD_NETPATH, FileFault::NetworkGone },
+    { ERROR_NETNAME_DELETED, FileFault::NetworkGone },
+    { ERROR_BAD_NET_NAME, FileFault::NetworkGone },
+    { ERROR_UNEXP_NET_ERR, FileFault::NetworkGone },
+    { ERROR_FILE_EXISTS, FileFault::AlreadyExists },
+    { ERROR_ALREADY_EXISTS, FileFault::AlreadyExists },
+};
+
 static FileFault fileFaultFromWin32(unsigned long code)
 {
-    switch (code) {
-    case ERROR_SUCCESS:
+    if (code == 0)
         return FileFault::None;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return FileFault::NoSpace;
-    case ERROR_NOT_ENOUGH_QUOTA:
-        return FileFault::Quota;
-    case ERROR_WRITE_PROTECT:
-        return FileFault::WriteProtected;
-    case ERROR_FILENAME_EXCED_RANGE:
-        return FileFault::NameTooLong;
-    case ERROR_INVALID_NAME:
-        return FileFault::InvalidName;
-    case ERROR_ACCESS_DENIED:
-        return FileFault::PermissionDenied;
-    case ERROR_CRC:
-    case ERROR_IO_DEVICE:
-    case ERROR_SECTOR_NOT_FOUND:
-    case ERROR_WRITE_FAULT:
-    case ERROR_READ_FAULT:
-        return FileFault::Io;
-    case ERROR_FILE_TOO_LARGE:
-        return FileFault::TooLarge;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return FileFault::NotFound;
-    case ERROR_DIRECTORY:
-        return FileFault::NotADirectory;
-    case ERROR_CANT_RESOLVE_FILENAME:
-        return FileFault::LinkLoop;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return FileFault::HeldByOtherProgram;
-    case ERROR_TOO_MANY_OPEN_FILES:
-        return FileFault::TooManyOpenFiles;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-        return FileFault::NoMemory;
-    case ERROR_NOT_SUPPORTED:
-    case ERROR_INVALID_FUNCTION:
-        return FileFault::NotSupported;
-    case ERROR_NOT_READY:
-    case ERROR_DEVICE_NOT_CONNECTED:
-    case ERROR_DEV_NOT_EXIST:
-        return FileFault::DeviceNotReady;
-    case ERROR_BAD_NETPATH:
-    case ERROR_NETNAME_DELETED:
-    case ERROR_BAD_NET_NAME:
-    case ERROR_UNEXP_NET_ERR:
-        return FileFault::NetworkGone;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return FileFault::AlreadyExists;
-    default:
-        return FileFault::Other;
+    for (const auto &[known, fault] : faults) {
+        if (known == code)
+            return fault;
     }
+    return FileFault::Other;
 }
 
 Failure win32Error(unsigned long code)
