@@ -901,6 +901,10 @@ void TestFileIo::save()
         QSKIP("cannot limit the file size here");
     QVERIFY2(saved.fault == row.fault, qPrintable(causeOf(saved)));
     QCOMPARE(saved.old, row.old);
+#ifdef Q_OS_WIN
+    // Windows puts a folder's names on the disk with the move itself, written through.
+    row.flushes.removeIf([](const QString &flush) { return flush.startsWith("folder"); });
+#endif
     if (!row.flushes.isEmpty())
         QCOMPARE(watch.flushes, row.flushes);
     if (succeeds) {
