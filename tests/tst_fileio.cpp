@@ -150,7 +150,8 @@ template <mode_t mode> QString withMode(Scene &scene)
 
 QString othersFile(Scene &scene)
 {
-    ::chown(QFile::encodeName(withMode<0640>(scene)).constData(), 1234, 5678);
+    if (::chown(QFile::encodeName(withMode<0640>(scene)).constData(), 1234, 5678) != 0)
+        scene.skip = QStringLiteral("cannot give a file to another user here");
     return oldResult(scene);
 }
 
@@ -227,8 +228,10 @@ QString withAcl(Scene &scene)
 
 QString hardLinked(Scene &scene)
 {
-    ::link(QFile::encodeName(oldResult(scene)).constData(),
-           QFile::encodeName(scene.path("folder.txt/same.txt")).constData());
+    if (::link(QFile::encodeName(oldResult(scene)).constData(),
+               QFile::encodeName(scene.path("folder.txt/same.txt")).constData())
+        != 0)
+        scene.skip = QStringLiteral("cannot make a hard link here");
     return oldResult(scene);
 }
 
@@ -292,8 +295,10 @@ QString hardLinkedOnRamfs(Scene &scene)
     if (!mountFor(scene, "ramfs", scene.path("disk"), "ramfs", 0))
         scene.skip = QStringLiteral("cannot mount a ramfs here");
     writeFile(scene.path("disk/result.txt"), earlier);
-    ::link(QFile::encodeName(scene.path("disk/result.txt")).constData(),
-           QFile::encodeName(scene.path("disk/same.txt")).constData());
+    if (::link(QFile::encodeName(scene.path("disk/result.txt")).constData(),
+               QFile::encodeName(scene.path("disk/same.txt")).constData())
+        != 0)
+        scene.skip = QStringLiteral("cannot make a hard link here");
     return scene.path("disk/result.txt");
 }
 
@@ -1053,9 +1058,11 @@ void TestFileIo::saveWhileNamesMove_data()
             const QByteArray gbk = QFile::encodeName(scene.dir.path()) + "/\xb2\xca\xc6\xb1";
             ::mkdir(gbk.constData(), 0755);
             const int fd = ::open(gbk + "/result.txt", O_WRONLY | O_CREAT, 0644);
-            ::write(fd, earlier.constData(), size_t(earlier.size()));
+            if (::write(fd, earlier.constData(), size_t(earlier.size())) != earlier.size()
+                || ::symlink(gbk.constData(), QFile::encodeName(scene.path("lottery")).constData())
+                    != 0)
+                scene.skip = QStringLiteral("cannot make a folder named in GBK bytes here");
             ::close(fd);
-            ::symlink(gbk.constData(), QFile::encodeName(scene.path("lottery")).constData());
             scene.undo.append([gbk] {
                 ::unlink(gbk + "/result.txt");
                 ::rmdir(gbk.constData());
@@ -1082,8 +1089,10 @@ void TestFileIo::saveWhileNamesMove_data()
                           for (const char *name : { "lower", "upper", "work" })
                               QDir().mkdir(layers->filePath(QString::fromUtf8(name)));
                           writeFile(lower + "/result.txt", earlier);
-                          ::link(QFile::encodeName(lower + "/result.txt").constData(),
-                                 QFile::encodeName(lower + "/same.txt").constData());
+                          if (::link(QFile::encodeName(lower + "/result.txt").constData(),
+                                     QFile::encodeName(lower + "/same.txt").constData())
+                              != 0)
+                              scene.skip = QStringLiteral("cannot make a hard link here");
                           QDir().mkdir(scene.path("merged"));
                           const QByteArray options = "lowerdir=" + QFile::encodeName(lower)
                               + ",upperdir=" + QFile::encodeName(layers->filePath("upper"))

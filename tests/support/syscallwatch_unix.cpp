@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdlib>
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,4 +89,14 @@ extern "C" ssize_t readlink(const char *path, char *buffer, size_t size) noexcep
     if (active && active->before)
         active->before("readlink");
     return realReadlink(path, buffer, size);
+}
+
+// The same call where the program was built with _FORTIFY_SOURCE (Debian's package builds),
+// which checks the buffer's size first.
+extern "C" ssize_t __readlink_chk(const char *path, char *buffer, size_t size,
+                                  size_t bufferSize) noexcept
+{
+    if (size > bufferSize)
+        std::abort();
+    return readlink(path, buffer, size);
 }
