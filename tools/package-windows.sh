@@ -158,6 +158,8 @@ icon=$build/src/app/orbelune.ico
 largest=$(identify -format '%w %p\n' "$icon" | sort -n | tail -n 1 | cut -d ' ' -f 2)
 convert -size 164x314 xc:white \( "$icon[$largest]" -resize 96x96 \) -gravity north \
     -geometry +0+56 -composite -type TrueColor BMP3:"$build/installer-panel.bmp"
+# The installer carries the picture as a file, with its time: the source's, as the others'.
+touch --date="@$epoch" "$build/installer-panel.bmp"
 # The files' own sizes: a folder's size is the file system's, and would differ between builds.
 size_kb=$(find "$stage" -type f -printf '%s\n' | awk '{ sum += $1 } END { print int((sum + 1023) / 1024) }')
 homepage=$(sed -n 's/^CMAKE_PROJECT_HOMEPAGE_URL:[A-Z]*=//p' "$build/CMakeCache.txt")
