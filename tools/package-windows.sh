@@ -158,9 +158,14 @@ icon=$build/src/app/orbelune.ico
 largest=$(identify -format '%w %p\n' "$icon" | sort -n | tail -n 1 | cut -d ' ' -f 2)
 convert -size 164x314 xc:white \( "$icon[$largest]" -resize 96x96 \) -gravity north \
     -geometry +0+56 -composite -type TrueColor BMP3:"$build/installer-panel.bmp"
-size_kb=$(du -sk --apparent-size "$stage" | cut -f 1)
+# The installer carries the picture as a file, with its time: the source's, as the others'.
+touch --date="@$epoch" "$build/installer-panel.bmp"
+# The files' own sizes: a folder's size is the file system's, and would differ between builds.
+size_kb=$(find "$stage" -type f -printf '%s\n' | awk '{ sum += $1 } END { print int((sum + 1023) / 1024) }')
 homepage=$(sed -n 's/^CMAKE_PROJECT_HOMEPAGE_URL:[A-Z]*=//p' "$build/CMakeCache.txt")
-LC_ALL=C.UTF-8 makensis -V2 -WX -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" \
+# makensis records each file's time as Windows keeps it, converted through the local time zone:
+# in UTC, the same time whatever zone the build runs in.
+TZ=UTC LC_ALL=C.UTF-8 makensis -V2 -WX -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" \
     -DICON="$icon" -DPANEL="$build/installer-panel.bmp" -DOUTFILE="$setup" \
     -DSIZE_KB="$size_kb" -DHOMEPAGE="$homepage" -DFILE_LIST="$list" \
     "$here/dist/windows/orbelune.nsi"
