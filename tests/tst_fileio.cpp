@@ -15,9 +15,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <grp.h>
 #include <sched.h>
 #include <sys/fsuid.h>
@@ -1057,7 +1060,7 @@ void TestFileIo::saveWhileNamesMove_data()
         [](Scene &scene) {
             const QByteArray gbk = QFile::encodeName(scene.dir.path()) + "/\xb2\xca\xc6\xb1";
             ::mkdir(gbk.constData(), 0755);
-            const int fd = ::open(gbk + "/result.txt", O_WRONLY | O_CREAT, 0644);
+            const int fd = ::open((gbk + "/result.txt").constData(), O_WRONLY | O_CREAT, 0644);
             if (::write(fd, earlier.constData(), size_t(earlier.size())) != earlier.size()
                 || ::symlink(gbk.constData(), QFile::encodeName(scene.path("lottery")).constData())
                     != 0)

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
