@@ -1087,7 +1087,7 @@ void TestFileIo::saveWhileNamesMove_data()
     QTest::addRow("hard-linked in an overlay's lower layer: copied up and saved")
         << MovingRow { [](Scene &scene) {
                           auto layers = std::make_shared<QTemporaryDir>();
-                          scene.undo.append([layers] {});
+                          scene.undo.append([layers] { layers->remove(); });
                           const QString lower = layers->filePath("lower");
                           for (const char *name : { "lower", "upper", "work" })
                               QDir().mkdir(layers->filePath(QString::fromUtf8(name)));
