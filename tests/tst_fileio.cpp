@@ -520,11 +520,12 @@ QString longInLockedFolder(Scene &scene)
 }
 
 #ifdef Q_OS_UNIX
-// The same, writable but not readable: its old content cannot be kept.
+// The same, writable but not readable, by its owner and by others: its old content cannot be
+// kept, whoever saves.
 QString writeOnlyInLockedFolder(Scene &scene)
 {
     const QString path = longInLockedFolder(scene);
-    ::chmod(QFile::encodeName(path).constData(), 0602);
+    ::chmod(QFile::encodeName(path).constData(), 0202);
     return path;
 }
 #endif
@@ -1076,11 +1077,9 @@ void TestFileIo::saveWhileNamesMove_data()
         },
         nullptr,
         {},
-        { { "folder.txt", dir },
-          { "result.txt", earlier },
-          { "lottery", "<link>" },
-          { "\uFFFD\uFFFD\u01B1", dir },
-          { "\uFFFD\uFFFD\u01B1/result.txt", earlier } }
+        { { "result.txt", earlier } }, // the other folder's, untouched; the path's is checked
+        As::Anyone,
+        "\uFFFD\uFFFD\u01B1" // Qt 6.8 stops listing a folder at a name it cannot decode
     };
     // Opened to be written, a file of an overlay's lower layer is copied up, which splits its
     // hard links: the copy is a file of another inode.
