@@ -20,8 +20,8 @@ if(NOT DEFINED EXPECTED AND NOT EMULATOR AND CMAKE_HOST_UNIX)
 endif()
 execute_process(COMMAND ${killer} ${EMULATOR} "${PROGRAM}" ${options} RESULT_VARIABLE status
     OUTPUT_VARIABLE output ERROR_VARIABLE errors TIMEOUT ${limit})
-if(killer AND status STREQUAL "137")
-    set(status "timeout") # killed by timeout(1) when the time was up
+if(killer AND status MATCHES "^(137|Subprocess killed)$")
+    set(status "timeout") # killed by timeout(1), with itself, when the time was up
 endif()
 string(REPLACE "\r" "" output "${output}") # Windows' line ends, under Wine too
 if(NOT DEFINED EXPECTED AND (NOT status MATCHES "timeout" OR NOT output STREQUAL ""))
