@@ -46,13 +46,16 @@ bool sameFile(const struct stat &a, const struct stat &b)
 }
 
 // The file's own name in its folder now, checked to be the file held: false where it was
-// renamed, removed or replaced meanwhile.
+// renamed, removed or replaced meanwhile. With an empty name, folder is any open file that must
+// be the one held.
 bool stillNamed(const NativeFile &file, const NativeFile &folder, const QByteArray &name)
 {
     struct stat held = {};
     struct stat named = {};
     return ::fstat(fd(file), &held) == 0
-        && ::fstatat(fd(folder), name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0
+        && ::fstatat(fd(folder), name.constData(), &named,
+                     name.isEmpty() ? AT_EMPTY_PATH : AT_SYMLINK_NOFOLLOW)
+        == 0
         && sameFile(held, named);
 }
 
@@ -76,15 +79,11 @@ Failure openFolderOf(const NativeFile &file, const QByteArray &named, Target &ta
     target.folderHandle.reset(
         ::open(slash > 0 ? where.left(slash).constData() : "/", O_PATH | O_DIRECTORY | O_CLOEXEC));
     target.path = QFile::decodeName(where);
-    if (!stillNamed(file, target.folderHandle, target.name))
-        return changed;
     // And the name the user gave must still lead to it: a file renamed or replaced meanwhile
     // has left that name to another, or to none.
     const NativeFile again(::open(named.constData(), O_PATH | O_CLOEXEC));
-    struct stat held = {};
-    struct stat reached = {};
-    return again.isOpen() && ::fstat(fd(file), &held) == 0 && ::fstat(fd(again), &reached) == 0
-            && sameFile(held, reached)
+    return stillNamed(file, target.folderHandle, target.name)
+            && stillNamed(file, again, QByteArray())
         ? Failure {}
         : changed;
 }
