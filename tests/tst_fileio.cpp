@@ -22,12 +22,12 @@
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/fs.h>
 #include <sched.h>
 #include <sys/fsuid.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
@@ -76,10 +76,10 @@ struct Scene
     }
     QString path(const QString &name) const { return dir.filePath(name); }
     // Whether done: where not, the row cannot run here, for that reason.
-    bool need(bool done, const char *why)
+    bool need(bool done, const QString &why)
     {
         if (!done && skip.isEmpty())
-            skip = QString::fromUtf8(why);
+            skip = why;
         return done;
     }
 
@@ -105,70 +105,45 @@ QString oldResult(Scene &scene)
     return scene.path("result.txt");
 }
 
+// Runs a command of the system's shell in folder; whether it succeeded.
+bool shell(const QString &folder, const QString &command)
+{
+    return QProcess::execute("/bin/sh", { "-c", "cd \"$0\" && " + command, folder }) == 0;
+}
+
 #ifdef Q_OS_UNIX
-// A mount for a row, undone when the scene goes; false where this system refuses it.
-bool mountFor(Scene &scene, const char *source, const QString &at, const char *type,
-              unsigned long flags, const char *options = nullptr)
+// A case made by the system's own tools: the shell runs command in the scene's folder, and undo
+// when the scene goes; the row is skipped where the command fails here. Its path is the one
+// given, in the scene.
+SetUp made(const QString &command, const QString &path = "result.txt", const QString &undo = {})
 {
-    const QByteArray target = QFile::encodeName(at);
-    if (::mount(source, target.constData(), type, flags, options) != 0)
-        return false;
-    scene.undo.append([target] { ::umount2(target.constData(), MNT_DETACH); });
-    return true;
+    return [=](Scene &scene) {
+        if (!undo.isEmpty())
+            scene.undo.append([folder = scene.dir.path(), undo] { shell(folder, undo); });
+        scene.need(shell(scene.dir.path(), command), "cannot make this case here: " + command);
+        return scene.path(path);
+    };
 }
 
-bool hardLink(const QString &file, const QString &link)
+// The result of an earlier run on a tmpfs of its own, of 64 KB and 16 files, then what more is
+// done there; nothing more where none is mounted, so that no row fills the disk underneath.
+SetUp onSmallDisk(const QString &more)
 {
-    return ::link(QFile::encodeName(file).constData(), QFile::encodeName(link).constData()) == 0;
+    return made("mkdir disk && mount -t tmpfs -o size=64k,nr_inodes=16 tmpfs disk && cp result.txt "
+                "disk/ && "
+                    + more,
+                "disk/result.txt", "umount -l disk");
 }
 
-// A tmpfs on the scene's folder "disk" while the scene lives, with the result of an earlier run;
-// no path where none can be mounted, so that no row fills the disk underneath.
-QString resultOnSmallDisk(Scene &scene)
+// A folder of the user nobody's own, holding the result of an earlier run of owner's (nobody
+// or another user), in a group nobody is not in, writable by the group and, for another
+// owner's, by all.
+SetUp inNobodysFolder(const QString &owner, const QString &mode)
 {
-    if (!scene.need(QDir().mkpath(scene.path("disk"))
-                        && mountFor(scene, "tmpfs", scene.path("disk"), "tmpfs", 0,
-                                    "size=64k,nr_inodes=16"),
-                    "cannot mount a tmpfs here"))
-        return QString();
-    writeFile(scene.path("disk/result.txt"), earlier);
-    return scene.path("disk/result.txt");
-}
-
-// The disk filled up with a file until 8 KB are left.
-QString fullDisk(Scene &scene)
-{
-    const QString path = resultOnSmallDisk(scene);
-    struct statvfs disk = {};
-    const bool measured = ::statvfs(QFile::encodeName(scene.path("disk")).constData(), &disk) == 0;
-    const qint64 room = qint64(disk.f_bavail) * qint64(disk.f_bsize) - 8 * 1024;
-    scene.need(path.isEmpty()
-                   || (measured && writeFile(scene.path("disk/filler"), QByteArray(room, 'f'))),
-               "cannot fill the disk");
-    return path;
-}
-
-QString readOnlyDisk(Scene &scene)
-{
-    const QString path = resultOnSmallDisk(scene);
-    scene.need(path.isEmpty()
-                   || ::mount(nullptr, QFile::encodeName(scene.path("disk")).constData(), nullptr,
-                              MS_REMOUNT | MS_RDONLY, "size=64k")
-                       == 0,
-               "cannot make the disk read-only");
-    return path;
-}
-
-// The result of an earlier run on a disk where no file may be added: every inode is taken.
-QString noFreeInode(Scene &scene)
-{
-    const QString path = resultOnSmallDisk(scene);
-    int made = 0;
-    while (!path.isEmpty() && made < 100
-           && QFile(scene.path("disk/%1").arg(made)).open(QIODevice::WriteOnly))
-        ++made;
-    scene.need(made < 100, "cannot use up the inodes of the disk");
-    return path;
+    return made(QStringLiteral("mkdir mine && cp result.txt mine/ && chmod %1 mine/result.txt && "
+                               "chown 65534:65534 mine && chown %2:5678 mine/result.txt")
+                    .arg(mode, owner),
+                "mine/result.txt");
 }
 
 // A folder of the scene in which the user may create nothing, until the scene goes.
@@ -179,97 +154,17 @@ void lockFolder(Scene &scene, const QString &folder)
     scene.undo.append([native] { ::chmod(native.constData(), 0755); });
 }
 
-template <mode_t mode> QString withMode(Scene &scene)
+// Lets no file in the folder be renamed or removed (chattr +a), or lets them again.
+bool setAppendOnly(const QString &folder, bool on)
 {
-    ::chmod(QFile::encodeName(oldResult(scene)).constData(), mode);
-    return oldResult(scene);
-}
-
-QString othersFile(Scene &scene)
-{
-    scene.need(::chown(QFile::encodeName(withMode<0640>(scene)).constData(), 1234, 5678) == 0,
-               "cannot give a file to another user here");
-    return oldResult(scene);
-}
-
-QString withAcl(Scene &scene)
-{
-    scene.need(denyNobodyInAcl(withMode<0644>(scene)),
-               "no ACL here: this file system keeps none, or setfacl is missing");
-    return oldResult(scene);
-}
-
-// Anything but a regular file, made by mknod: a FIFO, a socket, or the device of /dev/null,
-// which would lose the result if it were written.
-template <mode_t kind> QString special(Scene &scene)
-{
-    const QString path = scene.path("special.txt");
-    scene.need(::mknod(QFile::encodeName(path).constData(), kind | 0666, makedev(1, 3)) == 0,
-               "cannot make a special file here");
-    return path;
-}
-
-// The result of an earlier run, another user's but writable by all, in a shared folder (mode
-// 1777): the sticky bit keeps others from replacing it.
-QString inSharedFolder(Scene &scene)
-{
-    const QString file = scene.path("shared/result.txt");
-    scene.need(makeSharedFolder(scene.path("shared")) && writeFile(file, earlier)
-                   && QFile::setPermissions(file, QFile::permissions(file) | QFile::WriteOther)
-                   && giveTo(file, 1234),
-               "cannot give a file to another user here");
-    return file;
-}
-
-// The result of an earlier run mounted on itself: it cannot be replaced.
-QString boundOnItsOwn(Scene &scene)
-{
-    const QString file = oldResult(scene);
-    scene.need(mountFor(scene, QFile::encodeName(file).constData(), file, nullptr, MS_BIND),
-               "cannot bind-mount a file here");
-    return file;
-}
-
-bool makeLink(Scene &scene, const char *link, const char *target)
-{
-    return ::symlink(target, QFile::encodeName(scene.path(QString::fromUtf8(link))).constData())
-        == 0;
-}
-
-// A link that another user planted in a shared folder, naming the user's file: the kernel
-// refuses to follow it (fs.protected_symlinks).
-QString plantedLink(Scene &scene)
-{
-    scene.need(contents(QStringLiteral("/proc/sys/fs/protected_symlinks")) == "1\n"
-                   && makeSharedFolder(scene.path("shared"))
-                   && makeLink(scene, "shared/result.txt", "../result.txt")
-                   && giveTo(scene.path("shared/result.txt"), nobody),
-               "fs.protected_symlinks is off, or no link to plant here");
-    return scene.path("shared/result.txt");
-}
-
-QString linkToNothing(Scene &scene)
-{
-    makeLink(scene, "new-link.txt", "folder.txt/new.txt");
-    return scene.path("new-link.txt");
-}
-
-QString hardLinked(Scene &scene)
-{
-    scene.need(hardLink(oldResult(scene), scene.path("folder.txt/same.txt")),
-               "cannot make a hard link here");
-    return oldResult(scene);
-}
-
-// Two hard links on a ramfs, which reserves no room (no fallocate).
-QString hardLinkedOnRamfs(Scene &scene)
-{
-    const QString file = scene.path("disk/result.txt");
-    scene.need(QDir().mkpath(scene.path("disk"))
-                   && mountFor(scene, "ramfs", scene.path("disk"), "ramfs", 0)
-                   && writeFile(file, earlier) && hardLink(file, scene.path("disk/same.txt")),
-               "cannot mount a ramfs with a hard link here");
-    return file;
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    int flags = 0;
+    const bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+        && (flags = on ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL,
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    if (fd >= 0)
+        ::close(fd);
+    return done;
 }
 
 // A folder that lets no file be renamed or removed, holding the result of an earlier run or,
@@ -284,60 +179,24 @@ template <bool holdsOld> QString inAppendOnlyFolder(Scene &scene)
     return scene.path("folder.txt/result.txt");
 }
 
-// A folder of the user nobody's own, holding the result of an earlier run of owner's (nobody
-// or another user), in a group nobody is not in, writable by the group and, for another
-// owner's, by all.
-template <unsigned owner> QString inNobodysFolder(Scene &scene)
-{
-    const QString file = scene.path("mine/result.txt");
-    scene.need(QDir().mkdir(scene.path("mine")) && writeFile(file, earlier)
-                   && ::chmod(QFile::encodeName(file).constData(), owner == nobody ? 0660 : 0666)
-                       == 0
-                   && giveTo(scene.path("mine"), nobody)
-                   && ::chown(QFile::encodeName(file).constData(), owner, 5678) == 0,
-               "cannot give files to other users here");
-    return file;
-}
-
-// The result of an earlier run mounted writable on its own, in a folder then mounted read-only
-// with it, as a sandbox hands out one file.
-QString mountedInReadOnlyFolder(Scene &scene)
-{
-    const QString folder = scene.path("folder.txt");
-    const QString file = scene.path("folder.txt/result.txt");
-    writeFile(file, earlier);
-    scene.need(mountFor(scene, QFile::encodeName(file).constData(), file, nullptr, MS_BIND)
-                   && mountFor(scene, QFile::encodeName(folder).constData(), folder, nullptr,
-                               MS_BIND | MS_REC)
-                   && ::mount(nullptr, QFile::encodeName(folder).constData(), nullptr,
-                              MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr)
-                       == 0,
-               "cannot mount a file on its own here");
-    return file;
-}
-
-// The result of an earlier run in a folder whose default ACL the file predates.
-QString underDefaultAcl(Scene &scene)
-{
-    const QString file = scene.path("folder.txt/result.txt");
-    writeFile(file, earlier);
-    scene.need(QProcess::execute(QStringLiteral("setfacl"),
-                                 { "-d", "-m", "user:nobody:---", scene.path("folder.txt") })
-                   == 0,
-               "no default ACL here");
-    return file;
-}
-
 // The result of an earlier run, saved where /proc is not mounted (a bare chroot): the test goes
 // on in a mount namespace of its own, where an empty tmpfs hides /proc for the row.
 QString withoutProc(Scene &scene)
 {
     static const bool own = ::unshare(CLONE_NEWNS) == 0
         && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-    scene.need(own && mountFor(scene, "none", QStringLiteral("/proc"), "tmpfs", 0),
-               "cannot hide /proc here");
+    if (scene.need(own && ::mount("none", "/proc", "tmpfs", 0, nullptr) == 0,
+                   "cannot hide /proc here"))
+        scene.undo.append([] { ::umount2("/proc", MNT_DETACH); });
     return oldResult(scene);
 }
+
+bool makeLink(Scene &scene, const char *link, const char *target)
+{
+    return ::symlink(target, QFile::encodeName(scene.path(QString::fromUtf8(link))).constData())
+        == 0;
+}
+
 #endif
 
 #ifdef Q_OS_WIN
@@ -592,7 +451,7 @@ struct ReadRow
 // the folder root holds afterwards, by names relative to it ("<link>" for any link).
 struct SaveRow
 {
-    SetUp setUp;
+    SetUp setUp = oldResult;
     FailureStep step = FailureStep::Write; // where it failed
     FileFault fault = FileFault::None;
     As as = As::Anyone;
@@ -602,7 +461,7 @@ struct SaveRow
     int failures = 0; // of the file flushes, the first ones
     QStringList flushes {}; // checked where given
     const char *call = nullptr;
-    std::function<void(Scene &)> move = {};
+    QString move = {}; // a command of the shell, in the scene's folder
     QMap<QString, QByteArray> left = {};
     const char *root = "";
 };
@@ -664,7 +523,8 @@ void TestFileIo::read_data()
     QTest::addRow("a sparse file of 3 GiB, refused at once")
         << ReadRow { hugeFile, FileFault::TooLarge, 4 << 20 };
 #ifdef Q_OS_UNIX
-    QTest::addRow("a FIFO") << ReadRow { special<S_IFIFO>, FileFault::NotRegularFile };
+    QTest::addRow("a FIFO") << ReadRow { made("mkfifo fifo.txt", "fifo.txt"),
+                                         FileFault::NotRegularFile };
     // What another program does to the file while it is read gives no list of either.
     const auto resizedTo
         = [](qint64 size) { return [size](const QString &path) { QFile(path).resize(size); }; };
@@ -734,13 +594,24 @@ void TestFileIo::save_data()
 #ifdef Q_OS_UNIX
     QTest::addRow("size limit") << SaveRow { .setUp = oldResult, .fault = TooLarge, .room = 4096 };
     QTest::addRow("a link another user planted in a shared folder: the kernel refuses it")
-        << SaveRow { plantedLink, Create, PermissionDenied, Root };
-    // Nothing but a regular file is replaced.
-    QTest::addRow("a FIFO") << SaveRow { special<S_IFIFO>, Look, NotRegularFile };
-    QTest::addRow("a device node") << SaveRow { special<S_IFCHR>, Look, NotRegularFile, Root };
-    QTest::addRow("full disk: 8 KB left for 19 KB") << SaveRow { fullDisk, Write, NoSpace, Root };
+        << SaveRow {
+               made("test \"$(cat /proc/sys/fs/protected_symlinks)\" = 1 && mkdir -m 1777 shared "
+                    "&& ln -s ../result.txt shared/ && chown -h 65534:65534 shared/result.txt",
+                    "shared/result.txt"),
+               Create, PermissionDenied, Root
+           };
+    // Nothing but a regular file is replaced: a FIFO, or the device of /dev/null, which would lose
+    // the result if it were written.
+    QTest::addRow("a FIFO") << SaveRow { made("mkfifo fifo.txt", "fifo.txt"), Look,
+                                         NotRegularFile };
+    QTest::addRow("a device node")
+        << SaveRow { made("mknod null.txt c 1 3", "null.txt"), Look, NotRegularFile, Root };
+    QTest::addRow("full disk: 8 KB left for 19 KB") << SaveRow {
+        onSmallDisk("(yes >disk/filler 2>/dev/null; true) && truncate -s -8K disk/filler"), Write,
+        NoSpace, Root
+    };
     QTest::addRow("read-only file system")
-        << SaveRow { readOnlyDisk, Open, ReadOnlyFileSystem, Root };
+        << SaveRow { onSmallDisk("mount -o remount,ro disk"), Open, ReadOnlyFileSystem, Root };
     QTest::addRow("folder the user cannot write")
         << SaveRow { newInLockedFolder, Create, PermissionDenied, Nobody };
     QTest::addRow("read-only file") << SaveRow { readOnlyFile, Open, PermissionDenied, Nobody };
@@ -801,97 +672,106 @@ void TestFileIo::save_data()
            };
     QTest::addRow("a name of 250 bytes") << SaveRow { named(QString(82, u'中') + ".txt") };
 #ifdef Q_OS_UNIX
-    QTest::addRow("0600") << SaveRow { .setUp = withMode<0600> };
-    QTest::addRow("read-only 0444, as root") << SaveRow { .setUp = withMode<0444>, .as = Root };
-    QTest::addRow("an ACL denying nobody") << SaveRow { .setUp = withAcl, .as = Root };
-    QTest::addRow("0640 of another owner, as root") << SaveRow { .setUp = othersFile, .as = Root };
+    QTest::addRow("0600") << SaveRow { .setUp = made("chmod 600 result.txt") };
+    QTest::addRow("read-only 0444, as root")
+        << SaveRow { .setUp = made("chmod 444 result.txt"), .as = Root };
+    QTest::addRow("an ACL denying nobody")
+        << SaveRow { .setUp = made("chmod 644 result.txt && setfacl -m user:nobody:--- result.txt"),
+                     .as = Root };
+    QTest::addRow("0640 of another owner, as root")
+        << SaveRow { .setUp = made("chmod 640 result.txt && chown 1234:5678 result.txt"),
+                     .as = Root };
     QTest::addRow("a folder's default ACL: no entry the old file lacked")
-        << SaveRow { .setUp = underDefaultAcl };
+        << SaveRow { .setUp
+                     = made("cp result.txt folder.txt/ && setfacl -d -m user:nobody:--- folder.txt",
+                            "folder.txt/result.txt") };
+    // Another user's file, writable by all, in a shared folder: the sticky bit keeps others from
+    // replacing it.
     QTest::addRow("another's writable file in a shared folder: written in place")
-        << SaveRow { .setUp = inSharedFolder, .as = Nobody, .inPlace = true };
+        << SaveRow { .setUp = made("mkdir -m 1777 shared && cp result.txt shared/ && chmod o+w "
+                                   "shared/result.txt && chown 1234:1234 shared/result.txt",
+                                   "shared/result.txt"),
+                     .as = Nobody,
+                     .inPlace = true };
     QTest::addRow("a file mounted on itself: written in place")
-        << SaveRow { .setUp = boundOnItsOwn, .as = Root, .inPlace = true };
+        << SaveRow { .setUp = made("mount --bind result.txt result.txt", "result.txt",
+                                   "umount -l result.txt"),
+                     .as = Root,
+                     .inPlace = true };
     QTest::addRow("no free inode on the disk: written in place")
-        << SaveRow { .setUp = noFreeInode, .as = Root, .inPlace = true };
+        << SaveRow { .setUp = onSmallDisk("i=0; while [ $i -lt 100 ] && touch disk/$i 2>/dev/null; "
+                                          "do i=$((i + 1)); done; [ $i -lt 100 ]"),
+                     .as = Root,
+                     .inPlace = true };
     QTest::addRow("a file of two hard links: written in place")
-        << SaveRow { .setUp = hardLinked, .inPlace = true };
+        << SaveRow { .setUp = made("ln result.txt folder.txt/same.txt"), .inPlace = true };
     QTest::addRow("an append-only folder: written in place")
         << SaveRow { .setUp = inAppendOnlyFolder<true>, .as = Root, .inPlace = true };
     QTest::addRow("a new file in an append-only folder")
         << SaveRow { .setUp = inAppendOnlyFolder<false>, .as = Root };
     // What the saver may not give the new file stays with the old one, written in place.
     QTest::addRow("another user's file the user may write, in the user's folder: still theirs")
-        << SaveRow { .setUp = inNobodysFolder<1234>, .as = Nobody, .inPlace = true };
+        << SaveRow { .setUp = inNobodysFolder("1234", "666"), .as = Nobody, .inPlace = true };
     QTest::addRow("the user's own file in a group the user is not in: the group kept")
-        << SaveRow { .setUp = inNobodysFolder<nobody>, .as = Nobody, .inPlace = true };
-    QTest::addRow("a file mounted writable in a read-only folder: written in place")
-        << SaveRow { .setUp = mountedInReadOnlyFolder, .as = Root, .inPlace = true };
+        << SaveRow { .setUp = inNobodysFolder("65534", "660"), .as = Nobody, .inPlace = true };
+    // As a sandbox hands out one file: mounted writable on its own, in a folder then mounted
+    // read-only with it.
+    QTest::addRow("a file mounted writable in a read-only folder: written in place") << SaveRow {
+        .setUp = made(
+            "cp result.txt folder.txt/ && mount --bind folder.txt/result.txt folder.txt/result.txt "
+            "&& mount --rbind folder.txt folder.txt && mount -o remount,bind,ro folder.txt",
+            "folder.txt/result.txt", "umount -l folder.txt; umount -l folder.txt/result.txt"),
+        .as = Root,
+        .inPlace = true
+    };
+    // Two hard links on a ramfs, which reserves no room (no fallocate).
     QTest::addRow("in place where no room can be reserved (ramfs)")
-        << SaveRow { .setUp = hardLinkedOnRamfs, .as = Root, .inPlace = true };
+        << SaveRow { .setUp = made("mkdir disk && mount -t ramfs ramfs disk && cp result.txt disk/ "
+                                   "&& ln disk/result.txt disk/same.txt",
+                                   "disk/result.txt", "umount -l disk"),
+                     .as = Root,
+                     .inPlace = true };
     // Without /proc nothing reads the old file's attributes through what holds it.
     QTest::addRow("no /proc mounted: written in place")
         << SaveRow { .setUp = withoutProc, .as = Root, .inPlace = true };
     // A failed save leaves no file it made.
     QTest::addRow("through a link to nothing, failing: no empty file left")
-        << SaveRow { .setUp = linkToNothing, .fault = TooLarge, .room = 4096 };
+        << SaveRow { .setUp = made("ln -s folder.txt/new.txt new-link.txt", "new-link.txt"),
+                     .fault = TooLarge,
+                     .room = 4096 };
     QTest::addRow("a new file in an append-only folder, failing: no empty file left") << SaveRow {
         .setUp = inAppendOnlyFolder<false>, .fault = TooLarge, .as = Root, .room = 4096
     };
     // Names moved under the save: it follows the file and the folder it holds, not their names.
-    const auto rename = [](const char *from, const char *to) {
-        return [from, to](Scene &scene) {
-            ::rename(QFile::encodeName(scene.path(QString::fromUtf8(from))).constData(),
-                     QFile::encodeName(scene.path(QString::fromUtf8(to))).constData());
-        };
-    };
     const QByteArray dir = "<dir>";
     QTest::addRow("renamed as it is looked at: a new file at its name") << SaveRow {
-        .setUp = oldResult,
         .call = "readlink",
-        .move = rename("result.txt", "result-old.txt"),
+        .move = "mv result.txt result-old.txt",
         .left = { { "folder.txt", dir }, { "result.txt", result }, { "result-old.txt", earlier } }
     };
     QTest::addRow("removed as it is looked at, beside a name such as /proc gives a removed file")
-        << SaveRow { .setUp =
-                         [](Scene &scene) {
-                             writeFile(scene.path("result.txt (deleted)"), "a bystander");
-                             return oldResult(scene);
-                         },
+        << SaveRow { .setUp = made("printf 'a bystander' >'result.txt (deleted)'"),
                      .call = "readlink",
-                     .move = [](Scene &scene) { QFile::remove(scene.path("result.txt")); },
+                     .move = "rm result.txt",
                      .left = { { "folder.txt", dir },
                                { "result.txt", result },
                                { "result.txt (deleted)", "a bystander" } } };
     QTest::addRow("replaced by an editor's save as it is looked at")
-        << SaveRow { .setUp = oldResult,
-                     .call = "readlink",
-                     .move =
-                         [rename](Scene &scene) {
-                             writeFile(scene.path("result.txt~"), "edited");
-                             rename("result.txt~", "result.txt")(scene);
-                         },
+        << SaveRow { .call = "readlink",
+                     .move = "printf edited >result.txt~ && mv result.txt~ result.txt",
                      .left = { { "folder.txt", dir }, { "result.txt", result } } };
-    const SetUp inSub = [](Scene &scene) {
-        QDir().mkdir(scene.path("sub"));
-        writeFile(scene.path("sub/result.txt"), earlier);
-        return scene.path("sub/result.txt");
-    };
     QTest::addRow("its folder renamed as the new file is flushed: saved there, nothing left")
-        << SaveRow { .setUp = inSub,
+        << SaveRow { .setUp = made("mkdir sub && cp result.txt sub/", "sub/result.txt"),
                      .call = "fsync",
-                     .move = rename("sub", "moved"),
+                     .move = "mv sub moved",
                      .left = { { "folder.txt", dir },
                                { "result.txt", earlier },
                                { "moved", dir },
                                { "moved/result.txt", result } } };
     QTest::addRow("its folder swapped for a link as the new file is flushed")
-        << SaveRow { .setUp = inSub,
+        << SaveRow { .setUp = made("mkdir sub && cp result.txt sub/", "sub/result.txt"),
                      .call = "fsync",
-                     .move =
-                         [rename](Scene &scene) {
-                             rename("sub", "moved")(scene);
-                             QFile::link(scene.path("folder.txt"), scene.path("sub"));
-                         },
+                     .move = "mv sub moved && ln -s \"$PWD/folder.txt\" sub",
                      .left = { { "folder.txt", dir },
                                { "result.txt", earlier },
                                { "moved", dir },
@@ -901,54 +781,26 @@ void TestFileIo::save_data()
     // the folder whose name those bytes make when read as UTF-8. The other folder's file is
     // left untouched; the path's is checked.
     QTest::addRow("a folder named in GBK bytes") << SaveRow {
-        .setUp =
-            [](Scene &scene) {
-                const QByteArray gbk = QFile::encodeName(scene.dir.path()) + "/\xb2\xca\xc6\xb1";
-                ::mkdir(gbk.constData(), 0755);
-                const int fd = ::open((gbk + "/result.txt").constData(), O_WRONLY | O_CREAT, 0644);
-                scene.need(::write(fd, earlier.constData(), size_t(earlier.size()))
-                                   == earlier.size()
-                               && ::symlink(gbk.constData(),
-                                            QFile::encodeName(scene.path("lottery")).constData())
-                                   == 0,
-                           "cannot make a folder named in GBK bytes here");
-                ::close(fd);
-                scene.undo.append([gbk] {
-                    ::unlink(gbk + "/result.txt");
-                    ::rmdir(gbk.constData());
-                });
-                QDir().mkdir(scene.path("\uFFFD\uFFFD\u01B1"));
-                writeFile(scene.path("\uFFFD\uFFFD\u01B1/result.txt"), earlier);
-                return scene.path("lottery/result.txt");
-            },
+        .setUp
+        = made("g=$(printf '\\262\\312\\306\\261') && mkdir \"$g\" && cp result.txt \"$g\"/ && ln "
+               "-s \"$g\" lottery && mkdir \uFFFD\uFFFD\u01B1 && cp result.txt \uFFFD\uFFFD\u01B1/",
+               "lottery/result.txt", "rm -r \"$(printf '\\262\\312\\306\\261')\""),
         .left = { { "result.txt", earlier } },
-        .root = "\uFFFD\uFFFD\u01B1" // Qt 6.8 stops listing a folder at a name it cannot decode
-    };
+        .root = "\uFFFD\uFFFD\u01B1"
+    }; // Qt 6.8 stops listing a folder at a name it cannot decode
     // Opened to be written, a file of an overlay's lower layer is copied up, which splits its
     // hard links: the copy is a file of another inode.
-    QTest::addRow("hard-linked in an overlay's lower layer: copied up and saved")
-        << SaveRow { .setUp =
-                         [](Scene &scene) {
-                             auto layers = std::make_shared<QTemporaryDir>();
-                             scene.undo.append([layers] { layers->remove(); });
-                             const QString lower = layers->filePath("lower");
-                             for (const char *name : { "lower", "upper", "work" })
-                                 QDir().mkdir(layers->filePath(QString::fromUtf8(name)));
-                             writeFile(lower + "/result.txt", earlier);
-                             scene.need(hardLink(lower + "/result.txt", lower + "/same.txt"),
-                                        "cannot make a hard link here");
-                             QDir().mkdir(scene.path("merged"));
-                             const QByteArray options = "lowerdir=" + QFile::encodeName(lower)
-                                 + ",upperdir=" + QFile::encodeName(layers->filePath("upper"))
-                                 + ",workdir=" + QFile::encodeName(layers->filePath("work"));
-                             scene.need(mountFor(scene, "overlay", scene.path("merged"), "overlay",
-                                                 0, options.constData()),
-                                        "cannot mount an overlay here");
-                             return scene.path("merged/result.txt");
-                         },
-                     .as = Root,
-                     .left = { { "result.txt", result }, { "same.txt", earlier } },
-                     .root = "merged" };
+    QTest::addRow("hard-linked in an overlay's lower layer: copied up and saved") << SaveRow {
+        .setUp = made(
+            "mkdir -p merged layers/lower layers/upper layers/work && cp result.txt layers/lower/ "
+            "&& ln layers/lower/result.txt layers/lower/same.txt && mount -t overlay -o "
+            "lowerdir=$PWD/layers/lower,upperdir=$PWD/layers/upper,workdir=$PWD/layers/work "
+            "overlay merged",
+            "merged/result.txt", "umount -l merged"),
+        .as = Root,
+        .left = { { "result.txt", result }, { "same.txt", earlier } },
+        .root = "merged"
+    };
 #endif
 }
 
@@ -975,14 +827,16 @@ void TestFileIo::save()
     watch.held = [&path] { return heldIn(path); };
     watch.folder = QFileInfo(path).absolutePath();
     watch.failingFlushes = row.failures;
-    watch.before = [&row, &scene](const char *call) {
-        if (row.move && qstrcmp(call, row.call) == 0)
-            std::exchange(row.move, {})(scene);
+    bool moved = row.move.isEmpty();
+    watch.before = [&row, &scene, &moved](const char *call) {
+        if (!row.move.isEmpty() && qstrcmp(call, row.call) == 0)
+            moved = shell(scene.dir.path(), std::exchange(row.move, {}));
     };
     Failure saved;
     if (!withFileSizeLimit(row.room, [&] { saved = saveAs(row.as, path, result); }))
         QSKIP("cannot limit the file size here");
     QVERIFY2(saved.fault == row.fault, qPrintable(causeOf(saved)));
+    QVERIFY(moved);
     QCOMPARE(saved.old, row.old);
 #ifdef Q_OS_WIN
     // Windows puts a folder's names on the disk with the move itself, written through.

@@ -3,13 +3,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -96,34 +92,6 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
 }
 
 #ifdef Q_OS_UNIX
-bool makeSharedFolder(const QString &path)
-{
-    const QByteArray native = QFile::encodeName(path);
-    return ::mkdir(native.constData(), 0777) == 0 && ::chmod(native.constData(), 01777) == 0;
-}
-
-bool giveTo(const QString &path, unsigned user)
-{
-    return ::lchown(QFile::encodeName(path).constData(), user, user) == 0;
-}
-
-bool denyNobodyInAcl(const QString &path)
-{
-    return QProcess::execute(QStringLiteral("setfacl"), { "-m", "user:nobody:---", path }) == 0;
-}
-
-bool setAppendOnly(const QString &folder, bool on)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    int flags = 0;
-    const bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
-        && (flags = on ? flags | FS_APPEND_FL : flags & ~FS_APPEND_FL,
-            ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
-    if (fd >= 0)
-        ::close(fd);
-    return done;
-}
-
 QByteArray attributes(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);

@@ -30,19 +30,6 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // "<socket>", "<link to …>"), never opened, so that a pipe cannot block.
 QMap<QString, QByteArray> snapshot(const QString &folder);
 
-#ifdef Q_OS_UNIX
-// What the system guards, set up for a row; each false where this system cannot make it.
-inline constexpr unsigned nobody = 65534;
-// A folder writable by all, whose sticky bit keeps each user's files their own, as /tmp.
-bool makeSharedFolder(const QString &path);
-// Gives a file, or a link itself, to another user.
-bool giveTo(const QString &path, unsigned user);
-// Adds an entry to a file's access ACL that denies the user nobody everything (setfacl).
-bool denyNobodyInAcl(const QString &path);
-// Lets no file in the folder be renamed or removed (chattr +a), or lets them again.
-bool setAppendOnly(const QString &folder, bool on);
-#endif
-
 // A file's extended attributes, its access ACL among them, as one text; empty on Windows.
 QByteArray attributes(const QString &path);
 // The bytes this process has read from files so far; 0 where the system does not count them.
