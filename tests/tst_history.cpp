@@ -225,12 +225,9 @@ void TestHistory::formatMessage()
 {
     QFETCH(QString, row);
     QFETCH(QString, quoted);
-    const QString expected = QStringLiteral(
-        "\u9519\u8bef\u7684\u6570\u636e\u683c\u5f0f\uff01\r\n"
-        "\u53c2\u8003\u683c\u5f0f\uff1a\u7ea2\u7403,\u7ea2\u7403,\u7ea2\u7403,\u7ea2\u7403,"
-        "\u7ea2\u7403 \u84dd\u7403\r\n"
-        "\u4f8b\u5982\uff1a10,11,12,15,26,29 09\r\n"
-        "\r\n");
+    const QString expected
+        = QStringLiteral("错误的数据格式！\r\n参考格式：红球,红球,红球,红球,红球 蓝球\r\n"
+                         "例如：10,11,12,15,26,29 09\r\n\r\n");
     QCOMPARE(rowFormatMessage(row), expected + quoted);
 }
 

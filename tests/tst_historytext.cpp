@@ -85,10 +85,8 @@ private slots:
 
     void resultText_data();
     void resultText();
-    void namesLineGbkCannotHold_data();
-    void namesLineGbkCannotHold();
-    void namesCharacterGbkCannotHold_data();
-    void namesCharacterGbkCannotHold();
+    void namesWhatGbkCannotHold_data();
+    void namesWhatGbkCannotHold();
 };
 
 // The table both systems' converters gave, Windows' own and iconv: a file is written as the
@@ -283,9 +281,9 @@ void TestHistoryText::refusesWhatIsNoHistoryText_data()
         << QByteArray("04,11\r\n\xAA\xA1\r\n") << QStringList { "第 2 行第 1 个字符" };
     QTest::addRow("a character GBK 1.0 left in the private-use area")
         << QByteArray("\xFE\x51") << QStringList { "第 1 行" };
-    QTest::addRow("byte 0xFF") << QByteArray("04,11\xFF") << QStringList { "第 1 行第 6 个字符" };
-    QTest::addRow("a tie after ASCII goes to GBK")
-        << QByteArray("04,11\xFF" + gbk(u"中文")) << QStringList { "04,11\\xFF中文" };
+    QTest::addRow("byte 0xFF, and a tie after ASCII goes to GBK")
+        << QByteArray("04,11\xFF" + gbk(u"中文"))
+        << QStringList { "第 1 行第 6 个字符", "04,11\\xFF中文" };
     QTest::addRow("UTF-8 mark, then no UTF-8") << QByteArray("\xEF\xBB\xBF"
                                                              "04,\xC0\xAF")
                                                << QStringList { "UTF-8" };
@@ -354,54 +352,45 @@ void TestHistoryText::resultText()
     QCOMPARE(result.bytes, bytes);
 }
 
-void TestHistoryText::namesLineGbkCannotHold_data()
+void TestHistoryText::namesWhatGbkCannotHold_data()
 {
+    // The first line GBK cannot hold and, where given, its first such character as the refusal
+    // names it: by its code, and a name where it shows as nothing.
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<qsizetype>("line");
+    QTest::addColumn<QString>("named");
 
     QTest::addRow("emoji in the second row")
         << QStringList { "01", QString::fromUtf16(u"彩票 \U0001F3B1"), "\U0001F3B1" }
-        << qsizetype(3);
+        << qsizetype(3) << QString();
     // GBK writes U+30FB as the middle dot, which reads back as U+00B7.
     QTest::addRow("a character GBK maps one way only")
-        << QStringList { QString::fromUtf16(u"\u30FB") } << qsizetype(2);
+        << QStringList { QString::fromUtf16(u"\u30FB") } << qsizetype(2) << QString();
     QTest::addRow("a private-use character")
-        << QStringList { QString::fromUtf16(u"\uE000") } << qsizetype(2);
+        << QStringList { QString::fromUtf16(u"\uE000") } << qsizetype(2) << QString();
     QTest::addRow("U+F8F5, which Windows alone writes as 0xFF")
-        << QStringList { "01", QString::fromUtf16(u"\uF8F5") } << qsizetype(3);
+        << QStringList { "01", QString::fromUtf16(u"\uF8F5") } << qsizetype(3) << QString();
     QTest::addRow("U+FFFD") << QStringList { "a", "b", QString::fromUtf16(u"\uFFFD") }
-                            << qsizetype(4);
+                            << qsizetype(4) << QString();
+    // Two UTF-8 files joined into one: the second one's byte-order mark starts a row.
+    QTest::addRow("a byte-order mark")
+        << QStringList { "01", QStringLiteral("\uFEFF01,02,03,04,05,06 07") } << qsizetype(3)
+        << QStringLiteral("U+FEFF（字节顺序标记）");
+    QTest::addRow("a pair of surrogates far into a long row")
+        << QStringList { "01", QString(100000, 'x') + QStringLiteral("\U0001F3B1\uFEFF") }
+        << qsizetype(3) << QStringLiteral("“\U0001F3B1”（U+1F3B1）");
 }
 
-void TestHistoryText::namesLineGbkCannotHold()
+void TestHistoryText::namesWhatGbkCannotHold()
 {
     QFETCH(QStringList, rows);
     QFETCH(qsizetype, line);
+    QFETCH(QString, named);
     const ResultFileBytes result = encodeResultFile(QStringList(7, "08"), rows);
     QCOMPARE(result.unencodableLine, line);
     QVERIFY(result.bytes.isEmpty());
-}
-
-void TestHistoryText::namesCharacterGbkCannotHold_data()
-{
-    // The first such character, as the refusal names it: by its code, and a name where it
-    // shows as nothing.
-    QTest::addColumn<QString>("row");
-    QTest::addColumn<QString>("named");
-    // Two UTF-8 files joined into one: the second one's byte-order mark starts a row.
-    QTest::addRow("a byte-order mark")
-        << QStringLiteral("\uFEFF01,02,03,04,05,06 07") << "U+FEFF（字节顺序标记）";
-    QTest::addRow("a pair of surrogates far into a long row") << QString(100000, 'x')
-            + QStringLiteral("\U0001F3B1\uFEFF") << QStringLiteral("“\U0001F3B1”（U+1F3B1）");
-}
-
-void TestHistoryText::namesCharacterGbkCannotHold()
-{
-    QFETCH(QString, row);
-    QFETCH(QString, named);
-    const ResultFileBytes result = encodeResultFile(QStringList(7, "08"), { "01", row });
-    QCOMPARE(result.unencodableLine, 3);
-    QCOMPARE(characterForMessage(result.unencodableChar), named);
+    if (!named.isEmpty())
+        QCOMPARE(characterForMessage(result.unencodableChar), named);
 }
 
 QTEST_GUILESS_MAIN(TestHistoryText)
