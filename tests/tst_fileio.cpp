@@ -87,16 +87,14 @@ struct Scene
     QString make(const SetUp &setUp, As as = As::Anyone)
     {
 #ifdef Q_OS_UNIX
-        if (as == As::Root && ::geteuid() != 0)
-            skip = QStringLiteral("devices, mounts and other owners need root");
+        need(as != As::Root || ::geteuid() == 0, "devices, mounts and other owners need root");
 #else
         Q_UNUSED(as);
 #endif
         const QString made = skip.isEmpty() ? setUp(*this) : QString();
-        if (skip.isEmpty())
-            return made;
-        QTest::qSkip(qPrintable(skip), __FILE__, __LINE__);
-        return QString();
+        if (!skip.isEmpty())
+            QTest::qSkip(qPrintable(skip), __FILE__, __LINE__);
+        return skip.isEmpty() ? made : QString();
     }
 };
 
@@ -129,10 +127,8 @@ SetUp made(const QString &command, const QString &path = "result.txt", const QSt
 // done there; nothing more where none is mounted, so that no row fills the disk underneath.
 SetUp onSmallDisk(const QString &more)
 {
-    return made("mkdir disk && mount -t tmpfs -o size=64k,nr_inodes=16 tmpfs disk && cp result.txt "
-                "disk/ && "
-                    + more,
-                "disk/result.txt", "umount -l disk");
+    const QString disk = "mkdir disk && mount -t tmpfs -o size=64k,nr_inodes=16 tmpfs disk";
+    return made(disk + " && cp result.txt disk/ && " + more, "disk/result.txt", "umount -l disk");
 }
 
 // A folder of the user nobody's own, holding the result of an earlier run of owner's (nobody
@@ -396,8 +392,8 @@ template <int size> QString fileOf(Scene &scene)
 QString hugeFile(Scene &scene)
 {
     QFile huge(scene.path("huge.txt"));
-    if (!huge.open(QIODevice::WriteOnly) || !huge.resize(qint64(3) << 30))
-        scene.skip = QStringLiteral("this file system cannot make a sparse file");
+    scene.need(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(3) << 30),
+               "this file system cannot make a sparse file");
     return huge.fileName();
 }
 
@@ -442,7 +438,7 @@ struct ReadRow
     SetUp setUp;
     FileFault fault;
     qint64 limit = 1000;
-    std::function<void(const QString &)> whileRead = {}; // another program, at the first read
+    QString whileRead = {}; // what another program does, at the first read: a shell command
 };
 
 // A save of the result and what it must leave: where it fails, every file as it was (or the old
@@ -526,24 +522,13 @@ void TestFileIo::read_data()
     QTest::addRow("a FIFO") << ReadRow { made("mkfifo fifo.txt", "fifo.txt"),
                                          FileFault::NotRegularFile };
     // What another program does to the file while it is read gives no list of either.
-    const auto resizedTo
-        = [](qint64 size) { return [size](const QString &path) { QFile(path).resize(size); }; };
     QTest::addRow("cut short while it is read")
-        << ReadRow { fileOf<10000>, FileFault::Changed, 20000, resizedTo(100) };
+        << ReadRow { fileOf<10000>, FileFault::Changed, 20000, "truncate -s 100 sized.txt" };
     QTest::addRow("grown while it is read")
-        << ReadRow { fileOf<10000>, FileFault::Changed, 20000, resizedTo(10100) };
+        << ReadRow { fileOf<10000>, FileFault::Changed, 20000, "truncate -s 10100 sized.txt" };
     QTest::addRow("written over while it is read, its size kept")
-        << ReadRow { [](Scene &scene) {
-                        const QString path = fileOf<10000>(scene);
-                        QFile file(path);
-                        if (!file.open(QIODevice::ReadWrite)
-                            || !file.setFileTime(QDateTime::fromSecsSinceEpoch(0),
-                                                 QFileDevice::FileModificationTime))
-                            scene.skip = QStringLiteral("cannot set a file's time here");
-                        return path;
-                    },
-                     FileFault::Changed, 20000,
-                     [](const QString &path) { writeFile(path, QByteArray(10000, 'w')); } };
+        << ReadRow { made("truncate -s 10000 sized.txt && touch -d @0 sized.txt", "sized.txt"),
+                     FileFault::Changed, 20000, "printf %10000s '' >sized.txt" };
 #endif
 #ifdef Q_OS_WIN
     QTest::addRow("a file another program holds")
@@ -564,9 +549,9 @@ void TestFileIo::read()
     timer.start();
     const qint64 before = bytesRead();
     SystemCallWatch watch;
-    watch.before = [&row, &path](const char *call) {
-        if (row.whileRead && qstrcmp(call, "pread") == 0)
-            std::exchange(row.whileRead, {})(path);
+    watch.before = [&row, &scene](const char *call) {
+        if (!row.whileRead.isEmpty() && qstrcmp(call, "pread") == 0)
+            QVERIFY(shell(scene.dir.path(), std::exchange(row.whileRead, {})));
     };
     const Result<QByteArray> read = readWholeFile(path, row.limit);
     QVERIFY(timer.elapsed() < timeLimitMs(1000));
