@@ -11,18 +11,7 @@ namespace {
 // What a message box's label, and a list box's item, breaks a line at.
 bool isLineBreak(QChar c)
 {
-    switch (c.unicode()) {
-    case u'\n':
-    case u'\v':
-    case u'\f':
-    case u'\r':
-    case 0x85:
-    case 0x2028:
-    case 0x2029:
-        return true;
-    default:
-        return false;
-    }
+    return QStringView(u"\n\v\f\r\u0085\u2028\u2029").contains(c);
 }
 
 // Unicode's Default_Ignorable_Code_Point beyond the format characters: what a renderer draws
@@ -36,25 +25,6 @@ bool isIgnorable(char32_t c)
         || (c >= 0x1D173 && c <= 0x1D17A) || (c >= 0xE0000 && c <= 0xE0FFF);
 }
 
-// A character that shows as nothing, or as a blank that passes for a space.
-bool isHidden(char32_t c)
-{
-    if (c == u'\t' || (c <= 0xFFFF && isLineBreak(QChar(char16_t(c)))))
-        return false;
-    switch (QChar::category(c)) {
-    case QChar::Other_Control:
-    case QChar::Other_Format:
-        return true;
-    case QChar::Separator_Space:
-        return c != u' ';
-    default:
-        // The Hangul fillers are letters that draw nothing, the braille blank a symbol that
-        // draws a blank.
-        return c == 0x115F || c == 0x1160 || c == 0x3164 || c == 0xFFA0 || c == 0x2800
-            || isIgnorable(c);
-    }
-}
-
 qsizetype characterCount(QStringView text)
 {
     qsizetype count = text.size();
@@ -65,20 +35,12 @@ qsizetype characterCount(QStringView text)
     return count;
 }
 
-// Moves a cut off the middle of a surrogate pair: forwards for the start of a piece,
-// backwards for its end.
-qsizetype startOfPiece(QStringView text, qsizetype at)
-{
-    if (at > 0 && at < text.size() && text[at].isLowSurrogate() && text[at - 1].isHighSurrogate())
-        ++at;
-    return at;
-}
-
+// Moves the end of a piece off the middle of a surrogate pair, backwards.
 qsizetype endOfPiece(QStringView text, qsizetype at)
 {
-    if (at > 0 && at < text.size() && text[at].isLowSurrogate() && text[at - 1].isHighSurrogate())
-        --at;
-    return at;
+    const bool inPair
+        = at > 0 && at < text.size() && text[at].isLowSurrogate() && text[at - 1].isHighSurrogate();
+    return inPair ? at - 1 : at;
 }
 
 // The end of a piece that starts at from: at most maxChars units, and no more than
@@ -126,7 +88,8 @@ Quote quoteOf(QStringView text, qsizetype focus, qsizetype length)
             break;
         }
     }
-    from = startOfPiece(text, from);
+    if (endOfPiece(text, from) < from) // off the middle of a surrogate pair, forwards
+        ++from;
     const qsizetype end = pieceEnd(text, from, shownChars, shownBreaks);
     quote.text = text.sliced(from, end - from).toString();
     quote.cutBefore = from > 0;
@@ -136,7 +99,20 @@ Quote quoteOf(QStringView text, qsizetype focus, qsizetype length)
 
 bool isHiddenCharacter(char32_t c)
 {
-    return isHidden(c);
+    if (c == u'\t' || (c <= 0xFFFF && isLineBreak(QChar(char16_t(c)))))
+        return false;
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+        return true;
+    case QChar::Separator_Space:
+        return c != u' ';
+    default:
+        // The Hangul fillers are letters that draw nothing, the braille blank a symbol that
+        // draws a blank.
+        return c == 0x115F || c == 0x1160 || c == 0x3164 || c == 0xFFA0 || c == 0x2800
+            || isIgnorable(c);
+    }
 }
 
 QList<char32_t> hiddenCharactersIn(QStringView text, bool &more)
@@ -153,7 +129,7 @@ QList<char32_t> hiddenCharactersIn(QStringView text, bool &more)
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
         }
-        if (!isHidden(c) || found.contains(c))
+        if (!isHiddenCharacter(c) || found.contains(c))
             continue;
         if (found.size() == maxNamed) {
             more = true;
