@@ -88,16 +88,16 @@ Failure checkName(const QString &path)
     // Whatever folder it stands in, "CON" or "nul.txt" is a device: writing the result there
     // would send it to the device and leave no file.
     if (isWin32DevicePath(path))
-        return failure(FailureStep::Look, Failure { FileFault::NotRegularFile });
+        return failure(FailureStep::Look, FileFault::NotRegularFile);
     // Too long a name is a failure to create the file, whatever error the temporary file's
     // own name would give: NTFS and FAT take at most 255 UTF-16 units a name.
     if (name.size() > 255)
-        return failure(FailureStep::Create, Failure { FileFault::NameTooLong });
+        return failure(FailureStep::Create, FileFault::NameTooLong);
     // A colon belongs only to a drive ("D:\"). Anywhere else it names a stream of another
     // file, where the result would be hidden inside that one; and "a:b.txt", typed as a name,
     // is the file b.txt in the current folder of a drive A: that may not even exist.
     if (hasColonInName(path))
-        return failure(FailureStep::Create, Failure { FileFault::ColonInName });
+        return failure(FailureStep::Create, FileFault::ColonInName);
     return Failure {};
 }
 
@@ -114,17 +114,17 @@ Failure finalTarget(const QString &path, QString &target, bool &created)
     DWORD code = 0;
     if (!openedPath(info.absolutePath(), folder, code)) {
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
-            return failure(FailureStep::Look, Failure { FileFault::NotFound },
-                           OldContent::Untouched, info.absolutePath());
+            return failure(FailureStep::Look, FileFault::NotFound, OldContent::Untouched,
+                           info.absolutePath());
         return failure(FailureStep::Create, win32Error(code));
     }
     if (!(GetFileAttributesW(win32FilePath(folder).c_str()) & FILE_ATTRIBUTE_DIRECTORY))
-        return failure(FailureStep::Look, Failure { FileFault::NotADirectory });
+        return failure(FailureStep::Look, FileFault::NotADirectory);
     const QString full = folder + (folder.endsWith(u'/') ? "" : "/") + info.fileName();
     if (openedPath(full, target, code))
         return Failure {};
     if (code == ERROR_CANT_RESOLVE_FILENAME)
-        return failure(FailureStep::Create, Failure { FileFault::LinkLoop });
+        return failure(FailureStep::Create, FileFault::LinkLoop);
     const DWORD attributes = GetFileAttributesW(win32FilePath(full).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         target = full;
@@ -176,30 +176,29 @@ Failure lookAt(const QString &path, Target &target)
 
     const DWORD attributes = GetFileAttributesW(win32FilePath(targetPath).c_str());
     target.path = info.absoluteFilePath();
-    target.folder = info.absolutePath();
     target.exists = attributes != INVALID_FILE_ATTRIBUTES;
     target.created = created;
     if (!target.exists) {
         const DWORD code = GetLastError();
         if (code == ERROR_PATH_NOT_FOUND)
-            return failure(FailureStep::Look, Failure { FileFault::NotFound },
-                           OldContent::Untouched, target.folder);
+            return failure(FailureStep::Look, FileFault::NotFound, OldContent::Untouched,
+                           info.absolutePath());
         if (code != ERROR_FILE_NOT_FOUND)
             return failure(FailureStep::Create, win32Error(code));
         return Failure {};
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return failure(FailureStep::Look, Failure { FileFault::IsADirectory });
+        return failure(FailureStep::Look, FileFault::IsADirectory);
     // The user set it read-only on purpose; only the user clears that.
     if (attributes & FILE_ATTRIBUTE_READONLY)
-        return failure(FailureStep::Open, Failure { FileFault::ReadOnlyFile });
+        return failure(FailureStep::Open, FileFault::ReadOnlyFile);
     // Opened to write and closed unwritten: a file another program holds, one the user may not
     // write and anything but a file on a disk are found before a byte is written.
     const NativeFile probe(win32Open(targetPath, GENERIC_WRITE, shareAll, OPEN_EXISTING));
     if (!probe.isOpen())
         return failure(FailureStep::Open, lastError());
     if (GetFileType(HANDLE(probe.handle())) != FILE_TYPE_DISK)
-        return failure(FailureStep::Look, Failure { FileFault::NotRegularFile });
+        return failure(FailureStep::Look, FileFault::NotRegularFile);
     DWORD links = 0;
     if (!identify(probe, target.device, target.index, &links))
         return failure(FailureStep::Open, lastError());
@@ -294,9 +293,8 @@ Failure replace(Temporary &temporary, const Target &target, QString &oldNowAt)
         }
         return win32Error(replaceCause(target.path, code));
     }
-    if (!DeleteFileW(backup.c_str())) {
-        // The save is done; the old content is left beside it under the backup name.
-    }
+    // The save is done; a backup that cannot be deleted leaves the old content beside it.
+    DeleteFileW(backup.c_str());
     return {};
 }
 
