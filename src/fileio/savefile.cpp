@@ -51,7 +51,7 @@ Failure writeInPlace(const Target &target, const QByteArray &bytes)
     if (const Failure error = file.readAt(0, old.data(), old.size(), read); error.failed())
         return failure(FailureStep::Rewrite, error);
     if (read < old.size()) // it shrank since it was measured
-        return failure(FailureStep::Rewrite, Failure { FileFault::Io });
+        return failure(FailureStep::Rewrite, FileFault::Io);
 
     if (bytes.size() > oldSize) {
         if (const Failure error = reserve(file, bytes.size());
@@ -104,19 +104,20 @@ Failure replaceWhole(const Target &target, const QByteArray &bytes)
             return writeInPlace(target, bytes);
         return failure(FailureStep::Create, error);
     }
-    // A temporary file that cannot be removed is named, wherever a save stops.
-    const auto discarded = [&](Failure outcome) {
+    // A temporary file that cannot be removed is named, wherever a save stops; once it is gone,
+    // the old file may be written in place instead.
+    const auto discarded = [&](Failure outcome, bool inPlace = false) {
         if (!discard(temporary, target))
             outcome.leftover = temporary.name;
+        else if (inPlace)
+            return writeInPlace(target, bytes);
         return outcome;
     };
 
     // What the new file cannot carry stays with the old one, written in place.
     if (const Failure error = target.exists ? carryOver(temporary.file, target) : Failure {};
-        error.failed()) {
-        Failure outcome = discarded(failure(FailureStep::Create, error));
-        return outcome.leftover.isEmpty() ? writeInPlace(target, bytes) : outcome;
-    }
+        error.failed())
+        return discarded(failure(FailureStep::Create, error), true);
     qint64 written = 0;
     if (const Failure error = temporary.file.writeAt(0, bytes, written); error.failed())
         return discarded(failure(FailureStep::Write, error));
@@ -125,13 +126,11 @@ Failure replaceWhole(const Target &target, const QByteArray &bytes)
         return discarded(failure(FailureStep::Write, error));
 
     QString oldNowAt;
-    if (const Failure error = replace(temporary, target, oldNowAt); error.failed()) {
-        const bool inPlace
-            = target.exists && oldNowAt.isEmpty() && refusesReplacement(error.fault, false);
-        Failure outcome = discarded(failure(
-            target.exists ? FailureStep::Replace : FailureStep::Create, error, {}, oldNowAt));
-        return inPlace && outcome.leftover.isEmpty() ? writeInPlace(target, bytes) : outcome;
-    }
+    if (const Failure error = replace(temporary, target, oldNowAt); error.failed())
+        return discarded(failure(target.exists ? FailureStep::Replace : FailureStep::Create, error,
+                                 {}, oldNowAt),
+                         target.exists && oldNowAt.isEmpty()
+                             && refusesReplacement(error.fault, false));
     // The new name on the disk too.
     flushFolder(target);
     return Failure {};
