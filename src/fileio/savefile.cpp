@@ -15,10 +15,9 @@ bool isNoRoom(FileFault fault)
     return fault == FileFault::NoSpace || fault == FileFault::Quota || fault == FileFault::TooLarge;
 }
 
-// True where the system refuses a new file in the old one's place, while the old file itself
-// may be written (the look saw to that): a folder that lets nobody create a file, a shared
-// folder whose sticky bit keeps another user's file from being replaced, a file that is a
-// mount point of its own, and, for the new file, a disk that has no room for one more.
+// True where the system refuses a new file in the place of an old one that may be written: a
+// folder that lets nobody create a file, a shared (sticky) folder and another user's file, a
+// file mounted on its own, and, for the new file, a disk without room for one more.
 bool refusesReplacement(FileFault fault, bool creating)
 {
     return fault == FileFault::PermissionDenied || fault == FileFault::Busy
@@ -31,10 +30,9 @@ bool refusesReplacement(FileFault fault, bool creating)
 // to write it back would cost more than the save.
 constexpr qint64 maxKeptContent = 64 * 1024 * 1024;
 
-// Writes the file over in place, where it may not be replaced. Its old content is read first
-// and, should writing fail once it has begun, written back and the file cut to its old size;
-// only when that fails too is the old content lost. Where the new content is longer, room for
-// it is reserved first, so that a full disk is found before anything is overwritten.
+// Writes the file over in place. Its old content is read first and, should writing fail once
+// begun, written back and the file cut to its old size; only if that fails is it lost. Room for
+// longer content is reserved first, so that a full disk is found before anything is overwritten.
 Failure writeInPlace(const Target &target, const QByteArray &bytes)
 {
     NativeFile file;

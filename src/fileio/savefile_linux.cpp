@@ -94,8 +94,7 @@ bool keepsEveryName(const NativeFile &folder)
     return dir.isOpen() && ::ioctl(fd(dir), FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_APPEND_FL);
 }
 
-// Looks at the file the kernel opened for a name: what it is, where it is, and whether the
-// user may write it. The file is held from here on.
+// Looks at the file the kernel opened for a name (what, where, writable?), and holds it.
 Failure lookAtOpened(NativeFile &file, const QByteArray &named, Target &target)
 {
     struct stat old = {};
@@ -205,8 +204,8 @@ QByteArray nameBeside(const Target &target)
         + ending;
 }
 
-// Gives the temporary file a name not taken in the target's folder: made under it (create), or
-// an unnamed file linked to it. At most 100 tries.
+// Gives the temporary file a free name in the target's folder, by call (create, or link): 100
+// tries.
 template <typename Call>
 Failure nameTemporary(const Target &target, Temporary &temporary, Call call)
 {

@@ -101,9 +101,8 @@ Failure checkName(const QString &path)
     return Failure {};
 }
 
-// The file a path names, as Windows resolves it: the folder opened and asked for its final
-// path, then the file. A link or junction to nothing is created through, by Windows under its
-// own rules; created says so.
+// The file a path names, as Windows resolves it (the folder's final path, then the file's). A
+// link or junction to nothing is created through, by Windows under its own rules (created).
 Failure finalTarget(const QString &path, QString &target, bool &created)
 {
     // The name as given first: made absolute, "a:b.txt" would pass for "A:/b.txt".

@@ -54,9 +54,8 @@ std::int64_t capped(std::int64_t value)
     return value > exponentCap ? exponentCap : value < -exponentCap ? -exponentCap : value;
 }
 
-// An &H or &O integer, never negative. Its bits from the first 1 on are regrouped as
-// hexadecimal (an octal digit is three bits), so that the conversion to double rounds once,
-// however long the number.
+// An &H or &O integer, never negative. Its bits from the first 1 on are regrouped as hex (an
+// octal digit is three bits), so that the conversion to double rounds once, however long.
 std::optional<double> readRadixInteger(FieldCursor &in, int bitsPerDigit)
 {
     std::string bits; // one char, 0 or 1, a bit

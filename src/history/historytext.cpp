@@ -170,8 +170,7 @@ Result<QStringList> refusal(TextFault fault, Failure place = {})
     return Result<QStringList> { {}, std::move(place) };
 }
 
-// Refuses a file without a mark that is neither GBK nor UTF-8, placing the byte, so that the
-// user can be told where it is and mend the file.
+// Refuses a file without a mark that is neither GBK nor UTF-8, placing the byte to mend.
 Result<QStringList> undecodable(const QByteArray &bytes)
 {
     // Named in the encoding that reads further into the file. A tie goes to UTF-8 when the
@@ -207,9 +206,8 @@ Result<QStringList> decodeHistoryText(QString text)
     return Result<QStringList> { std::move(rows), {} };
 }
 
-// Where the first UTF-16 unit that is no character stands, as a line and a column counted in
-// characters: a surrogate without its other half, or a last byte without its pair; line 0 for
-// none.
+// The line and column (in characters) of the first UTF-16 unit that is no character: a lone
+// surrogate, or a last byte without its pair; line 0 for none.
 Failure firstBadUtf16(QByteArrayView body, bool bigEndian)
 {
     const auto unit = [&](qsizetype i) {
@@ -239,10 +237,9 @@ Failure firstBadUtf16(QByteArrayView body, bool bigEndian)
     return body.size() % 2 != 0 ? place : Failure {};
 }
 
-// A file with a byte-order mark: the mark is removed, and every row must be what the file
-// holds, so that a save writes the same bytes back. A file holding a sequence that is not its
-// encoding (a surrogate alone, which the decoders let through or replace) is refused, naming
-// where the sequence is.
+// A file with a byte-order mark, the mark removed. Every row must be what the file holds, so that
+// a save writes the same bytes back: a sequence that is not the encoding (a surrogate alone,
+// which the decoders let through or replace) is refused, placed.
 Result<QStringList> decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding &unicode)
 {
     // Only the one mark is removed: a second one right after it is part of the first row.

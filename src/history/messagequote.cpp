@@ -14,9 +14,8 @@ bool isLineBreak(QChar c)
     return QStringView(u"\n\v\f\r\u0085\u2028\u2029").contains(c);
 }
 
-// Unicode's Default_Ignorable_Code_Point beyond the format characters: what a renderer draws
-// as nothing (combining grapheme joiner, variation selectors, Khmer inherent vowels, and the
-// ranges kept for more of them).
+// Unicode's Default_Ignorable_Code_Point beyond the format characters, drawn as nothing: the
+// grapheme joiner, variation selectors, Khmer inherent vowels, and the ranges kept for more.
 bool isIgnorable(char32_t c)
 {
     return c == 0x034F || (c >= 0x17B4 && c <= 0x17B5) || (c >= 0x180B && c <= 0x180F)

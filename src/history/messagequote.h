@@ -6,9 +6,8 @@
 
 namespace orbelune {
 
-// A quoted text is kept whole up to this many characters and line breaks: every realistic
-// history row, comments included, is far shorter, and a message box holding that much still
-// fits on a 1024 × 768 screen.
+// A quote is whole up to this many characters and line breaks: far more than a history row, and
+// a message box holding that much still fits on a 1024 × 768 screen.
 inline constexpr qsizetype maxQuotedChars = 200;
 inline constexpr qsizetype maxQuotedLineBreaks = 8;
 
@@ -17,8 +16,7 @@ struct Quote
 {
     QString text;
     bool whole = true; // the text is quoted whole, as it is
-    // Where text was left out: before the piece, after it. length is the length of the whole
-    // to name.
+    // Where text was left out, and the length of the whole to name.
     bool cutBefore = false;
     bool cutAfter = false;
     qsizetype length = 0;
