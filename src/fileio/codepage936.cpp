@@ -23,12 +23,9 @@ std::optional<QString> strictDecodeGbk(QByteArrayView bytes)
 {
     if (bytes.isEmpty())
         return QString();
-    std::optional<QString> text = toUnicode(bytes);
-    if (!text || holdsPrivateUse(*text))
-        return std::nullopt;
     // A sequence the converter reads one way only would be written back as other bytes.
-    const std::optional<QByteArray> back = fromUnicode(*text);
-    if (!back || *back != bytes)
+    std::optional<QString> text = toUnicode(bytes);
+    if (!text || holdsPrivateUse(*text) || fromUnicode(*text) != bytes)
         return std::nullopt;
     return text;
 }
@@ -37,13 +34,8 @@ std::optional<QByteArray> strictEncodeGbk(QStringView text)
 {
     if (text.isEmpty())
         return QByteArray();
-    if (holdsPrivateUse(text))
-        return std::nullopt;
     std::optional<QByteArray> bytes = fromUnicode(text);
-    if (!bytes)
-        return std::nullopt;
-    const std::optional<QString> back = toUnicode(*bytes);
-    if (!back || *back != text)
+    if (holdsPrivateUse(text) || !bytes || toUnicode(*bytes) != text)
         return std::nullopt;
     return bytes;
 }

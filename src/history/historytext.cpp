@@ -39,13 +39,10 @@ std::optional<QString> strictDecodeUtf8(QByteArrayView bytes)
 
 // Reads one character of a line in one encoding: its length in bytes, 0 for a byte that
 // does not begin a character there.
-class CharReader
+struct CharReader
 {
-public:
-    explicit CharReader(bool utf8)
-        : m_utf8(utf8)
-    {
-    }
+    bool utf8;
+    std::vector<qint8> gbkKnown = std::vector<qint8>(256 + 126 * 256, -1);
 
     qsizetype length(const QByteArray &line, qsizetype at)
     {
@@ -54,12 +51,11 @@ public:
         if (first < 0x80)
             return 1;
         const qsizetype left = line.size() - at;
-        if (!m_utf8) {
+        if (!utf8) {
             // A GBK character counts only where it encodes back to the same bytes; what each
             // pair does is asked of the codec once.
             const qsizetype size = first >= 0x81 && first <= 0xFE && left >= 2 ? 2 : 1;
-            qint8 &known
-                = m_gbkKnown[size == 1 ? first : 256 + (first - 0x81) * 256 + byte(at + 1)];
+            qint8 &known = gbkKnown[size == 1 ? first : 256 + (first - 0x81) * 256 + byte(at + 1)];
             if (known < 0) {
                 const std::optional<QString> text
                     = strictDecodeGbk(QByteArrayView(line).sliced(at, size));
@@ -85,17 +81,13 @@ public:
     // True when all of line reads in this encoding, found at once for a whole line.
     bool isWholeLine(const QByteArray &line) const
     {
-        return (m_utf8 ? strictDecodeUtf8(line) : strictDecodeGbk(line)).has_value();
+        return (utf8 ? strictDecodeUtf8(line) : strictDecodeGbk(line)).has_value();
     }
 
     QString decode(const QByteArray &unit)
     {
-        return m_utf8 ? QString::fromUtf8(unit) : decodeGbk(unit);
+        return utf8 ? QString::fromUtf8(unit) : decodeGbk(unit);
     }
-
-private:
-    bool m_utf8;
-    std::vector<qint8> m_gbkKnown = std::vector<qint8>(256 + 126 * 256, -1);
 };
 
 // The first byte of a file that does not decode in one encoding: where it is in the file, and
@@ -109,7 +101,7 @@ struct BadByte
 
 std::optional<BadByte> firstBadByte(const QByteArray &bytes, bool utf8)
 {
-    CharReader reader(utf8);
+    CharReader reader { utf8 };
     // A CR byte is never part of a GBK or UTF-8 character, so every line can be read on its
     // own; the LF of a CR LF belongs to the line ending, not to the next line.
     qsizetype line = 1;
