@@ -114,11 +114,6 @@ Failure lookAtOpened(NativeFile &file, const QByteArray &named, Target &target)
         return failure(FailureStep::Open, errnoError(errno));
     target.fileHandle = std::move(file);
     target.exists = true;
-    target.device = quint64(old.st_dev);
-    target.index = quint64(old.st_ino);
-    target.owner = unsigned(old.st_uid);
-    target.group = unsigned(old.st_gid);
-    target.mode = unsigned(old.st_mode & 07777);
     target.inPlace = old.st_nlink > 1 || keepsEveryName(target.folderHandle);
     return Failure {};
 }
@@ -259,18 +254,19 @@ Failure carryOver(const NativeFile &file, const Target &target)
     const int fd = int(file.handle());
     // Owner and group first: changing them clears the set-user and set-group bits. A file the
     // saver may not give to its owner or group stays theirs, written in place.
-    if (::fchown(fd, uid_t(target.owner), gid_t(target.group)) != 0
-        || ::fchmod(fd, mode_t(target.mode)) != 0)
+    struct stat old = {};
+    if (::fstat(int(target.fileHandle.handle()), &old) != 0
+        || ::fchown(fd, old.st_uid, old.st_gid) != 0 || ::fchmod(fd, old.st_mode & 07777) != 0)
         return errnoError(errno);
     // Each extended attribute as the old file has it, the access ACL among them; what the new
     // file got of its own (an ACL from the folder's default) and the old one lacks goes. The old
     // file is read through what holds it, by /proc; without /proc it is written in place.
     const QByteArray oldPath = procPath(target.fileHandle);
-    const char *const old = oldPath.constData();
-    if (::access(old, F_OK) != 0)
+    const char *const path = oldPath.constData();
+    if (::access(path, F_OK) != 0)
         return errnoError(errno);
     const std::optional<QByteArray> oldList
-        = sized([&](char *list, size_t size) { return ::listxattr(old, list, size); });
+        = sized([&](char *list, size_t size) { return ::listxattr(path, list, size); });
     if (!oldList && errno != ENOTSUP)
         return errnoError(errno);
     const QList<QByteArray> names = namesIn(oldList);
@@ -282,7 +278,7 @@ Failure carryOver(const NativeFile &file, const Target &target)
     for (const QByteArray &name : names) {
         const char *const key = name.constData();
         const std::optional<QByteArray> wanted
-            = sized([&](char *value, size_t size) { return ::getxattr(old, key, value, size); });
+            = sized([&](char *value, size_t size) { return ::getxattr(path, key, value, size); });
         if (!wanted)
             return errnoError(errno);
         const std::optional<QByteArray> given

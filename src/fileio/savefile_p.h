@@ -30,13 +30,10 @@ struct Target
     QByteArray name;
     NativeFile fileHandle;
     bool exists = false;
-    // Which file it is (device and inode, volume and file index), to know it again when it is
-    // written in place; and, on Linux, what the new file takes over from it.
+    // Windows: which file it is (volume and file index), to know it again when it is written in
+    // place. Linux asks the file held.
     quint64 device = 0;
     quint64 index = 0;
-    unsigned owner = 0;
-    unsigned group = 0;
-    unsigned mode = 0;
     // Written in place: it has more names than one (hard links, which a replacement would
     // split), or its folder lets no file be renamed or removed.
     bool inPlace = false;

@@ -124,11 +124,10 @@ Failure finalTarget(const QString &path, QString &target, bool &created)
         return Failure {};
     if (code == ERROR_CANT_RESOLVE_FILENAME)
         return failure(FailureStep::Create, FileFault::LinkLoop);
+    target = full;
     const DWORD attributes = GetFileAttributesW(win32FilePath(full).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        target = full;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return Failure {};
-    }
     created = NativeFile(win32Open(full, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS)).isOpen();
     if (!created || !openedPath(full, target, code))
         return failure(FailureStep::Create, win32Error(created ? code : GetLastError()));
