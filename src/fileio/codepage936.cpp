@@ -42,8 +42,7 @@ std::optional<QByteArray> strictEncodeGbk(QStringView text)
 
 QString decodeGbk(const QByteArray &bytes)
 {
-    // GBK keeps the bytes below 0x80 for ASCII, and text of those alone (the shipped history)
-    // needs no converter.
+    // ASCII alone (the shipped history) needs no converter: GBK keeps the bytes below 0x80.
     if (std::all_of(bytes.cbegin(), bytes.cend(), [](char byte) { return uchar(byte) < 0x80; }))
         return QString::fromLatin1(bytes);
     if (std::optional<QString> text = strictDecodeGbk(bytes))

@@ -85,8 +85,7 @@ Failure openFolderOf(const NativeFile &file, const QByteArray &named, Target &ta
         : changed;
 }
 
-// A folder that lets no file in it be renamed or removed (chattr +a): a new file would stay
-// beside the old one.
+// A folder where no file may be renamed or removed (chattr +a): a new file would stay beside.
 bool keepsEveryName(const NativeFile &folder)
 {
     const NativeFile dir(::openat(fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -102,8 +101,7 @@ Failure lookAtOpened(NativeFile &file, const QByteArray &named, Target &target)
         return refused(errno);
     if (S_ISDIR(old.st_mode))
         return failure(FailureStep::Look, FileFault::IsADirectory);
-    // A pipe would hang the save and a device would take the result; neither may be replaced
-    // by a file either.
+    // A pipe would hang the save, a device take the result, and neither may become a file.
     if (!S_ISREG(old.st_mode))
         return failure(FailureStep::Look, FileFault::NotRegularFile);
     if (const Failure error = openFolderOf(file, named, target); error.failed())
@@ -186,8 +184,7 @@ QList<QByteArray> namesIn(const std::optional<QByteArray> &list)
     return names;
 }
 
-// A name in the target's folder that is not taken: the target's with a random ending, or, where
-// that would be too long a name, a short one.
+// A free name beside the target: its own with a random ending, or a short one where too long.
 QByteArray nameBeside(const Target &target)
 {
     const long nameMax = ::fpathconf(fd(target.folderHandle), _PC_NAME_MAX);
@@ -199,8 +196,7 @@ QByteArray nameBeside(const Target &target)
         + ending;
 }
 
-// Gives the temporary file a free name in the target's folder, by call (create, or link): 100
-// tries.
+// Gives the temporary file a free name in the target's folder by call (create, or link).
 template <typename Call>
 Failure nameTemporary(const Target &target, Temporary &temporary, Call call)
 {
@@ -311,8 +307,7 @@ void flushFolder(const Target &target)
 
 Failure openInPlace(const Target &target, NativeFile &file, bool &readable, qint64 &size)
 {
-    // Not blocking: whatever took the file's place since the look (a pipe) must not hang the
-    // program, and is refused below.
+    // Not blocking: whatever took its place since the look (a pipe) must not hang the program.
     const int folder = fd(target.folderHandle);
     const char *name = target.name.constData();
     const int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;

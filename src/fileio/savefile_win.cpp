@@ -93,9 +93,8 @@ Failure checkName(const QString &path)
     // own name would give: NTFS and FAT take at most 255 UTF-16 units a name.
     if (name.size() > 255)
         return failure(FailureStep::Create, FileFault::NameTooLong);
-    // A colon belongs only to a drive ("D:\"). Anywhere else it names a stream of another
-    // file, where the result would be hidden inside that one; and "a:b.txt", typed as a name,
-    // is the file b.txt in the current folder of a drive A: that may not even exist.
+    // A colon belongs only to a drive ("D:\"): elsewhere it names a stream, hiding the result in
+    // another file, and "a:b.txt" is b.txt in the current folder of a drive A: maybe missing.
     if (hasColonInName(path))
         return failure(FailureStep::Create, FileFault::ColonInName);
     return Failure {};
@@ -134,9 +133,8 @@ Failure finalTarget(const QString &path, QString &target, bool &created)
     return Failure {};
 }
 
-// A name beside target that is not taken: target's own with a random ending, or, where that
-// would be too long a name, a short one. Counted in UTF-8 bytes, not UTF-16 units: a share
-// served from Linux (Samba, or Wine's own drives) holds at most 255 bytes in a name.
+// A free name beside target: its own with a random ending, or a short one where too long, in
+// UTF-8 bytes: a share served from Linux (Samba, Wine's own drives) holds 255 bytes a name.
 QString nameBeside(const QString &target)
 {
     const QFileInfo info(target);
@@ -219,8 +217,7 @@ Failure createTemporary(const Target &target, Temporary &temporary)
     return win32Error(ERROR_FILE_EXISTS);
 }
 
-// ReplaceFileW gives the new file the old one's attributes, its DACL, its named streams and its
-// creation time.
+// ReplaceFileW gives the new file the old one's attributes, DACL, named streams, creation time.
 Failure carryOver(const NativeFile &, const Target &)
 {
     return {};

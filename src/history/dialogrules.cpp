@@ -39,8 +39,8 @@ QStringList qtNameFilters(const QString &filterList)
         }
         if (patterns.isEmpty())
             patterns.append(QStringLiteral("*"));
-        // Qt reads the patterns from the last parenthesis; the description, brackets and
-        // all, is what the dialog shows when told to hide the details.
+        // Qt reads the patterns from the last parenthesis; the description, brackets and all,
+        // is what the dialog shows when told to hide the details.
         filters.append(parts.at(i) + QLatin1String(" (") + patterns.join(u' ') + u')');
     }
     return filters;

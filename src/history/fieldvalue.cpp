@@ -141,8 +141,7 @@ std::optional<double> readFieldValue(QStringView text)
     if (significant.empty())
         return 0.0;
 
-    // The value lies in [10^(scale-1), 10^scale): past 10^309 it is beyond every double,
-    // below 10^-325 it rounds to zero.
+    // The value lies in [10^(scale-1), 10^scale): past 10^309 no double, below 10^-325 zero.
     scale = capped(scale + exponent);
     if (scale > 309)
         return std::nullopt;

@@ -31,8 +31,7 @@ int twoDigits(QStringView row, qsizetype at)
 
 std::optional<RowVerdict> checkTwoDigitRow(QStringView row)
 {
-    // "dd,dd,dd,dd,dd,dd dd": six fields, the last holding exactly two parts, every value a
-    // plain two-digit number, so nothing can be missing or too large.
+    // Six fields, the last of two parts, every value two digits: nothing missing or too large.
     if (row.size() != 20)
         return std::nullopt;
     std::array<int, 7> values {};
@@ -86,8 +85,7 @@ RowVerdict checkHistoryRowGeneral(QStringView row)
     if (fieldCount < 6)
         return RowVerdict::Error;
 
-    // The sixth field holds the sixth red and the blue, separated by a blank; parts after
-    // the second are not looked at.
+    // The sixth field: the sixth red and the blue, split at a blank; later parts are ignored.
     const QStringView last = fields[5];
     const qsizetype blank = last.indexOf(u' ');
     if (blank < 0)

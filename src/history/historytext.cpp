@@ -37,13 +37,13 @@ std::optional<QString> strictDecodeUtf8(QByteArrayView bytes)
     return text;
 }
 
-// Reads one character of a line in one encoding: its length in bytes, 0 for a byte that
-// does not begin a character there.
+// Reads a line's characters in one encoding.
 struct CharReader
 {
     bool utf8;
     std::vector<qint8> gbkKnown = std::vector<qint8>(256 + 126 * 256, -1);
 
+    // The length in bytes of the character at at, 0 for a byte that does not begin one.
     qsizetype length(const QByteArray &line, qsizetype at)
     {
         const auto byte = [&line](qsizetype i) { return uchar(line.at(i)); };
@@ -90,9 +90,8 @@ struct CharReader
     }
 };
 
-// The first byte of a file that does not decode in one encoding: where it is in the file, and
-// its place as a refusal names it. The column and the line's length count characters, a byte
-// that does not decode as one; the line is shown with each such byte written as \xHH.
+// The first byte that does not decode in one encoding: its offset in the file, and its place
+// as a refusal names it (counted in characters, such a byte as one, and shown as \xHH).
 struct BadByte
 {
     qsizetype offset = 0;
@@ -165,10 +164,9 @@ Result<QStringList> refusal(TextFault fault, Failure place = {})
 // Refuses a file without a mark that is neither GBK nor UTF-8, placing the byte to mend.
 Result<QStringList> undecodable(const QByteArray &bytes)
 {
-    // Named in the encoding that reads further into the file. A tie goes to UTF-8 when the
-    // text before the byte holds UTF-8 characters of more than one byte: such text is
-    // almost never GBK by intent, while GBK bytes often happen to be valid UTF-8 for a
-    // character or two.
+    // Named in the encoding that reads further. A tie goes to UTF-8 where the text before the
+    // byte holds multi-byte UTF-8: that is almost never GBK by intent, while GBK bytes often
+    // pass for UTF-8 for a character or two.
     const std::optional<BadByte> inGbk = firstBadByte(bytes, false);
     const std::optional<BadByte> inUtf8 = firstBadByte(bytes, true);
     const auto nonAscii = [&bytes](qsizetype end) {
@@ -252,8 +250,7 @@ Result<QStringList> decodeMarkedFile(const QByteArray &bytes, const UnicodeEncod
     return decodeHistoryText(std::move(text));
 }
 
-// Text in UTF-16 without a mark, as Windows' editors once wrote it: with ASCII text, every
-// other byte is NUL.
+// UTF-16 without a mark, as Windows' editors once wrote it: with ASCII, every other byte NUL.
 bool looksLikeUtf16(const QByteArray &bytes)
 {
     if (bytes.size() < 2 || bytes.size() % 2 != 0)
@@ -300,20 +297,17 @@ Result<QStringList> decodeHistoryFile(const QByteArray &bytes)
     if (bytes.contains('\0'))
         return refusal(TextFault::HoldsNul);
 
-    // Many editors now write UTF-8 without a mark. Such a file is almost never valid GBK once
-    // it holds Chinese text, so it is read as UTF-8 only where GBK fails and UTF-8 takes every
-    // byte; a file that is valid GBK always stays GBK.
+    // Many editors write UTF-8 without a mark, which is almost never valid GBK once it holds
+    // Chinese: it is read as UTF-8 only where GBK fails; valid GBK always stays GBK.
     std::optional<QString> text = strictDecodeGbk(bytes);
     if (!text)
         text = strictDecodeUtf8(bytes);
     if (text)
         return decodeHistoryText(*std::move(text));
 
-    // The file is refused whole, even for one such byte among good rows. Its rows could be
-    // imported with U+FFFD in place of the byte, but the list would then not be the user's
-    // file: a save could not write the byte back, and GBK cannot even hold U+FFFD, so the save
-    // would fail. Nothing is lost this way: the list stays as it was, and the message shows
-    // where the byte is and how to mend the file.
+    // Refused whole, even for one such byte among good rows: with U+FFFD in its place the list
+    // would not be the user's file, and a save could not write it (GBK has no U+FFFD). The list
+    // stays as it was, and the message shows where the byte is and how to mend the file.
     return undecodable(bytes);
 }
 

@@ -42,8 +42,7 @@ qsizetype endOfPiece(QStringView text, qsizetype at)
     return inPair ? at - 1 : at;
 }
 
-// The end of a piece that starts at from: at most maxChars units, and no more than
-// maxBreaks line breaks inside it.
+// The end of a piece from from on: at most maxChars units and maxBreaks line breaks.
 qsizetype pieceEnd(QStringView text, qsizetype from, qsizetype maxChars, qsizetype maxBreaks)
 {
     const qsizetype limit = std::min(text.size(), from + maxChars);
@@ -60,8 +59,7 @@ qsizetype pieceEnd(QStringView text, qsizetype from, qsizetype maxChars, qsizety
 Quote quoteOf(QStringView text, qsizetype focus, qsizetype length)
 {
     Quote quote;
-    // Counting the breaks stops at the first one too many: a 4 MB row costs no more than a
-    // short one.
+    // Counting stops at the first break too many: a 4 MB row costs no more than a short one.
     if (text.size() <= maxQuotedChars
         && pieceEnd(text, 0, maxQuotedChars, maxQuotedLineBreaks) == text.size()) {
         quote.text = text.toString();
@@ -107,8 +105,7 @@ bool isHiddenCharacter(char32_t c)
     case QChar::Separator_Space:
         return c != u' ';
     default:
-        // The Hangul fillers are letters that draw nothing, the braille blank a symbol that
-        // draws a blank.
+        // The Hangul fillers are letters that draw nothing, the braille blank draws a blank.
         return c == 0x115F || c == 0x1160 || c == 0x3164 || c == 0xFFA0 || c == 0x2800
             || isIgnorable(c);
     }
