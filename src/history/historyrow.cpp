@@ -55,18 +55,16 @@ RowVerdict checkHistoryRowGeneral(QStringView row)
     if (isBlankOnly(row))
         return RowVerdict::Blank;
 
-    // Fields after the sixth are never looked at.
+    // Fields after the sixth are never looked at. left() of indexOf()'s -1, for no separator
+    // left, is the whole rest.
     std::array<QStringView, 6> fields;
-    qsizetype fieldCount = 0;
-    qsizetype start = 0;
-    while (fieldCount < 6) {
-        const qsizetype comma = row.indexOf(u',', start);
-        if (comma < 0) {
-            fields[std::size_t(fieldCount++)] = row.mid(start);
+    std::size_t fieldCount = 0;
+    for (QStringView rest = row; fieldCount < 6;) {
+        const qsizetype comma = rest.indexOf(u',');
+        fields[fieldCount++] = rest.left(comma);
+        if (comma < 0)
             break;
-        }
-        fields[std::size_t(fieldCount++)] = row.mid(start, comma - start);
-        start = comma + 1;
+        rest = rest.sliced(comma + 1);
     }
     if (fieldCount < 5)
         return RowVerdict::Error;
@@ -86,16 +84,12 @@ RowVerdict checkHistoryRowGeneral(QStringView row)
         return RowVerdict::Error;
 
     // The sixth field: the sixth red and the blue, split at a blank; later parts are ignored.
-    const QStringView last = fields[5];
-    const qsizetype blank = last.indexOf(u' ');
+    const qsizetype blank = fields[5].indexOf(u' ');
     if (blank < 0)
         return RowVerdict::Error;
-    const qsizetype nextBlank = last.indexOf(u' ', blank + 1);
-    const QStringView p0 = last.left(blank);
-    const QStringView p1
-        = nextBlank < 0 ? last.mid(blank + 1) : last.mid(blank + 1, nextBlank - blank - 1);
-    const std::optional<double> red = readFieldValue(p0);
-    const std::optional<double> blue = readFieldValue(p1);
+    const QStringView blueOnwards = fields[5].sliced(blank + 1);
+    const std::optional<double> red = readFieldValue(fields[5].first(blank));
+    const std::optional<double> blue = readFieldValue(blueOnwards.left(blueOnwards.indexOf(u' ')));
     if (!red || !blue)
         return RowVerdict::Error;
     return *red >= redLimit || *blue >= blueLimit ? RowVerdict::Malformed : RowVerdict::Passes;

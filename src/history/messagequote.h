@@ -22,23 +22,19 @@ struct Quote
     qsizetype length = 0;
 };
 
-// Text that fits (see above) is quoted whole. Longer text gives its beginning; when focus (a
-// position in text) lies beyond that beginning, a stretch around it instead. length is the
-// length to name, -1 for the characters of text. A surrogate pair is never cut in two.
+// Text that fits is quoted whole; longer text gives its beginning, or where focus lies beyond,
+// a stretch around it, never half a surrogate pair. length is the length to name, -1 for text's.
 Quote quoteOf(QStringView text, qsizetype focus = 0, qsizetype length = -1);
 
-// A character that a quote would hide: a control or format character, a blank other than the
-// space, one of Unicode's default ignorable characters, a filler or blank that draws nothing.
-// Tabs and line breaks are not hidden.
+// A character a quote would hide: a control or format character, a blank but the space, a
+// default ignorable, a filler or blank that draws nothing. Tabs and line breaks are not hidden.
 bool isHiddenCharacter(char32_t c);
 
-// The characters of text that a quote would hide, each once, the first five; more says that
-// there are others.
+// The first five characters of text that a quote would hide, each once; more says there are others.
 QList<char32_t> hiddenCharactersIn(QStringView text, bool &more);
 
-// A row as a list shows it, on one line: each line break (where a message box would break the
-// line) as "↵", and text longer than maxChars cut to its first maxChars units (one fewer
-// rather than half a surrogate pair), then "…".
+// A row as a list shows it on one line: each line break as "↵", and text longer than maxChars
+// cut to its first maxChars units (never half a surrogate pair), then "…".
 QString oneLineText(QStringView text, qsizetype maxChars);
 
 } // namespace orbelune
