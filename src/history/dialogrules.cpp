@@ -4,10 +4,8 @@ namespace orbelune {
 
 QString withTxtEnding(const QString &path)
 {
-    if (path.isEmpty())
-        return path;
     // Characters, not extensions: "resulttxt" counts as ending in txt.
-    if (path.right(3).toLower() == QLatin1String("txt"))
+    if (path.isEmpty() || path.right(3).toLower() == QLatin1String("txt"))
         return path;
     return path + QLatin1String(".txt");
 }

@@ -12,21 +12,6 @@ namespace {
 constexpr double redLimit = 34.0;
 constexpr double blueLimit = 17.0;
 
-bool isBlankOnly(QStringView row)
-{
-    // Only the plain blank counts here: a row of tabs is not empty and is checked.
-    return std::all_of(row.cbegin(), row.cend(), [](QChar c) { return c == u' '; });
-}
-
-int twoDigits(QStringView row, qsizetype at)
-{
-    const char16_t tens = row[at].unicode();
-    const char16_t ones = row[at + 1].unicode();
-    if (tens < u'0' || tens > u'9' || ones < u'0' || ones > u'9')
-        return -1;
-    return (tens - u'0') * 10 + (ones - u'0');
-}
-
 } // namespace
 
 std::optional<RowVerdict> checkTwoDigitRow(QStringView row)
@@ -36,23 +21,22 @@ std::optional<RowVerdict> checkTwoDigitRow(QStringView row)
         return std::nullopt;
     std::array<int, 7> values {};
     for (qsizetype i = 0; i < 7; ++i) {
-        const qsizetype at = i * 3;
-        values[std::size_t(i)] = twoDigits(row, at);
-        if (values[std::size_t(i)] < 0)
+        const char16_t tens = row[3 * i].unicode();
+        const char16_t ones = row[3 * i + 1].unicode();
+        if (tens < u'0' || tens > u'9' || ones < u'0' || ones > u'9'
+            || (i < 6 && row[3 * i + 2] != (i < 5 ? u',' : u' ')))
             return std::nullopt;
-        if (i < 6 && row[at + 2] != (i < 5 ? u',' : u' '))
-            return std::nullopt;
+        values[std::size_t(i)] = (tens - u'0') * 10 + (ones - u'0');
     }
-    for (std::size_t i = 0; i < 6; ++i) {
-        if (values[i] >= redLimit)
-            return RowVerdict::Malformed;
-    }
+    if (std::any_of(values.cbegin(), values.cbegin() + 6, [](int red) { return red >= redLimit; }))
+        return RowVerdict::Malformed;
     return values[6] >= blueLimit ? RowVerdict::Malformed : RowVerdict::Passes;
 }
 
 RowVerdict checkHistoryRowGeneral(QStringView row)
 {
-    if (isBlankOnly(row))
+    // Only the plain blank counts here: a row of tabs is not empty and is checked.
+    if (std::all_of(row.cbegin(), row.cend(), [](QChar c) { return c == u' '; }))
         return RowVerdict::Blank;
 
     // Fields after the sixth are never looked at. left() of indexOf()'s -1, for no separator
