@@ -58,4 +58,9 @@ Failure win32Error(unsigned long code)
                      static_cast<long long>(code) };
 }
 
+Failure lastWin32Error()
+{
+    return win32Error(GetLastError());
+}
+
 } // namespace orbelune

@@ -16,11 +16,6 @@ namespace {
 
 constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-Failure lastError()
-{
-    return win32Error(GetLastError());
-}
-
 // Which file an open one is; links counts its names.
 bool identify(const NativeFile &file, quint64 &volume, quint64 &index, DWORD *links = nullptr)
 {
@@ -192,12 +187,12 @@ Failure lookAt(const QString &path, Target &target)
     // write and anything but a file on a disk are found before a byte is written.
     const NativeFile probe(win32Open(targetPath, GENERIC_WRITE, shareAll, OPEN_EXISTING));
     if (!probe.isOpen())
-        return failure(FailureStep::Open, lastError());
+        return failure(FailureStep::Open, lastWin32Error());
     if (GetFileType(HANDLE(probe.handle())) != FILE_TYPE_DISK)
         return failure(FailureStep::Look, FileFault::NotRegularFile);
     DWORD links = 0;
     if (!identify(probe, target.device, target.index, &links))
-        return failure(FailureStep::Open, lastError());
+        return failure(FailureStep::Open, lastWin32Error());
     // A replacement would split hard links; a file just made through a link keeps the link.
     target.inPlace = links > 1 || created;
     return Failure {};
@@ -238,7 +233,7 @@ Failure openInPlace(const Target &target, NativeFile &file, bool &readable, qint
     if (!readable && GetLastError() == ERROR_ACCESS_DENIED)
         file.reset(win32Open(target.path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
     if (!file.isOpen())
-        return lastError();
+        return lastWin32Error();
     quint64 volume = 0;
     quint64 index = 0;
     if (GetFileType(HANDLE(file.handle())) != FILE_TYPE_DISK || !identify(file, volume, index)
@@ -246,7 +241,7 @@ Failure openInPlace(const Target &target, NativeFile &file, bool &readable, qint
         return Failure { FileFault::NotRegularFile };
     LARGE_INTEGER bytes {};
     if (!GetFileSizeEx(HANDLE(file.handle()), &bytes))
-        return lastError();
+        return lastWin32Error();
     size = bytes.QuadPart;
     return {};
 }
@@ -256,7 +251,7 @@ bool (*flushFileBuffers)(qintptr file)
 
 Failure flush(const NativeFile &file)
 {
-    return flushFileBuffers(file.handle()) ? Failure {} : lastError();
+    return flushFileBuffers(file.handle()) ? Failure {} : lastWin32Error();
 }
 
 // A folder's names reach the disk with the write-through move and NTFS's own journal.
@@ -271,7 +266,7 @@ Failure replace(Temporary &temporary, const Target &target, QString &oldNowAt)
     const std::wstring to = win32FilePath(target.path);
     if (!target.exists)
         return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? Failure {}
-                                                                             : lastError();
+                                                                             : lastWin32Error();
 
     // The old file first takes the backup name, so that a step failing after that can still
     // bring it back; without one, a failure may leave no file at all.
