@@ -23,12 +23,9 @@ std::optional<QString> strictDecodeGbk(QByteArrayView bytes)
 {
     if (bytes.isEmpty())
         return QString();
-    std::optional<QString> text = toUnicode(bytes);
-    if (!text || holdsPrivateUse(*text))
-        return std::nullopt;
     // A sequence the converter reads one way only would be written back as other bytes.
-    const std::optional<QByteArray> back = fromUnicode(*text);
-    if (!back || *back != bytes)
+    std::optional<QString> text = toUnicode(bytes);
+    if (!text || holdsPrivateUse(*text) || fromUnicode(*text) != bytes)
         return std::nullopt;
     return text;
 }
@@ -37,21 +34,15 @@ std::optional<QByteArray> strictEncodeGbk(QStringView text)
 {
     if (text.isEmpty())
         return QByteArray();
-    if (holdsPrivateUse(text))
-        return std::nullopt;
     std::optional<QByteArray> bytes = fromUnicode(text);
-    if (!bytes)
-        return std::nullopt;
-    const std::optional<QString> back = toUnicode(*bytes);
-    if (!back || *back != text)
+    if (holdsPrivateUse(text) || !bytes || toUnicode(*bytes) != text)
         return std::nullopt;
     return bytes;
 }
 
 QString decodeGbk(const QByteArray &bytes)
 {
-    // GBK keeps the bytes below 0x80 for ASCII, and text of those alone (the shipped history)
-    // needs no converter.
+    // ASCII alone (the shipped history) needs no converter: GBK keeps the bytes below 0x80.
     if (std::all_of(bytes.cbegin(), bytes.cend(), [](char byte) { return uchar(byte) < 0x80; }))
         return QString::fromLatin1(bytes);
     if (std::optional<QString> text = strictDecodeGbk(bytes))

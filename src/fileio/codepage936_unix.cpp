@@ -16,8 +16,7 @@ constexpr const char *utf16 = "UTF-16BE";
 #endif
 constexpr const char *chinese = "CP936";
 
-// Nothing on an invalid or incomplete sequence, and nothing on a conversion that iconv itself
-// calls irreversible.
+// Nothing on an invalid or incomplete sequence, nor on one that iconv itself calls irreversible.
 std::optional<QByteArray> convert(const char *to, const char *from, QByteArrayView in,
                                   qsizetype room)
 {

@@ -19,15 +19,12 @@ std::optional<QString> toUnicode(QByteArrayView bytes)
     // The API counts in int; a history file is at most a few MiB.
     if (bytes.size() > INT_MAX)
         return std::nullopt;
-    const int size = int(bytes.size());
-    const int length = MultiByteToWideChar(chineseCodePage, MB_ERR_INVALID_CHARS, bytes.data(),
-                                           size, nullptr, 0);
-    if (length <= 0)
-        return std::nullopt;
-    QString text(length, Qt::Uninitialized);
-    if (MultiByteToWideChar(chineseCodePage, MB_ERR_INVALID_CHARS, bytes.data(), size,
-                            reinterpret_cast<wchar_t *>(text.data()), length)
-        != length)
+    const auto convert = [&](QChar *out, int room) {
+        return MultiByteToWideChar(chineseCodePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                   int(bytes.size()), reinterpret_cast<wchar_t *>(out), room);
+    };
+    QString text(convert(nullptr, 0), Qt::Uninitialized);
+    if (text.isEmpty() || convert(text.data(), int(text.size())) != text.size())
         return std::nullopt;
     return text;
 }
@@ -36,19 +33,16 @@ std::optional<QByteArray> fromUnicode(QStringView text)
 {
     if (text.size() > INT_MAX)
         return std::nullopt;
-    const int size = int(text.size());
-    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
     // No best fit (which would write "a" for "ä"), and a character written as the default "?"
-    // is one that has no form here.
+    // is one that has no form here: both calls must use none.
     BOOL usedDefault = FALSE;
-    const int length = WideCharToMultiByte(chineseCodePage, WC_NO_BEST_FIT_CHARS, wide, size,
-                                           nullptr, 0, nullptr, &usedDefault);
-    if (length <= 0 || usedDefault)
-        return std::nullopt;
-    QByteArray bytes(length, Qt::Uninitialized);
-    if (WideCharToMultiByte(chineseCodePage, WC_NO_BEST_FIT_CHARS, wide, size, bytes.data(), length,
-                            nullptr, &usedDefault)
-            != length
+    const auto convert = [&](char *out, int room) {
+        return WideCharToMultiByte(chineseCodePage, WC_NO_BEST_FIT_CHARS,
+                                   reinterpret_cast<const wchar_t *>(text.utf16()),
+                                   int(text.size()), out, room, nullptr, &usedDefault);
+    };
+    QByteArray bytes(convert(nullptr, 0), Qt::Uninitialized);
+    if (bytes.isEmpty() || usedDefault || convert(bytes.data(), int(bytes.size())) != bytes.size()
         || usedDefault)
         return std::nullopt;
     return bytes;

@@ -4,9 +4,8 @@
 
 namespace orbelune {
 
-// Why a file operation failed, in the terms of the program's messages. Both the errno values
-// of POSIX systems and the error codes of Windows come down to these, so that one cause reads
-// the same on every system.
+// Why a file operation failed. The errno values of POSIX and the error codes of Windows both
+// come down to these, so that one cause reads the same on every system.
 enum class FileFault {
     None,
     NoSpace,
@@ -72,9 +71,8 @@ enum class OldContent {
     Lost, // written over in place, and it could not be put back
 };
 
-// A failure as the core reports it: what failed, where, and why, for the window to say in
-// words (src/app/failuretext.cpp). A call of the system gives the cause alone; a read, a save
-// and the decoding of a history file place it.
+// What failed, where and why, for the window to say in words (src/app/failuretext.cpp). A call
+// of the system gives the cause alone; a read, a save and the decoding of a history file place it.
 struct Failure
 {
     Failure() = default;
@@ -95,9 +93,9 @@ struct Failure
     QString leftover;
     // A number the cause names: the bytes an import may hold, the rows a file has.
     qint64 count = 0;
-    // In a text: the first place that does not decode (line and column, 1-based) and its byte;
-    // the line as shown, such bytes as \xNN, the place at shownAt, the line lineLength
-    // characters long; the name of the encoding a byte-order mark chose.
+    // In a text: the first place that does not decode (line and column, 1-based), its byte, the
+    // line as shown (such bytes as \xNN, the place at shownAt, lineLength characters long); the
+    // name of the encoding a byte-order mark chose.
     qsizetype line = 0;
     qsizetype column = 0;
     unsigned byte = 0;

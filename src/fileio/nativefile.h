@@ -10,9 +10,8 @@
 
 namespace orbelune {
 
-// An open file of the file layer, for reading an import and for saving alike: a descriptor, or
-// a HANDLE on Windows, held as a number that is -1 for none on both, and closed when it goes.
-// What each system does is in nativefile_unix.cpp and nativefile_win.cpp.
+// An open file of the file layer, to read an import and to save: a descriptor, or a HANDLE on
+// Windows, held as a number that is -1 for none on both, and closed when it goes.
 class NativeFile
 {
 public:
@@ -41,17 +40,15 @@ public:
         m_handle = handle;
     }
 
-    // Opens path to read it, without blocking, and looks at what was opened: only a regular
-    // file on a disk is taken (not a folder, a pipe, a device, a name Windows keeps for a
-    // device); size is its size in bytes.
+    // Opens path to read it, without blocking, and takes only a regular file on a disk (not a
+    // folder, a pipe, a device, a name Windows keeps for a device); size is its size in bytes.
     Failure openForReading(const QString &path, qint64 &size);
 
-    // What changes whenever the file is written: its size and the time of its last change, as
-    // one value; empty where the system cannot say.
+    // Its size and the time of its last change as one value, empty where the system cannot say.
     QByteArray version() const;
 
-    // Reads from offset on until buffer holds size bytes or the file ends; done counts the
-    // bytes read. Goes on after a short read and a signal.
+    // Reads from offset on, through short reads and signals, until buffer holds size bytes or
+    // the file ends; done counts the bytes read.
     Failure readAt(qint64 offset, char *buffer, qint64 size, qint64 &done) const;
     // Writes all of bytes from offset on; written counts the bytes that reached the file.
     Failure writeAt(qint64 offset, QByteArrayView bytes, qint64 &written) const;

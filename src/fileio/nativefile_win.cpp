@@ -11,11 +11,6 @@ namespace orbelune {
 
 namespace {
 
-Failure lastError()
-{
-    return win32Error(GetLastError());
-}
-
 // The position of a transfer: ReadFile and WriteFile take it with the call.
 OVERLAPPED at(qint64 offset)
 {
@@ -36,7 +31,7 @@ Failure NativeFile::openForReading(const QString &path, qint64 &size)
     // A folder cannot be opened as a file, and would only say that access is denied.
     const DWORD attributes = GetFileAttributesW(win32FilePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return lastError();
+        return lastWin32Error();
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return Failure { FileFault::IsADirectory };
     // Another program may go on writing the file while it is read, as one that keeps a log
@@ -44,12 +39,12 @@ Failure NativeFile::openForReading(const QString &path, qint64 &size)
     reset(win32Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
                     FILE_FLAG_SEQUENTIAL_SCAN));
     if (!isOpen())
-        return lastError();
+        return lastWin32Error();
     if (GetFileType(HANDLE(m_handle)) != FILE_TYPE_DISK)
         return Failure { FileFault::NotRegularFile };
     LARGE_INTEGER bytes {};
     if (!GetFileSizeEx(HANDLE(m_handle), &bytes))
-        return lastError();
+        return lastWin32Error();
     size = bytes.QuadPart;
     return {};
 }
@@ -72,7 +67,7 @@ Failure NativeFile::readAt(qint64 offset, char *buffer, qint64 size, qint64 &don
         DWORD n = 0;
         if (!ReadFile(HANDLE(m_handle), buffer + done,
                       DWORD(std::min<qint64>(size - done, 1 << 30)), &n, &position))
-            return GetLastError() == ERROR_HANDLE_EOF ? Failure {} : lastError();
+            return GetLastError() == ERROR_HANDLE_EOF ? Failure {} : lastWin32Error();
         if (n == 0)
             break;
         done += n;
@@ -87,7 +82,7 @@ Failure NativeFile::writeAt(qint64 offset, QByteArrayView bytes, qint64 &written
         DWORD n = 0;
         if (!WriteFile(HANDLE(m_handle), bytes.data() + written,
                        DWORD(std::min<qint64>(bytes.size() - written, 1 << 30)), &n, &position))
-            return lastError();
+            return lastWin32Error();
         if (n == 0)
             return win32Error(ERROR_WRITE_FAULT);
         written += n;
@@ -101,7 +96,7 @@ Failure NativeFile::setSize(qint64 size) const
     end.EndOfFile.QuadPart = size;
     return SetFileInformationByHandle(HANDLE(m_handle), FileEndOfFileInfo, &end, sizeof end)
         ? Failure {}
-        : lastError();
+        : lastWin32Error();
 }
 
 Failure NativeFile::close()
@@ -110,7 +105,7 @@ Failure NativeFile::close()
         return {};
     const bool closed = CloseHandle(HANDLE(m_handle));
     m_handle = -1;
-    return closed ? Failure {} : lastError();
+    return closed ? Failure {} : lastWin32Error();
 }
 
 } // namespace orbelune

@@ -1,6 +1,8 @@
 #include "fileio/oserror.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <utility>
 
 namespace orbelune {
@@ -33,20 +35,13 @@ constexpr std::pair<int, FileFault> faults[] = {
     { ENODEV, FileFault::NoDevice },
 };
 
-static FileFault fileFaultFromErrno(int code)
-{
-    if (code == 0)
-        return FileFault::None;
-    for (const auto &[known, fault] : faults) {
-        if (known == code)
-            return fault;
-    }
-    return FileFault::Other;
-}
-
 Failure errnoError(int code)
 {
-    return Failure { fileFaultFromErrno(code), code };
+    if (code == 0)
+        return {};
+    const auto known = std::find_if(std::begin(faults), std::end(faults),
+                                    [code](const auto &entry) { return entry.first == code; });
+    return Failure { known == std::end(faults) ? FileFault::Other : known->second, code };
 }
 
 } // namespace orbelune

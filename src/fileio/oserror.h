@@ -8,8 +8,9 @@ namespace orbelune {
 Failure errnoError(int code);
 
 #ifdef Q_OS_WIN
-// The same from an error code of Windows (GetLastError()).
+// The same from an error code of Windows; lastWin32Error() from GetLastError().
 Failure win32Error(unsigned long code);
+Failure lastWin32Error();
 #endif
 
 } // namespace orbelune

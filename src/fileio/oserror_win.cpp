@@ -2,6 +2,8 @@
 
 #include "fileio/oserror.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include <windows.h>
@@ -46,20 +48,19 @@ constexpr std::pair<unsigned long, FileFault> faults[] = {
     { ERROR_ALREADY_EXISTS, FileFault::AlreadyExists },
 };
 
-static FileFault fileFaultFromWin32(unsigned long code)
-{
-    if (code == 0)
-        return FileFault::None;
-    for (const auto &[known, fault] : faults) {
-        if (known == code)
-            return fault;
-    }
-    return FileFault::Other;
-}
-
 Failure win32Error(unsigned long code)
 {
-    return Failure { fileFaultFromWin32(code), static_cast<long long>(code) };
+    if (code == 0)
+        return {};
+    const auto known = std::find_if(std::begin(faults), std::end(faults),
+                                    [code](const auto &entry) { return entry.first == code; });
+    return Failure { known == std::end(faults) ? FileFault::Other : known->second,
+                     static_cast<long long>(code) };
+}
+
+Failure lastWin32Error()
+{
+    return win32Error(GetLastError());
 }
 
 } // namespace orbelune

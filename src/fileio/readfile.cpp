@@ -20,8 +20,7 @@ Result<QByteArray> readWholeFile(const QString &path, qint64 limit)
         failure.count = limit;
         return read;
     }
-    // One byte more than allowed is read, so that a file that grew since it was measured is
-    // still caught, and no more than that.
+    // One byte more than allowed is read, to catch a file that grew since it was measured.
     QByteArray &bytes = read.value;
     const QByteArray version = file.version();
     for (bool more = true; more;) {
@@ -33,8 +32,7 @@ Result<QByteArray> readWholeFile(const QString &path, qint64 limit)
         bytes.resize(before + n);
         more = !failure.failed() && n == room && bytes.size() <= limit;
     }
-    // A file cut short, grown or written over while it was read would give a list that is
-    // neither the old one nor the new one.
+    // A file cut short, grown or written over while read would give a list neither old nor new.
     if (!failure.failed() && (bytes.size() != size || file.version() != version))
         failure = Failure { bytes.size() > limit ? FileFault::TooLarge : FileFault::Changed };
     if (failure.failed()) {

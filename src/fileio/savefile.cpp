@@ -15,10 +15,9 @@ bool isNoRoom(FileFault fault)
     return fault == FileFault::NoSpace || fault == FileFault::Quota || fault == FileFault::TooLarge;
 }
 
-// True where the system refuses a new file in the old one's place, while the old file itself
-// may be written (the look saw to that): a folder that lets nobody create a file, a shared
-// folder whose sticky bit keeps another user's file from being replaced, a file that is a
-// mount point of its own, and, for the new file, a disk that has no room for one more.
+// True where the system refuses a new file in the place of an old one that may be written: a
+// folder that lets nobody create a file, a shared (sticky) folder and another user's file, a
+// file mounted on its own, and, for the new file, a disk without room for one more.
 bool refusesReplacement(FileFault fault, bool creating)
 {
     return fault == FileFault::PermissionDenied || fault == FileFault::Busy
@@ -31,10 +30,9 @@ bool refusesReplacement(FileFault fault, bool creating)
 // to write it back would cost more than the save.
 constexpr qint64 maxKeptContent = 64 * 1024 * 1024;
 
-// Writes the file over in place, where it may not be replaced. Its old content is read first
-// and, should writing fail once it has begun, written back and the file cut to its old size;
-// only when that fails too is the old content lost. Where the new content is longer, room for
-// it is reserved first, so that a full disk is found before anything is overwritten.
+// Writes the file over in place. Its old content is read first and, should writing fail once
+// begun, written back and the file cut to its old size; only if that fails is it lost. Room for
+// longer content is reserved first, so that a full disk is found before anything is overwritten.
 Failure writeInPlace(const Target &target, const QByteArray &bytes)
 {
     NativeFile file;
@@ -51,7 +49,7 @@ Failure writeInPlace(const Target &target, const QByteArray &bytes)
     if (const Failure error = file.readAt(0, old.data(), old.size(), read); error.failed())
         return failure(FailureStep::Rewrite, error);
     if (read < old.size()) // it shrank since it was measured
-        return failure(FailureStep::Rewrite, Failure { FileFault::Io });
+        return failure(FailureStep::Rewrite, FileFault::Io);
 
     if (bytes.size() > oldSize) {
         if (const Failure error = reserve(file, bytes.size());
@@ -104,19 +102,20 @@ Failure replaceWhole(const Target &target, const QByteArray &bytes)
             return writeInPlace(target, bytes);
         return failure(FailureStep::Create, error);
     }
-    // A temporary file that cannot be removed is named, wherever a save stops.
-    const auto discarded = [&](Failure outcome) {
+    // A temporary file that cannot be removed is named, wherever a save stops; once it is gone,
+    // the old file may be written in place instead.
+    const auto discarded = [&](Failure outcome, bool inPlace = false) {
         if (!discard(temporary, target))
             outcome.leftover = temporary.name;
+        else if (inPlace)
+            return writeInPlace(target, bytes);
         return outcome;
     };
 
     // What the new file cannot carry stays with the old one, written in place.
     if (const Failure error = target.exists ? carryOver(temporary.file, target) : Failure {};
-        error.failed()) {
-        Failure outcome = discarded(failure(FailureStep::Create, error));
-        return outcome.leftover.isEmpty() ? writeInPlace(target, bytes) : outcome;
-    }
+        error.failed())
+        return discarded(failure(FailureStep::Create, error), true);
     qint64 written = 0;
     if (const Failure error = temporary.file.writeAt(0, bytes, written); error.failed())
         return discarded(failure(FailureStep::Write, error));
@@ -125,13 +124,11 @@ Failure replaceWhole(const Target &target, const QByteArray &bytes)
         return discarded(failure(FailureStep::Write, error));
 
     QString oldNowAt;
-    if (const Failure error = replace(temporary, target, oldNowAt); error.failed()) {
-        const bool inPlace
-            = target.exists && oldNowAt.isEmpty() && refusesReplacement(error.fault, false);
-        Failure outcome = discarded(failure(
-            target.exists ? FailureStep::Replace : FailureStep::Create, error, {}, oldNowAt));
-        return inPlace && outcome.leftover.isEmpty() ? writeInPlace(target, bytes) : outcome;
-    }
+    if (const Failure error = replace(temporary, target, oldNowAt); error.failed())
+        return discarded(failure(target.exists ? FailureStep::Replace : FailureStep::Create, error,
+                                 {}, oldNowAt),
+                         target.exists && oldNowAt.isEmpty()
+                             && refusesReplacement(error.fault, false));
     // The new name on the disk too.
     flushFolder(target);
     return Failure {};

@@ -45,9 +45,8 @@ bool sameFile(const struct stat &a, const struct stat &b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// The file's own name in its folder now, checked to be the file held: false where it was
-// renamed, removed or replaced meanwhile. With an empty name, folder is any open file that must
-// be the one held.
+// False where the file's name in folder (or, with no name, folder itself) is no longer the file
+// held: renamed, removed or replaced meanwhile.
 bool stillNamed(const NativeFile &file, const NativeFile &folder, const QByteArray &name)
 {
     struct stat held = {};
@@ -59,10 +58,9 @@ bool stillNamed(const NativeFile &file, const NativeFile &folder, const QByteArr
         && sameFile(held, named);
 }
 
-// Opens the folder that holds an open file, and finds the file's name in it: where the kernel
-// says it found it (/proc/self/fd), or, without /proc (a bare chroot, a sandbox), where
-// realpath() reads back the links it has just followed. Either is a name to look up again, so
-// the folder is taken only when it holds that very file under that name.
+// Opens the folder of an open file and finds its name there: where /proc/self/fd says the kernel
+// found it, or without /proc (a bare chroot, a sandbox) where realpath() reads the links back.
+// Either is a name looked up again, so the folder counts only where it holds that very file.
 Failure openFolderOf(const NativeFile &file, const QByteArray &named, Target &target)
 {
     char buffer[PATH_MAX];
@@ -79,8 +77,7 @@ Failure openFolderOf(const NativeFile &file, const QByteArray &named, Target &ta
     target.folderHandle.reset(
         ::open(slash > 0 ? where.left(slash).constData() : "/", O_PATH | O_DIRECTORY | O_CLOEXEC));
     target.path = QFile::decodeName(where);
-    // And the name the user gave must still lead to it: a file renamed or replaced meanwhile
-    // has left that name to another, or to none.
+    // And the user's name must still lead to it, not to what took its place meanwhile.
     const NativeFile again(::open(named.constData(), O_PATH | O_CLOEXEC));
     return stillNamed(file, target.folderHandle, target.name)
             && stillNamed(file, again, QByteArray())
@@ -88,8 +85,7 @@ Failure openFolderOf(const NativeFile &file, const QByteArray &named, Target &ta
         : changed;
 }
 
-// A folder that lets no file in it be renamed or removed (chattr +a): a new file would stay
-// beside the old one.
+// A folder where no file may be renamed or removed (chattr +a): a new file would stay beside.
 bool keepsEveryName(const NativeFile &folder)
 {
     const NativeFile dir(::openat(fd(folder), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -97,19 +93,17 @@ bool keepsEveryName(const NativeFile &folder)
     return dir.isOpen() && ::ioctl(fd(dir), FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_APPEND_FL);
 }
 
-// Looks at the file the kernel opened for a name: what it is, where it is, and whether the
-// user may write it. The file is held from here on.
+// Looks at the file the kernel opened for a name (what, where, writable?), and holds it.
 Failure lookAtOpened(NativeFile &file, const QByteArray &named, Target &target)
 {
     struct stat old = {};
     if (::fstat(fd(file), &old) != 0)
         return refused(errno);
     if (S_ISDIR(old.st_mode))
-        return failure(FailureStep::Look, Failure { FileFault::IsADirectory });
-    // A pipe would hang the save and a device would take the result; neither may be replaced
-    // by a file either.
+        return failure(FailureStep::Look, FileFault::IsADirectory);
+    // A pipe would hang the save, a device take the result, and neither may become a file.
     if (!S_ISREG(old.st_mode))
-        return failure(FailureStep::Look, Failure { FileFault::NotRegularFile });
+        return failure(FailureStep::Look, FileFault::NotRegularFile);
     if (const Failure error = openFolderOf(file, named, target); error.failed())
         return failure(FailureStep::Open, error);
     if (::faccessat(fd(target.folderHandle), target.name.constData(), W_OK,
@@ -118,18 +112,13 @@ Failure lookAtOpened(NativeFile &file, const QByteArray &named, Target &target)
         return failure(FailureStep::Open, errnoError(errno));
     target.fileHandle = std::move(file);
     target.exists = true;
-    target.device = quint64(old.st_dev);
-    target.index = quint64(old.st_ino);
-    target.owner = unsigned(old.st_uid);
-    target.group = unsigned(old.st_gid);
-    target.mode = unsigned(old.st_mode & 07777);
     target.inPlace = old.st_nlink > 1 || keepsEveryName(target.folderHandle);
     return Failure {};
 }
 
-// Creates the file at name in folder, for a save that writes it in place: through a link to
-// nothing, so that the kernel, not the program, decides where the link leads and whether it may
-// be followed; or in an append-only folder, which would keep a temporary file for good.
+// Creates the file at name in folder, to be written in place: through a link to nothing, so that
+// the kernel decides where it leads and whether it may be followed; or in an append-only folder,
+// which would keep a temporary file for good.
 Failure createAt(int folder, const QByteArray &name, int flags, const QByteArray &named,
                  Target &target)
 {
@@ -159,13 +148,13 @@ Failure lookOnce(const QByteArray &native, Target &target)
     const QByteArray folderName = native.left(std::max<qsizetype>(1, slash));
     target.folderHandle.reset(::open(folderName.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!target.folderHandle.isOpen())
-        return errno == ENOENT ? failure(FailureStep::Look, Failure { FileFault::NotFound },
+        return errno == ENOENT ? failure(FailureStep::Look, FileFault::NotFound,
                                          OldContent::Untouched, QFile::decodeName(folderName))
                                : refused(errno);
     target.name = native.mid(slash + 1);
     target.path = QFile::decodeName(native);
-    // Without a name of its own until it is whole (/proc to link it by), the new file needs no
-    // rename, which an append-only folder would refuse.
+    // Unnamed until whole (/proc to link it by), a new file needs no rename, which an
+    // append-only folder would refuse.
     if (keepsEveryName(target.folderHandle) && ::access("/proc/self/fd", X_OK) != 0)
         return createAt(fd(target.folderHandle), target.name, O_EXCL, native, target);
     return Failure {};
@@ -195,8 +184,7 @@ QList<QByteArray> namesIn(const std::optional<QByteArray> &list)
     return names;
 }
 
-// A name in the target's folder that is not taken: the target's with a random ending, or, where
-// that would be too long a name, a short one.
+// A free name beside the target: its own with a random ending, or a short one where too long.
 QByteArray nameBeside(const Target &target)
 {
     const long nameMax = ::fpathconf(fd(target.folderHandle), _PC_NAME_MAX);
@@ -208,8 +196,7 @@ QByteArray nameBeside(const Target &target)
         + ending;
 }
 
-// Gives the temporary file a name not taken in the target's folder: made under it (create), or
-// an unnamed file linked to it. At most 100 tries.
+// Gives the temporary file a free name in the target's folder by call (create, or link).
 template <typename Call>
 Failure nameTemporary(const Target &target, Temporary &temporary, Call call)
 {
@@ -232,12 +219,10 @@ Failure lookAt(const QString &path, Target &target)
 {
     const QByteArray native = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     // A file renamed or replaced while it was looked at (an editor's save) is looked at again.
-    Failure looked;
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    Failure looked = changed;
+    for (int attempt = 0; attempt < 3 && looked.fault == FileFault::Changed; ++attempt) {
         target = {};
         looked = lookOnce(native, target);
-        if (looked.fault != FileFault::Changed)
-            break;
     }
     return looked;
 }
@@ -265,22 +250,19 @@ Failure carryOver(const NativeFile &file, const Target &target)
     const int fd = int(file.handle());
     // Owner and group first: changing them clears the set-user and set-group bits. A file the
     // saver may not give to its owner or group stays theirs, written in place.
-    if (::fchown(fd, uid_t(target.owner), gid_t(target.group)) != 0)
-        return errnoError(errno);
-    if (::fchmod(fd, mode_t(target.mode)) != 0)
+    struct stat old = {};
+    if (::fstat(int(target.fileHandle.handle()), &old) != 0
+        || ::fchown(fd, old.st_uid, old.st_gid) != 0 || ::fchmod(fd, old.st_mode & 07777) != 0)
         return errnoError(errno);
     // Each extended attribute as the old file has it, the access ACL among them; what the new
     // file got of its own (an ACL from the folder's default) and the old one lacks goes. The old
     // file is read through what holds it, by /proc; without /proc it is written in place.
-    const QByteArray old = procPath(target.fileHandle);
-    if (::access(old.constData(), F_OK) != 0)
+    const QByteArray oldPath = procPath(target.fileHandle);
+    const char *const path = oldPath.constData();
+    if (::access(path, F_OK) != 0)
         return errnoError(errno);
-    const auto listOld
-        = [&](char *list, size_t size) { return ::listxattr(old.constData(), list, size); };
-    const auto getOld = [&](const char *key, char *value, size_t size) {
-        return ::getxattr(old.constData(), key, value, size);
-    };
-    const std::optional<QByteArray> oldList = sized(listOld);
+    const std::optional<QByteArray> oldList
+        = sized([&](char *list, size_t size) { return ::listxattr(path, list, size); });
     if (!oldList && errno != ENOTSUP)
         return errnoError(errno);
     const QList<QByteArray> names = namesIn(oldList);
@@ -292,7 +274,7 @@ Failure carryOver(const NativeFile &file, const Target &target)
     for (const QByteArray &name : names) {
         const char *const key = name.constData();
         const std::optional<QByteArray> wanted
-            = sized([&](char *value, size_t size) { return getOld(key, value, size); });
+            = sized([&](char *value, size_t size) { return ::getxattr(path, key, value, size); });
         if (!wanted)
             return errnoError(errno);
         const std::optional<QByteArray> given
@@ -325,8 +307,7 @@ void flushFolder(const Target &target)
 
 Failure openInPlace(const Target &target, NativeFile &file, bool &readable, qint64 &size)
 {
-    // Not blocking: whatever took the file's place since it was looked at (a pipe) must not
-    // hang the program, and is refused below.
+    // Not blocking: whatever took its place since the look (a pipe) must not hang the program.
     const int folder = fd(target.folderHandle);
     const char *name = target.name.constData();
     const int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
@@ -355,22 +336,15 @@ Failure replace(Temporary &temporary, const Target &target, QString &oldNowAt)
     oldNowAt.clear();
     const int folder = fd(target.folderHandle);
     if (temporary.nativeName.isEmpty()) {
-        // A new file takes its name at once, and only if nothing took it meanwhile.
         const QByteArray from = procPath(temporary.file);
-        if (!target.exists) {
-            const bool linked = ::linkat(AT_FDCWD, from.constData(), folder,
-                                         target.name.constData(), AT_SYMLINK_FOLLOW)
+        const auto linkTo = [&](const QByteArray &name) {
+            return ::linkat(AT_FDCWD, from.constData(), folder, name.constData(), AT_SYMLINK_FOLLOW)
                 == 0;
-            return linked ? temporary.file.close() : errnoError(errno);
-        }
-        if (const Failure error = nameTemporary(target, temporary,
-                                                [&](const QByteArray &name) {
-                                                    return ::linkat(AT_FDCWD, from.constData(),
-                                                                    folder, name.constData(),
-                                                                    AT_SYMLINK_FOLLOW)
-                                                        == 0;
-                                                });
-            error.failed())
+        };
+        // A new file takes its name at once, and only if nothing took it meanwhile.
+        if (!target.exists)
+            return linkTo(target.name) ? temporary.file.close() : errnoError(errno);
+        if (const Failure error = nameTemporary(target, temporary, linkTo); error.failed())
             return error;
     }
     if (const Failure error = temporary.file.close(); error.failed())

@@ -16,11 +16,6 @@ namespace {
 
 constexpr DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-Failure lastError()
-{
-    return win32Error(GetLastError());
-}
-
 // Which file an open one is; links counts its names.
 bool identify(const NativeFile &file, quint64 &volume, quint64 &index, DWORD *links = nullptr)
 {
@@ -88,22 +83,20 @@ Failure checkName(const QString &path)
     // Whatever folder it stands in, "CON" or "nul.txt" is a device: writing the result there
     // would send it to the device and leave no file.
     if (isWin32DevicePath(path))
-        return failure(FailureStep::Look, Failure { FileFault::NotRegularFile });
+        return failure(FailureStep::Look, FileFault::NotRegularFile);
     // Too long a name is a failure to create the file, whatever error the temporary file's
     // own name would give: NTFS and FAT take at most 255 UTF-16 units a name.
     if (name.size() > 255)
-        return failure(FailureStep::Create, Failure { FileFault::NameTooLong });
-    // A colon belongs only to a drive ("D:\"). Anywhere else it names a stream of another
-    // file, where the result would be hidden inside that one; and "a:b.txt", typed as a name,
-    // is the file b.txt in the current folder of a drive A: that may not even exist.
+        return failure(FailureStep::Create, FileFault::NameTooLong);
+    // A colon belongs only to a drive ("D:\"): elsewhere it names a stream, hiding the result in
+    // another file, and "a:b.txt" is b.txt in the current folder of a drive A: maybe missing.
     if (hasColonInName(path))
-        return failure(FailureStep::Create, Failure { FileFault::ColonInName });
+        return failure(FailureStep::Create, FileFault::ColonInName);
     return Failure {};
 }
 
-// The file a path names, as Windows resolves it: the folder opened and asked for its final
-// path, then the file. A link or junction to nothing is created through, by Windows under its
-// own rules; created says so.
+// The file a path names, as Windows resolves it (the folder's final path, then the file's). A
+// link or junction to nothing is created through, by Windows under its own rules (created).
 Failure finalTarget(const QString &path, QString &target, bool &created)
 {
     // The name as given first: made absolute, "a:b.txt" would pass for "A:/b.txt".
@@ -114,31 +107,29 @@ Failure finalTarget(const QString &path, QString &target, bool &created)
     DWORD code = 0;
     if (!openedPath(info.absolutePath(), folder, code)) {
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
-            return failure(FailureStep::Look, Failure { FileFault::NotFound },
-                           OldContent::Untouched, info.absolutePath());
+            return failure(FailureStep::Look, FileFault::NotFound, OldContent::Untouched,
+                           info.absolutePath());
         return failure(FailureStep::Create, win32Error(code));
     }
     if (!(GetFileAttributesW(win32FilePath(folder).c_str()) & FILE_ATTRIBUTE_DIRECTORY))
-        return failure(FailureStep::Look, Failure { FileFault::NotADirectory });
+        return failure(FailureStep::Look, FileFault::NotADirectory);
     const QString full = folder + (folder.endsWith(u'/') ? "" : "/") + info.fileName();
     if (openedPath(full, target, code))
         return Failure {};
     if (code == ERROR_CANT_RESOLVE_FILENAME)
-        return failure(FailureStep::Create, Failure { FileFault::LinkLoop });
+        return failure(FailureStep::Create, FileFault::LinkLoop);
+    target = full;
     const DWORD attributes = GetFileAttributesW(win32FilePath(full).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        target = full;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return Failure {};
-    }
     created = NativeFile(win32Open(full, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS)).isOpen();
     if (!created || !openedPath(full, target, code))
         return failure(FailureStep::Create, win32Error(created ? code : GetLastError()));
     return Failure {};
 }
 
-// A name beside target that is not taken: target's own with a random ending, or, where that
-// would be too long a name, a short one. Counted in UTF-8 bytes, not UTF-16 units: a share
-// served from Linux (Samba, or Wine's own drives) holds at most 255 bytes in a name.
+// A free name beside target: its own with a random ending, or a short one where too long, in
+// UTF-8 bytes: a share served from Linux (Samba, Wine's own drives) holds 255 bytes a name.
 QString nameBeside(const QString &target)
 {
     const QFileInfo info(target);
@@ -176,33 +167,32 @@ Failure lookAt(const QString &path, Target &target)
 
     const DWORD attributes = GetFileAttributesW(win32FilePath(targetPath).c_str());
     target.path = info.absoluteFilePath();
-    target.folder = info.absolutePath();
     target.exists = attributes != INVALID_FILE_ATTRIBUTES;
     target.created = created;
     if (!target.exists) {
         const DWORD code = GetLastError();
         if (code == ERROR_PATH_NOT_FOUND)
-            return failure(FailureStep::Look, Failure { FileFault::NotFound },
-                           OldContent::Untouched, target.folder);
+            return failure(FailureStep::Look, FileFault::NotFound, OldContent::Untouched,
+                           info.absolutePath());
         if (code != ERROR_FILE_NOT_FOUND)
             return failure(FailureStep::Create, win32Error(code));
         return Failure {};
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return failure(FailureStep::Look, Failure { FileFault::IsADirectory });
+        return failure(FailureStep::Look, FileFault::IsADirectory);
     // The user set it read-only on purpose; only the user clears that.
     if (attributes & FILE_ATTRIBUTE_READONLY)
-        return failure(FailureStep::Open, Failure { FileFault::ReadOnlyFile });
+        return failure(FailureStep::Open, FileFault::ReadOnlyFile);
     // Opened to write and closed unwritten: a file another program holds, one the user may not
     // write and anything but a file on a disk are found before a byte is written.
     const NativeFile probe(win32Open(targetPath, GENERIC_WRITE, shareAll, OPEN_EXISTING));
     if (!probe.isOpen())
-        return failure(FailureStep::Open, lastError());
+        return failure(FailureStep::Open, lastWin32Error());
     if (GetFileType(HANDLE(probe.handle())) != FILE_TYPE_DISK)
-        return failure(FailureStep::Look, Failure { FileFault::NotRegularFile });
+        return failure(FailureStep::Look, FileFault::NotRegularFile);
     DWORD links = 0;
     if (!identify(probe, target.device, target.index, &links))
-        return failure(FailureStep::Open, lastError());
+        return failure(FailureStep::Open, lastWin32Error());
     // A replacement would split hard links; a file just made through a link keeps the link.
     target.inPlace = links > 1 || created;
     return Failure {};
@@ -222,8 +212,7 @@ Failure createTemporary(const Target &target, Temporary &temporary)
     return win32Error(ERROR_FILE_EXISTS);
 }
 
-// ReplaceFileW gives the new file the old one's attributes, its DACL, its named streams and its
-// creation time.
+// ReplaceFileW gives the new file the old one's attributes, DACL, named streams, creation time.
 Failure carryOver(const NativeFile &, const Target &)
 {
     return {};
@@ -244,7 +233,7 @@ Failure openInPlace(const Target &target, NativeFile &file, bool &readable, qint
     if (!readable && GetLastError() == ERROR_ACCESS_DENIED)
         file.reset(win32Open(target.path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING));
     if (!file.isOpen())
-        return lastError();
+        return lastWin32Error();
     quint64 volume = 0;
     quint64 index = 0;
     if (GetFileType(HANDLE(file.handle())) != FILE_TYPE_DISK || !identify(file, volume, index)
@@ -252,7 +241,7 @@ Failure openInPlace(const Target &target, NativeFile &file, bool &readable, qint
         return Failure { FileFault::NotRegularFile };
     LARGE_INTEGER bytes {};
     if (!GetFileSizeEx(HANDLE(file.handle()), &bytes))
-        return lastError();
+        return lastWin32Error();
     size = bytes.QuadPart;
     return {};
 }
@@ -262,7 +251,7 @@ bool (*flushFileBuffers)(qintptr file)
 
 Failure flush(const NativeFile &file)
 {
-    return flushFileBuffers(file.handle()) ? Failure {} : lastError();
+    return flushFileBuffers(file.handle()) ? Failure {} : lastWin32Error();
 }
 
 // A folder's names reach the disk with the write-through move and NTFS's own journal.
@@ -277,7 +266,7 @@ Failure replace(Temporary &temporary, const Target &target, QString &oldNowAt)
     const std::wstring to = win32FilePath(target.path);
     if (!target.exists)
         return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? Failure {}
-                                                                             : lastError();
+                                                                             : lastWin32Error();
 
     // The old file first takes the backup name, so that a step failing after that can still
     // bring it back; without one, a failure may leave no file at all.
@@ -294,9 +283,8 @@ Failure replace(Temporary &temporary, const Target &target, QString &oldNowAt)
         }
         return win32Error(replaceCause(target.path, code));
     }
-    if (!DeleteFileW(backup.c_str())) {
-        // The save is done; the old content is left beside it under the backup name.
-    }
+    // The save is done; a backup that cannot be deleted leaves the old content beside it.
+    DeleteFileW(backup.c_str());
     return {};
 }
 

@@ -18,10 +18,8 @@ bool isWin32DevicePath(const QString &path)
     QStringView name = QStringView(native).mid(native.lastIndexOf(u'\\') + 1);
     while (name.endsWith(u'.') || name.endsWith(u' '))
         name.chop(1);
-    const qsizetype end
-        = std::min<qsizetype>(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'),
-                              name.indexOf(u':') < 0 ? name.size() : name.indexOf(u':'));
-    name = name.left(end);
+    for (const char16_t end : { u'.', u':' })
+        name = name.left(name.indexOf(end)); // all of it where there is none
     while (name.endsWith(u' '))
         name.chop(1);
 

@@ -6,10 +6,9 @@
 
 namespace orbelune {
 
-// True where a path reaches a device rather than a file on a disk: a path in the device
-// namespace ("\\.\…"), or a final name that Windows keeps for a device in every folder (CON,
-// PRN, AUX, NUL, COM0–COM9, LPT0–LPT9, CONIN$, CONOUT$), also with an extension ("nul.txt")
-// and with the trailing dots and blanks that Windows drops ("CON .txt", "nul.").
+// True where a path reaches a device, not a file: the device namespace ("\\.\…"), or a name
+// Windows keeps for a device in every folder (CON, PRN, AUX, NUL, COM0–9, LPT0–9, CONIN$,
+// CONOUT$), also with an extension and the dots and blanks Windows drops ("CON .txt", "nul.").
 bool isWin32DevicePath(const QString &path);
 
 // The path as the wide-character file calls take it: absolute, with backslashes. A path

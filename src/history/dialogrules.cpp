@@ -4,10 +4,8 @@ namespace orbelune {
 
 QString withTxtEnding(const QString &path)
 {
-    if (path.isEmpty())
-        return path;
     // Characters, not extensions: "resulttxt" counts as ending in txt.
-    if (path.right(3).toLower() == QLatin1String("txt"))
+    if (path.isEmpty() || path.right(3).toLower() == QLatin1String("txt"))
         return path;
     return path + QLatin1String(".txt");
 }
@@ -39,8 +37,8 @@ QStringList qtNameFilters(const QString &filterList)
         }
         if (patterns.isEmpty())
             patterns.append(QStringLiteral("*"));
-        // Qt reads the patterns from the last parenthesis; the description, brackets and
-        // all, is what the dialog shows when told to hide the details.
+        // Qt reads the patterns from the last parenthesis; the description, brackets and all,
+        // is what the dialog shows when told to hide the details.
         filters.append(parts.at(i) + QLatin1String(" (") + patterns.join(u' ') + u')');
     }
     return filters;

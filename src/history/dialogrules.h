@@ -13,9 +13,8 @@ namespace orbelune {
 // RESULT.TXT and resulttxt stay). Empty text stays empty.
 QString withTxtEnding(const QString &path);
 
-// The open dialog's filter list for pattern, as the program has always built it: pairs of a
-// description and a pattern, each ended by NUL: "文本文件(*.txt)", pattern, "所有文件(*.*)",
-// "*.*".
+// The open dialog's filter list for pattern: description and pattern pairs, each ended by NUL:
+// "文本文件(*.txt)", pattern, "所有文件(*.*)", "*.*".
 QString openDialogFilterList(const QString &pattern);
 
 // Turns a filter list of NUL-separated description and pattern pairs into Qt's name filters,

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdint>
-#include <limits>
 #include <string>
 #include <system_error>
 
@@ -12,31 +11,27 @@ namespace {
 
 // Walks a field, stepping over the characters that never count: a number may be typed with
 // blanks or tabs between its digits, and it still reads as one number.
-class FieldCursor
+struct FieldCursor
 {
-public:
-    explicit FieldCursor(QStringView text)
-        : m_text(text)
-    {
-    }
+    QStringView text;
+    qsizetype pos = 0;
 
     // The next character that counts, or 0 at the end of the field.
     char16_t peek()
     {
-        while (m_pos < m_text.size()) {
-            const char16_t c = m_text[m_pos].unicode();
+        for (; pos < text.size(); ++pos) {
+            const char16_t c = text[pos].unicode();
             if (c != u' ' && c != u'\t' && c != u'\n')
                 return c;
-            ++m_pos;
         }
         return 0;
     }
-
-    void advance() { ++m_pos; }
-
-private:
-    QStringView m_text;
-    qsizetype m_pos = 0;
+    // Steps over the character peek() gave, and gives the one after it.
+    char16_t next()
+    {
+        ++pos;
+        return peek();
+    }
 };
 
 bool isDecimalDigit(char16_t c)
@@ -46,13 +41,8 @@ bool isDecimalDigit(char16_t c)
 
 int hexDigitValue(char16_t c)
 {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
+    const char16_t lower = c | 0x20; // 'A'-'F' to 'a'-'f'
+    return isDecimalDigit(c) ? c - u'0' : lower >= u'a' && lower <= u'f' ? lower - u'a' + 10 : -1;
 }
 
 // Exponents far beyond the range of a double say all there is to say; stopping the count
@@ -64,40 +54,25 @@ std::int64_t capped(std::int64_t value)
     return value > exponentCap ? exponentCap : value < -exponentCap ? -exponentCap : value;
 }
 
-// An &H or &O integer, never negative. The digits are gathered as hexadecimal (an octal digit
-// is three bits) so that the conversion to double rounds once, however long the number.
+// An &H or &O integer, never negative. Its bits from the first 1 on are regrouped as hex (an
+// octal digit is three bits), so that the conversion to double rounds once, however long.
 std::optional<double> readRadixInteger(FieldCursor &in, int bitsPerDigit)
 {
-    const int radix = 1 << bitsPerDigit;
-    std::string bits; // one char per bit for octal input, before regrouping
-    std::string hex;
-    for (char16_t c = in.peek();; c = in.peek()) {
-        const int digit = hexDigitValue(c);
-        if (digit < 0 || digit >= radix)
-            break;
-        in.advance();
-        if (bitsPerDigit == 4) {
-            if (!hex.empty() || digit != 0)
-                hex.push_back(char(c));
-        } else {
-            if (!bits.empty() || digit != 0) {
-                for (int b = 2; b >= 0; --b)
-                    bits.push_back(char('0' + ((digit >> b) & 1)));
-            }
+    std::string bits; // one char, 0 or 1, a bit
+    for (int digit = hexDigitValue(in.peek()); digit >= 0 && digit < (1 << bitsPerDigit);
+         digit = hexDigitValue(in.next())) {
+        for (int b = bitsPerDigit - 1; b >= 0; --b) {
+            if (!bits.empty() || (digit >> b & 1))
+                bits.push_back(char(digit >> b & 1));
         }
     }
-    if (bitsPerDigit == 3 && !bits.empty()) {
-        bits.insert(0, std::size_t((4 - bits.size() % 4) % 4), '0');
-        for (std::size_t i = 0; i < bits.size(); i += 4) {
-            const int nibble = (bits[i] - '0') << 3 | (bits[i + 1] - '0') << 2
-                | (bits[i + 2] - '0') << 1 | (bits[i + 3] - '0');
-            if (!hex.empty() || nibble != 0)
-                hex.push_back("0123456789abcdef"[nibble]);
-        }
-    }
-    if (hex.empty())
+    if (bits.empty())
         return 0.0;
-
+    bits.insert(0, (4 - bits.size() % 4) % 4, '\0');
+    std::string hex;
+    for (std::size_t i = 0; i < bits.size(); i += 4)
+        hex.push_back(
+            "0123456789abcdef"[bits[i] << 3 | bits[i + 1] << 2 | bits[i + 2] << 1 | bits[i + 3]]);
     double value = 0.0;
     const auto [end, error]
         = std::from_chars(hex.data(), hex.data() + hex.size(), value, std::chars_format::hex);
@@ -110,52 +85,40 @@ std::optional<double> readRadixInteger(FieldCursor &in, int bitsPerDigit)
 
 std::optional<double> readFieldValue(QStringView text)
 {
-    FieldCursor in(text);
+    FieldCursor in { text };
     char16_t c = in.peek();
-
     if (c == u'&') {
-        in.advance();
-        const char16_t kind = in.peek();
-        if (kind == u'H' || kind == u'h') {
-            in.advance();
-            return readRadixInteger(in, 4);
-        }
-        if (kind == u'O' || kind == u'o') {
-            in.advance();
-            return readRadixInteger(in, 3);
+        const char16_t kind = in.next();
+        if (kind == u'H' || kind == u'h' || kind == u'O' || kind == u'o') {
+            in.next();
+            return readRadixInteger(in, kind == u'H' || kind == u'h' ? 4 : 3);
         }
         return 0.0;
     }
 
-    bool negative = false;
-    if (c == u'+' || c == u'-') {
-        negative = c == u'-';
-        in.advance();
-        c = in.peek();
-    }
+    const bool negative = c == u'-';
+    if (c == u'+' || c == u'-')
+        c = in.next();
 
     // The number is kept as 0.<significant> × 10^scale: leading zeros are dropped, and the
     // scale counts the places the decimal point moves.
     std::string significant;
     std::int64_t scale = 0;
     bool anyDigit = false;
-    for (; isDecimalDigit(c); c = in.peek()) {
+    for (; isDecimalDigit(c); c = in.next()) {
         anyDigit = true;
         if (!significant.empty() || c != u'0') {
             significant.push_back(char(c));
             scale = capped(scale + 1);
         }
-        in.advance();
     }
     if (c == u'.') {
-        in.advance();
-        for (c = in.peek(); isDecimalDigit(c); c = in.peek()) {
+        for (c = in.next(); isDecimalDigit(c); c = in.next()) {
             anyDigit = true;
             if (!significant.empty() || c != u'0')
                 significant.push_back(char(c));
             else
                 scale = capped(scale - 1);
-            in.advance();
         }
     }
     if (!anyDigit)
@@ -163,18 +126,12 @@ std::optional<double> readFieldValue(QStringView text)
 
     std::int64_t exponent = 0;
     if (c == u'E' || c == u'e') {
-        in.advance();
-        c = in.peek();
-        bool negativeExponent = false;
-        if (c == u'+' || c == u'-') {
-            negativeExponent = c == u'-';
-            in.advance();
-            c = in.peek();
-        }
-        for (; isDecimalDigit(c); c = in.peek()) {
+        c = in.next();
+        const bool negativeExponent = c == u'-';
+        if (c == u'+' || c == u'-')
+            c = in.next();
+        for (; isDecimalDigit(c); c = in.next())
             exponent = capped(exponent * 10 + (c - u'0'));
-            in.advance();
-        }
         if (negativeExponent)
             exponent = -exponent;
     }
@@ -184,8 +141,7 @@ std::optional<double> readFieldValue(QStringView text)
     if (significant.empty())
         return 0.0;
 
-    // The value lies in [10^(scale-1), 10^scale): past 10^309 it is beyond every double,
-    // below 10^-325 it rounds to zero.
+    // The value lies in [10^(scale-1), 10^scale): past 10^309 no double, below 10^-325 zero.
     scale = capped(scale + exponent);
     if (scale > 309)
         return std::nullopt;

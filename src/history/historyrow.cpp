@@ -12,62 +12,43 @@ namespace {
 constexpr double redLimit = 34.0;
 constexpr double blueLimit = 17.0;
 
-bool isBlankOnly(QStringView row)
-{
-    // Only the plain blank counts here: a row of tabs is not empty and is checked.
-    return std::all_of(row.cbegin(), row.cend(), [](QChar c) { return c == u' '; });
-}
-
-int twoDigits(QStringView row, qsizetype at)
-{
-    const char16_t tens = row[at].unicode();
-    const char16_t ones = row[at + 1].unicode();
-    if (tens < u'0' || tens > u'9' || ones < u'0' || ones > u'9')
-        return -1;
-    return (tens - u'0') * 10 + (ones - u'0');
-}
-
 } // namespace
 
 std::optional<RowVerdict> checkTwoDigitRow(QStringView row)
 {
-    // "dd,dd,dd,dd,dd,dd dd": six fields, the last holding exactly two parts, every value a
-    // plain two-digit number, so nothing can be missing or too large.
+    // Six fields, the last of two parts, every value two digits: nothing missing or too large.
     if (row.size() != 20)
         return std::nullopt;
     std::array<int, 7> values {};
     for (qsizetype i = 0; i < 7; ++i) {
-        const qsizetype at = i * 3;
-        values[std::size_t(i)] = twoDigits(row, at);
-        if (values[std::size_t(i)] < 0)
+        const char16_t tens = row[3 * i].unicode();
+        const char16_t ones = row[3 * i + 1].unicode();
+        if (tens < u'0' || tens > u'9' || ones < u'0' || ones > u'9'
+            || (i < 6 && row[3 * i + 2] != (i < 5 ? u',' : u' ')))
             return std::nullopt;
-        if (i < 6 && row[at + 2] != (i < 5 ? u',' : u' '))
-            return std::nullopt;
+        values[std::size_t(i)] = (tens - u'0') * 10 + (ones - u'0');
     }
-    for (std::size_t i = 0; i < 6; ++i) {
-        if (values[i] >= redLimit)
-            return RowVerdict::Malformed;
-    }
+    if (std::any_of(values.cbegin(), values.cbegin() + 6, [](int red) { return red >= redLimit; }))
+        return RowVerdict::Malformed;
     return values[6] >= blueLimit ? RowVerdict::Malformed : RowVerdict::Passes;
 }
 
 RowVerdict checkHistoryRowGeneral(QStringView row)
 {
-    if (isBlankOnly(row))
+    // Only the plain blank counts here: a row of tabs is not empty and is checked.
+    if (std::all_of(row.cbegin(), row.cend(), [](QChar c) { return c == u' '; }))
         return RowVerdict::Blank;
 
-    // Fields after the sixth are never looked at.
+    // Fields after the sixth are never looked at. left() of indexOf()'s -1, for no separator
+    // left, is the whole rest.
     std::array<QStringView, 6> fields;
-    qsizetype fieldCount = 0;
-    qsizetype start = 0;
-    while (fieldCount < 6) {
-        const qsizetype comma = row.indexOf(u',', start);
-        if (comma < 0) {
-            fields[std::size_t(fieldCount++)] = row.mid(start);
+    std::size_t fieldCount = 0;
+    for (QStringView rest = row; fieldCount < 6;) {
+        const qsizetype comma = rest.indexOf(u',');
+        fields[fieldCount++] = rest.left(comma);
+        if (comma < 0)
             break;
-        }
-        fields[std::size_t(fieldCount++)] = row.mid(start, comma - start);
-        start = comma + 1;
+        rest = rest.sliced(comma + 1);
     }
     if (fieldCount < 5)
         return RowVerdict::Error;
@@ -86,18 +67,13 @@ RowVerdict checkHistoryRowGeneral(QStringView row)
     if (fieldCount < 6)
         return RowVerdict::Error;
 
-    // The sixth field holds the sixth red and the blue, separated by a blank; parts after
-    // the second are not looked at.
-    const QStringView last = fields[5];
-    const qsizetype blank = last.indexOf(u' ');
+    // The sixth field: the sixth red and the blue, split at a blank; later parts are ignored.
+    const qsizetype blank = fields[5].indexOf(u' ');
     if (blank < 0)
         return RowVerdict::Error;
-    const qsizetype nextBlank = last.indexOf(u' ', blank + 1);
-    const QStringView p0 = last.left(blank);
-    const QStringView p1
-        = nextBlank < 0 ? last.mid(blank + 1) : last.mid(blank + 1, nextBlank - blank - 1);
-    const std::optional<double> red = readFieldValue(p0);
-    const std::optional<double> blue = readFieldValue(p1);
+    const QStringView blueOnwards = fields[5].sliced(blank + 1);
+    const std::optional<double> red = readFieldValue(fields[5].first(blank));
+    const std::optional<double> blue = readFieldValue(blueOnwards.left(blueOnwards.indexOf(u' ')));
     if (!red || !blue)
         return RowVerdict::Error;
     return *red >= redLimit || *blue >= blueLimit ? RowVerdict::Malformed : RowVerdict::Passes;

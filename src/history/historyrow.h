@@ -20,8 +20,8 @@ enum class RowVerdict {
 // readFieldValue(); a missing field or part, or a value too large, is an Error.
 RowVerdict checkHistoryRow(QStringView row);
 
-// The same verdict for the common shape "dd,dd,dd,dd,dd,dd dd" (ASCII digits), without the
-// general machinery; empty for any other row. checkHistoryRow() tries this first.
+// The same verdict for the common shape "dd,dd,dd,dd,dd,dd dd" (ASCII digits) by a quick path;
+// empty for any other row. checkHistoryRow() tries this first.
 std::optional<RowVerdict> checkTwoDigitRow(QStringView row);
 
 // The general path alone, for any row.

@@ -17,32 +17,33 @@ namespace {
 struct UnicodeEncoding
 {
     const char *name; // as the user knows it
-    qsizetype markLength;
+    const char *mark;
     QStringConverter::Encoding encoding;
 };
 
-std::optional<UnicodeEncoding> unicodeByMark(const QByteArray &bytes)
+constexpr UnicodeEncoding unicodeEncodings[] = {
+    { "UTF-8", "\xEF\xBB\xBF", QStringConverter::Utf8 },
+    { "UTF-16", "\xFF\xFE", QStringConverter::Utf16LE },
+    { "UTF-16", "\xFE\xFF", QStringConverter::Utf16BE },
+};
+
+// The text of bytes that are UTF-8 throughout, or nothing.
+std::optional<QString> strictDecodeUtf8(QByteArrayView bytes)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return UnicodeEncoding { "UTF-8", 3, QStringConverter::Utf8 };
-    if (bytes.startsWith("\xFF\xFE"))
-        return UnicodeEncoding { "UTF-16", 2, QStringConverter::Utf16LE };
-    if (bytes.startsWith("\xFE\xFF"))
-        return UnicodeEncoding { "UTF-16", 2, QStringConverter::Utf16BE };
-    return std::nullopt;
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError() || text.toUtf8() != bytes)
+        return std::nullopt;
+    return text;
 }
 
-// Reads one character of a line in one encoding: its length in bytes, 0 for a byte that
-// does not begin a character there.
-class CharReader
+// Reads a line's characters in one encoding.
+struct CharReader
 {
-public:
-    explicit CharReader(bool utf8)
-        : m_utf8(utf8)
-    {
-    }
-    bool isUtf8() const { return m_utf8; }
+    bool utf8;
+    std::vector<qint8> gbkKnown = std::vector<qint8>(256 + 126 * 256, -1);
 
+    // The length in bytes of the character at at, 0 for a byte that does not begin one.
     qsizetype length(const QByteArray &line, qsizetype at)
     {
         const auto byte = [&line](qsizetype i) { return uchar(line.at(i)); };
@@ -50,12 +51,11 @@ public:
         if (first < 0x80)
             return 1;
         const qsizetype left = line.size() - at;
-        if (!m_utf8) {
+        if (!utf8) {
             // A GBK character counts only where it encodes back to the same bytes; what each
             // pair does is asked of the codec once.
             const qsizetype size = first >= 0x81 && first <= 0xFE && left >= 2 ? 2 : 1;
-            qint8 &known
-                = m_gbkKnown[size == 1 ? first : 256 + (first - 0x81) * 256 + byte(at + 1)];
+            qint8 &known = gbkKnown[size == 1 ? first : 256 + (first - 0x81) * 256 + byte(at + 1)];
             if (known < 0) {
                 const std::optional<QString> text
                     = strictDecodeGbk(QByteArrayView(line).sliced(at, size));
@@ -81,41 +81,26 @@ public:
     // True when all of line reads in this encoding, found at once for a whole line.
     bool isWholeLine(const QByteArray &line) const
     {
-        if (m_utf8) {
-            QStringDecoder decoder(QStringConverter::Utf8,
-                                   QStringConverter::Flag::Stateless
-                                       | QStringConverter::Flag::ConvertInitialBom);
-            const QString text = decoder.decode(line);
-            return !decoder.hasError() && text.toUtf8() == line;
-        }
-        return strictDecodeGbk(line).has_value();
+        return (utf8 ? strictDecodeUtf8(line) : strictDecodeGbk(line)).has_value();
     }
 
     QString decode(const QByteArray &unit)
     {
-        return m_utf8 ? QString::fromUtf8(unit) : decodeGbk(unit);
+        return utf8 ? QString::fromUtf8(unit) : decodeGbk(unit);
     }
-
-private:
-    bool m_utf8;
-    std::vector<qint8> m_gbkKnown = std::vector<qint8>(256 + 126 * 256, -1);
 };
 
-// The first byte of a file that does not decode in one encoding: where it is, and the line
-// that holds it as the user can be shown it.
+// The first byte that does not decode in one encoding: its offset in the file, and its place
+// as a refusal names it (counted in characters, such a byte as one, and shown as \xHH).
 struct BadByte
 {
-    qsizetype offset = 0; // in the file
-    qsizetype line = 0; // 1-based
-    qsizetype column = 0; // 1-based, in characters; a byte that does not decode counts as one
-    uchar byte = 0;
-    QString shownLine; // each byte that does not decode written as \xHH
-    qsizetype shownAt = 0; // where the first of them starts in shownLine
-    qsizetype lineLength = 0; // in characters, as the column counts them
+    qsizetype offset = 0;
+    Failure place;
 };
 
-std::optional<BadByte> firstBadByte(const QByteArray &bytes, CharReader &reader)
+std::optional<BadByte> firstBadByte(const QByteArray &bytes, bool utf8)
 {
+    CharReader reader { utf8 };
     // A CR byte is never part of a GBK or UTF-8 character, so every line can be read on its
     // own; the LF of a CR LF belongs to the line ending, not to the next line.
     qsizetype line = 1;
@@ -133,62 +118,57 @@ std::optional<BadByte> firstBadByte(const QByteArray &bytes, CharReader &reader)
 
         qsizetype firstBad = -1;
         BadByte bad;
+        Failure &place = bad.place;
         qsizetype run = 0; // start of the characters not yet shown, decoded in one go
         for (qsizetype at = 0; at < piece.size();) {
             const qsizetype size = reader.length(piece, at);
-            ++bad.lineLength;
+            ++place.lineLength;
             if (size > 0) {
                 at += size;
                 continue;
             }
             // Past what a message can quote after the first such byte, only the count goes on.
-            const bool shown = firstBad < 0 || bad.shownLine.size() < bad.shownAt + maxQuotedChars;
+            const bool shown
+                = firstBad < 0 || place.shownLine.size() < place.shownAt + maxQuotedChars;
             if (shown)
-                bad.shownLine += reader.decode(piece.sliced(run, at - run));
+                place.shownLine += reader.decode(piece.sliced(run, at - run));
             if (firstBad < 0) {
                 firstBad = at;
-                bad.column = bad.lineLength;
-                bad.shownAt = bad.shownLine.size();
+                place.column = place.lineLength;
+                place.shownAt = place.shownLine.size();
             }
             if (shown)
-                bad.shownLine += QStringLiteral("\\x")
+                place.shownLine += QStringLiteral("\\x")
                     + QString::number(uchar(piece.at(at)), 16).rightJustified(2, u'0').toUpper();
             run = ++at;
         }
-        if (bad.shownLine.size() < bad.shownAt + maxQuotedChars)
-            bad.shownLine += reader.decode(piece.sliced(run));
+        if (place.shownLine.size() < place.shownAt + maxQuotedChars)
+            place.shownLine += reader.decode(piece.sliced(run));
         if (firstBad >= 0) {
             bad.offset = from + firstBad;
-            bad.line = line;
-            bad.byte = uchar(piece.at(firstBad));
+            place.line = line;
+            place.byte = uchar(piece.at(firstBad));
             return bad;
         }
     }
     return std::nullopt;
 }
 
-Result<QStringList> refusal(TextFault fault, qsizetype line = 0, qsizetype column = 0)
+Result<QStringList> refusal(TextFault fault, Failure place = {})
 {
-    Result<QStringList> refused;
-    refused.failure.step = FailureStep::Decode;
-    refused.failure.text = fault;
-    refused.failure.line = line;
-    refused.failure.column = column;
-    return refused;
+    place.step = FailureStep::Decode;
+    place.text = fault;
+    return Result<QStringList> { {}, std::move(place) };
 }
 
-// Refuses a file without a mark that is neither GBK nor UTF-8, placing the byte, so that the
-// user can be told where it is and mend the file.
+// Refuses a file without a mark that is neither GBK nor UTF-8, placing the byte to mend.
 Result<QStringList> undecodable(const QByteArray &bytes)
 {
-    // Named in the encoding that reads further into the file. A tie goes to UTF-8 when the
-    // text before the byte holds UTF-8 characters of more than one byte: such text is
-    // almost never GBK by intent, while GBK bytes often happen to be valid UTF-8 for a
-    // character or two.
-    CharReader gbk(false);
-    CharReader utf8(true);
-    const std::optional<BadByte> inGbk = firstBadByte(bytes, gbk);
-    const std::optional<BadByte> inUtf8 = firstBadByte(bytes, utf8);
+    // Named in the encoding that reads further. A tie goes to UTF-8 where the text before the
+    // byte holds multi-byte UTF-8: that is almost never GBK by intent, while GBK bytes often
+    // pass for UTF-8 for a character or two.
+    const std::optional<BadByte> inGbk = firstBadByte(bytes, false);
+    const std::optional<BadByte> inUtf8 = firstBadByte(bytes, true);
     const auto nonAscii = [&bytes](qsizetype end) {
         for (qsizetype i = 0; i < end; ++i) {
             if (uchar(bytes.at(i)) >= 0x80)
@@ -201,14 +181,7 @@ Result<QStringList> undecodable(const QByteArray &bytes)
         && (!inGbk || inUtf8->offset > inGbk->offset
             || (inUtf8->offset == inGbk->offset && nonAscii(inUtf8->offset))))
         bad = inUtf8;
-    if (!bad)
-        return refusal(TextFault::NotGbkOrUtf8);
-    Result<QStringList> refused = refusal(TextFault::NotGbkOrUtf8, bad->line, bad->column);
-    refused.failure.byte = bad->byte;
-    refused.failure.shownLine = bad->shownLine;
-    refused.failure.shownAt = bad->shownAt;
-    refused.failure.lineLength = bad->lineLength;
-    return refused;
+    return refusal(TextFault::NotGbkOrUtf8, bad ? bad->place : Failure {});
 }
 
 // Splits decoded text into rows, refusing more rows than the list can hold.
@@ -216,21 +189,16 @@ Result<QStringList> decodeHistoryText(QString text)
 {
     QStringList rows = splitHistoryLines(text);
     if (rows.size() > maxHistoryRows) {
-        Result<QStringList> refused = refusal(TextFault::TooManyRows);
-        refused.failure.count = rows.size();
-        return refused;
+        Failure place;
+        place.count = rows.size();
+        return refusal(TextFault::TooManyRows, place);
     }
     return Result<QStringList> { std::move(rows), {} };
 }
 
-Result<QStringList> nulRefusal()
-{
-    return refusal(TextFault::HoldsNul);
-}
-
-// Where the first UTF-16 unit that is no character stands, as a line and a column counted in
-// characters: a surrogate without its other half, or a last byte without its pair.
-std::optional<std::pair<qsizetype, qsizetype>> firstBadUtf16(QByteArrayView body, bool bigEndian)
+// The line and column (in characters) of the first UTF-16 unit that is no character: a lone
+// surrogate, or a last byte without its pair; line 0 for none.
+Failure firstBadUtf16(QByteArrayView body, bool bigEndian)
 {
     const auto unit = [&](qsizetype i) {
         const char16_t first = uchar(body[2 * i]);
@@ -238,59 +206,51 @@ std::optional<std::pair<qsizetype, qsizetype>> firstBadUtf16(QByteArrayView body
         return bigEndian ? char16_t(first << 8 | second) : char16_t(second << 8 | first);
     };
     const qsizetype units = body.size() / 2;
-    qsizetype line = 1;
-    qsizetype column = 0;
+    Failure place;
+    place.line = 1;
     for (qsizetype i = 0; i < units; ++i) {
         const char16_t c = unit(i);
         if (c == u'\r') {
-            ++line;
-            column = 0;
+            ++place.line;
+            place.column = 0;
             if (i + 1 < units && unit(i + 1) == u'\n')
                 ++i;
             continue;
         }
-        ++column;
+        ++place.column;
         if (QChar::isHighSurrogate(c) && i + 1 < units && QChar::isLowSurrogate(unit(i + 1)))
             ++i;
         else if (QChar::isSurrogate(c))
-            return std::pair { line, column };
+            return place;
     }
-    if (body.size() % 2 != 0)
-        return std::pair { line, column + 1 };
-    return std::nullopt;
+    ++place.column; // the last byte, alone
+    return body.size() % 2 != 0 ? place : Failure {};
 }
 
-// A file with a byte-order mark: the mark is removed, and every row must be what the file
-// holds, so that a save writes the same bytes back. A file holding a sequence that is not its
-// encoding (a surrogate alone, which the decoders let through or replace) is refused, naming
-// where the sequence is.
+// A file with a byte-order mark, the mark removed. Every row must be what the file holds, so that
+// a save writes the same bytes back: a sequence that is not the encoding (a surrogate alone,
+// which the decoders let through or replace) is refused, placed.
 Result<QStringList> decodeMarkedFile(const QByteArray &bytes, const UnicodeEncoding &unicode)
 {
     // Only the one mark is removed: a second one right after it is part of the first row.
-    const QByteArrayView body = QByteArrayView(bytes).sliced(unicode.markLength);
+    const QByteArrayView body = QByteArrayView(bytes).sliced(qstrlen(unicode.mark));
     QStringDecoder decoder(unicode.encoding, QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(body);
     if (text.contains(QChar(u'\0')))
-        return nulRefusal();
-    std::optional<std::pair<qsizetype, qsizetype>> bad;
-    if (unicode.encoding == QStringConverter::Utf8) {
-        CharReader utf8(true);
-        if (const std::optional<BadByte> byte = firstBadByte(body.toByteArray(), utf8))
-            bad = std::pair { byte->line, byte->column };
-    } else {
-        bad = firstBadUtf16(body, unicode.encoding == QStringConverter::Utf16BE);
-    }
-    if (bad || QByteArray(QStringEncoder(unicode.encoding).encode(text)) != body) {
-        Result<QStringList> refused
-            = refusal(TextFault::NotItsUnicode, bad ? bad->first : 0, bad ? bad->second : 0);
-        refused.failure.encoding = QLatin1String(unicode.name);
-        return refused;
+        return refusal(TextFault::HoldsNul);
+    Failure place;
+    if (unicode.encoding != QStringConverter::Utf8)
+        place = firstBadUtf16(body, unicode.encoding == QStringConverter::Utf16BE);
+    else if (const std::optional<BadByte> bad = firstBadByte(body.toByteArray(), true))
+        place = bad->place;
+    if (place.line > 0 || QByteArray(QStringEncoder(unicode.encoding).encode(text)) != body) {
+        place.encoding = QLatin1String(unicode.name);
+        return refusal(TextFault::NotItsUnicode, place);
     }
     return decodeHistoryText(std::move(text));
 }
 
-// Text in UTF-16 without a mark, as Windows' editors once wrote it: with ASCII text, every
-// other byte is NUL.
+// UTF-16 without a mark, as Windows' editors once wrote it: with ASCII, every other byte NUL.
 bool looksLikeUtf16(const QByteArray &bytes)
 {
     if (bytes.size() < 2 || bytes.size() % 2 != 0)
@@ -326,32 +286,28 @@ QStringList splitHistoryLines(QStringView text)
 
 Result<QStringList> decodeHistoryFile(const QByteArray &bytes)
 {
-    const std::optional<UnicodeEncoding> unicode = unicodeByMark(bytes);
-    if (unicode)
-        return decodeMarkedFile(bytes, *unicode);
+    for (const UnicodeEncoding &unicode : unicodeEncodings) {
+        if (bytes.startsWith(unicode.mark))
+            return decodeMarkedFile(bytes, unicode);
+    }
 
     if (looksLikeUtf16(bytes))
         return refusal(TextFault::Utf16WithoutMark);
     // A NUL byte is NUL in GBK and in UTF-8 alike, wherever it stands.
     if (bytes.contains('\0'))
-        return nulRefusal();
+        return refusal(TextFault::HoldsNul);
 
-    if (std::optional<QString> text = strictDecodeGbk(bytes))
+    // Many editors write UTF-8 without a mark, which is almost never valid GBK once it holds
+    // Chinese: it is read as UTF-8 only where GBK fails; valid GBK always stays GBK.
+    std::optional<QString> text = strictDecodeGbk(bytes);
+    if (!text)
+        text = strictDecodeUtf8(bytes);
+    if (text)
         return decodeHistoryText(*std::move(text));
 
-    // Many editors now write UTF-8 without a mark. Such a file is almost never valid GBK once
-    // it holds Chinese text, so it is read as UTF-8 only where GBK fails and UTF-8 takes every
-    // byte; a file that is valid GBK always stays GBK.
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    QString asUtf8 = utf8.decode(bytes);
-    if (!utf8.hasError() && QStringEncoder(QStringConverter::Utf8).encode(asUtf8) == bytes)
-        return decodeHistoryText(std::move(asUtf8));
-
-    // The file is refused whole, even for one such byte among good rows. Its rows could be
-    // imported with U+FFFD in place of the byte, but the list would then not be the user's
-    // file: a save could not write the byte back, and GBK cannot even hold U+FFFD, so the save
-    // would fail. Nothing is lost this way: the list stays as it was, and the message shows
-    // where the byte is and how to mend the file.
+    // Refused whole, even for one such byte among good rows: with U+FFFD in its place the list
+    // would not be the user's file, and a save could not write it (GBK has no U+FFFD). The list
+    // stays as it was, and the message shows where the byte is and how to mend the file.
     return undecodable(bytes);
 }
 

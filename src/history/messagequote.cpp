@@ -11,48 +11,17 @@ namespace {
 // What a message box's label, and a list box's item, breaks a line at.
 bool isLineBreak(QChar c)
 {
-    switch (c.unicode()) {
-    case u'\n':
-    case u'\v':
-    case u'\f':
-    case u'\r':
-    case 0x85:
-    case 0x2028:
-    case 0x2029:
-        return true;
-    default:
-        return false;
-    }
+    return QStringView(u"\n\v\f\r\u0085\u2028\u2029").contains(c);
 }
 
-// Unicode's Default_Ignorable_Code_Point beyond the format characters: what a renderer draws
-// as nothing (combining grapheme joiner, variation selectors, Khmer inherent vowels, and the
-// ranges kept for more of them).
+// Unicode's Default_Ignorable_Code_Point beyond the format characters, drawn as nothing: the
+// grapheme joiner, variation selectors, Khmer inherent vowels, and the ranges kept for more.
 bool isIgnorable(char32_t c)
 {
     return c == 0x034F || (c >= 0x17B4 && c <= 0x17B5) || (c >= 0x180B && c <= 0x180F)
         || (c >= 0x2060 && c <= 0x206F) || (c >= 0xFE00 && c <= 0xFE0F)
         || (c >= 0xFFF0 && c <= 0xFFF8) || (c >= 0x1BCA0 && c <= 0x1BCA3)
         || (c >= 0x1D173 && c <= 0x1D17A) || (c >= 0xE0000 && c <= 0xE0FFF);
-}
-
-// A character that shows as nothing, or as a blank that passes for a space.
-bool isHidden(char32_t c)
-{
-    if (c == u'\t' || (c <= 0xFFFF && isLineBreak(QChar(char16_t(c)))))
-        return false;
-    switch (QChar::category(c)) {
-    case QChar::Other_Control:
-    case QChar::Other_Format:
-        return true;
-    case QChar::Separator_Space:
-        return c != u' ';
-    default:
-        // The Hangul fillers are letters that draw nothing, the braille blank a symbol that
-        // draws a blank.
-        return c == 0x115F || c == 0x1160 || c == 0x3164 || c == 0xFFA0 || c == 0x2800
-            || isIgnorable(c);
-    }
 }
 
 qsizetype characterCount(QStringView text)
@@ -65,24 +34,15 @@ qsizetype characterCount(QStringView text)
     return count;
 }
 
-// Moves a cut off the middle of a surrogate pair: forwards for the start of a piece,
-// backwards for its end.
-qsizetype startOfPiece(QStringView text, qsizetype at)
-{
-    if (at > 0 && at < text.size() && text[at].isLowSurrogate() && text[at - 1].isHighSurrogate())
-        ++at;
-    return at;
-}
-
+// Moves the end of a piece off the middle of a surrogate pair, backwards.
 qsizetype endOfPiece(QStringView text, qsizetype at)
 {
-    if (at > 0 && at < text.size() && text[at].isLowSurrogate() && text[at - 1].isHighSurrogate())
-        --at;
-    return at;
+    const bool inPair
+        = at > 0 && at < text.size() && text[at].isLowSurrogate() && text[at - 1].isHighSurrogate();
+    return inPair ? at - 1 : at;
 }
 
-// The end of a piece that starts at from: at most maxChars units, and no more than
-// maxBreaks line breaks inside it.
+// The end of a piece from from on: at most maxChars units and maxBreaks line breaks.
 qsizetype pieceEnd(QStringView text, qsizetype from, qsizetype maxChars, qsizetype maxBreaks)
 {
     const qsizetype limit = std::min(text.size(), from + maxChars);
@@ -99,8 +59,7 @@ qsizetype pieceEnd(QStringView text, qsizetype from, qsizetype maxChars, qsizety
 Quote quoteOf(QStringView text, qsizetype focus, qsizetype length)
 {
     Quote quote;
-    // Counting the breaks stops at the first one too many: a 4 MB row costs no more than a
-    // short one.
+    // Counting stops at the first break too many: a 4 MB row costs no more than a short one.
     if (text.size() <= maxQuotedChars
         && pieceEnd(text, 0, maxQuotedChars, maxQuotedLineBreaks) == text.size()) {
         quote.text = text.toString();
@@ -126,7 +85,8 @@ Quote quoteOf(QStringView text, qsizetype focus, qsizetype length)
             break;
         }
     }
-    from = startOfPiece(text, from);
+    if (endOfPiece(text, from) < from) // off the middle of a surrogate pair, forwards
+        ++from;
     const qsizetype end = pieceEnd(text, from, shownChars, shownBreaks);
     quote.text = text.sliced(from, end - from).toString();
     quote.cutBefore = from > 0;
@@ -136,7 +96,19 @@ Quote quoteOf(QStringView text, qsizetype focus, qsizetype length)
 
 bool isHiddenCharacter(char32_t c)
 {
-    return isHidden(c);
+    if (c == u'\t' || (c <= 0xFFFF && isLineBreak(QChar(char16_t(c)))))
+        return false;
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+        return true;
+    case QChar::Separator_Space:
+        return c != u' ';
+    default:
+        // The Hangul fillers are letters that draw nothing, the braille blank draws a blank.
+        return c == 0x115F || c == 0x1160 || c == 0x3164 || c == 0xFFA0 || c == 0x2800
+            || isIgnorable(c);
+    }
 }
 
 QList<char32_t> hiddenCharactersIn(QStringView text, bool &more)
@@ -153,7 +125,7 @@ QList<char32_t> hiddenCharactersIn(QStringView text, bool &more)
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
         }
-        if (!isHidden(c) || found.contains(c))
+        if (!isHiddenCharacter(c) || found.contains(c))
             continue;
         if (found.size() == maxNamed) {
             more = true;

@@ -6,9 +6,8 @@
 
 namespace orbelune {
 
-// A quoted text is kept whole up to this many characters and line breaks: every realistic
-// history row, comments included, is far shorter, and a message box holding that much still
-// fits on a 1024 × 768 screen.
+// A quote is whole up to this many characters and line breaks: far more than a history row, and
+// a message box holding that much still fits on a 1024 × 768 screen.
 inline constexpr qsizetype maxQuotedChars = 200;
 inline constexpr qsizetype maxQuotedLineBreaks = 8;
 
@@ -17,30 +16,25 @@ struct Quote
 {
     QString text;
     bool whole = true; // the text is quoted whole, as it is
-    // Where text was left out: before the piece, after it. length is the length of the whole
-    // to name.
+    // Where text was left out, and the length of the whole to name.
     bool cutBefore = false;
     bool cutAfter = false;
     qsizetype length = 0;
 };
 
-// Text that fits (see above) is quoted whole. Longer text gives its beginning; when focus (a
-// position in text) lies beyond that beginning, a stretch around it instead. length is the
-// length to name, -1 for the characters of text. A surrogate pair is never cut in two.
+// Text that fits is quoted whole; longer text gives its beginning, or where focus lies beyond,
+// a stretch around it, never half a surrogate pair. length is the length to name, -1 for text's.
 Quote quoteOf(QStringView text, qsizetype focus = 0, qsizetype length = -1);
 
-// A character that a quote would hide: a control or format character, a blank other than the
-// space, one of Unicode's default ignorable characters, a filler or blank that draws nothing.
-// Tabs and line breaks are not hidden.
+// A character a quote would hide: a control or format character, a blank but the space, a
+// default ignorable, a filler or blank that draws nothing. Tabs and line breaks are not hidden.
 bool isHiddenCharacter(char32_t c);
 
-// The characters of text that a quote would hide, each once, the first five; more says that
-// there are others.
+// The first five characters of text that a quote would hide, each once; more says there are others.
 QList<char32_t> hiddenCharactersIn(QStringView text, bool &more);
 
-// A row as a list shows it, on one line: each line break (where a message box would break the
-// line) as "↵", and text longer than maxChars cut to its first maxChars units (one fewer
-// rather than half a surrogate pair), then "…".
+// A row as a list shows it on one line: each line break as "↵", and text longer than maxChars
+// cut to its first maxChars units (never half a surrogate pair), then "…".
 QString oneLineText(QStringView text, qsizetype maxChars);
 
 } // namespace orbelune

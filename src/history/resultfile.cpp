@@ -54,12 +54,8 @@ QString ballText(const QStringList &captions)
 QString resultFileText(const QStringList &captions, const QStringList &rows)
 {
     QString text = headingLine(captions) + lineEnd;
-    qsizetype size = text.size();
-    for (const QString &row : rows)
-        size += row.size() + 2;
-    text.reserve(size);
-    for (const QString &row : rows)
-        text += row + lineEnd;
+    if (!rows.isEmpty())
+        text += rows.join(lineEnd) + lineEnd;
     return text;
 }
 

@@ -11,12 +11,11 @@ namespace orbelune {
 // The text that opens the result file, followed directly by the ball text.
 QString resultHeading();
 
-// The ball text of seven captions: c0,c1,c2,c3,c4,c5 c6. Captions are taken as they are;
-// missing ones count as empty.
+// The ball text of seven captions, as they are (missing ones empty): c0,c1,c2,c3,c4,c5 c6.
 QString ballText(const QStringList &captions);
 
-// The whole result file as text: the heading and the ball text on the first line, then
-// every row exactly as given, every line ended by CR LF.
+// The result file as text: the heading and the ball text, then every row as given, each line
+// ended by CR LF.
 QString resultFileText(const QStringList &captions, const QStringList &rows);
 
 // The result file in GBK. When a line holds a character that GBK cannot hold, bytes is
