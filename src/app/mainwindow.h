@@ -38,7 +38,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // ---- The window and its widgets: src/app/mainwindow.cpp ----------------------------------
+    // ---- The window, its widgets, handing control out: src/app/mainwindow.cpp ----------------
 
     QGroupBox *m_historyFrame = nullptr;
     QGroupBox *m_resultFrame = nullptr; // the ball row
@@ -67,11 +67,24 @@ private:
     QTimer *m_stageTimer = nullptr; // one stage of a run each 500 ms
     QTimer *m_sweepTimer = nullptr; // a check of the history list each 10 ms during a run
 
+    void buildFrames(QWidget *client);
+    void buildBallRow();
+    void buildMenus();
+    void describeForAccessibility();
+    void setTabOrderOfControls();
+    void loadShippedHistory();
     void showAbout();
     void openHomePage();
 
     // Sets caption p and keeps its accessible name ("红球 1：08") in step with it.
     void setBallCaption(int p, const QString &caption);
+
+    // The program's only way into other handlers: runs modal (a message box or dialog), or else
+    // processes the pending events once. Returns whether the window is still there and not
+    // closing; on false the caller returns at once and touches nothing, the window may be gone.
+    bool yieldToEvents(const std::function<void()> &modal = {});
+
+    bool m_closing = false; // a handler back from a yield must not carry on with a run
 
     // ---- The analysis run: src/app/mainwindow_run.cpp ----------------------------------------
 
@@ -105,22 +118,6 @@ private:
     // Asks for a path with dialog, which closes with the window. Returns empty text for a cancel,
     // a window closed meanwhile, or a run started meanwhile (the user is told busyMessage).
     QString askForPath(const std::function<QString()> &dialog, const QStringList &busyMessage);
-
-    // ---- Building the window, and handing control out: src/app/mainwindow.cpp ---------------
-
-    void buildFrames(QWidget *client);
-    void buildBallRow();
-    void buildMenus();
-    void describeForAccessibility();
-    void setTabOrderOfControls();
-    void loadShippedHistory();
-
-    // The program's only way into other handlers: runs modal (a message box or dialog), or else
-    // processes the pending events once. Returns whether the window is still there and not
-    // closing; on false the caller returns at once and touches nothing, the window may be gone.
-    bool yieldToEvents(const std::function<void()> &modal = {});
-
-    bool m_closing = false; // a handler back from a yield must not carry on with a run
 };
 
 } // namespace orbelune

@@ -47,8 +47,7 @@ QString MainWindow::askForPath(const std::function<QString()> &dialog,
                                const QStringList &busyMessage)
 {
     QString path;
-    const bool stillOpen = yieldToEvents([&dialog, &path] { path = dialog(); });
-    if (!stillOpen || path.isEmpty())
+    if (!yieldToEvents([&dialog, &path] { path = dialog(); }) || path.isEmpty())
         return QString();
     // While the dialog was open a run may have started; the run locks both commands, and the
     // list must not change under it.

@@ -74,8 +74,6 @@ void MainWindow::prepareRun()
 
 void MainWindow::onStageTick()
 {
-    // Stages 0..5 draw red ball s from the red numbers not chosen yet; 6..9 each draw the blue
-    // ball again from all sixteen.
     const int s = m_stage;
     const bool red = s <= 5;
     const int p = red ? s : 6;
