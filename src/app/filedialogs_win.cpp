@@ -38,11 +38,16 @@ struct DialogRun
     std::wstring chosen; // written by the dialog's thread before it ends
 };
 
-// The file system path of a chosen item; empty for one that is no file on a disk.
-QString shownPath(IShellItem *item)
+// The file system path of the dialog's choice; empty for none, or one that is no file on a disk.
+QString chosenPath(IFileDialog *dialog)
 {
+    IShellItem *item = nullptr;
+    if (FAILED(dialog->GetResult(&item)))
+        return QString();
     wchar_t *path = nullptr;
-    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)))
+    const bool named = SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path));
+    item->Release();
+    if (!named)
         return QString();
     const QString text = QString::fromWCharArray(path);
     CoTaskMemFree(path);
@@ -81,11 +86,7 @@ public:
             return S_FALSE;
         if (!m_run.save)
             return S_OK;
-        IShellItem *item = nullptr;
-        if (FAILED(dialog->GetResult(&item)))
-            return S_OK;
-        const QString path = shownPath(item);
-        item->Release();
+        const QString path = chosenPath(dialog);
         if (path.isEmpty())
             return S_OK;
         const QFileInfo target(withTxtEnding(path));
@@ -168,13 +169,8 @@ void showDialog(DialogRun &run)
     if (advised)
         dialog->Unadvise(cookie);
 
-    if (SUCCEEDED(shown) && !run.cancelled) {
-        IShellItem *item = nullptr;
-        if (SUCCEEDED(dialog->GetResult(&item))) {
-            run.chosen = shownPath(item).toStdWString();
-            item->Release();
-        }
-    }
+    if (SUCCEEDED(shown) && !run.cancelled)
+        run.chosen = chosenPath(dialog).toStdWString();
     dialog->Release();
 }
 

@@ -49,10 +49,8 @@ public:
     QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
     {
         const QString key = QStringLiteral("orbelune-icon %1 %2x%3 %4")
-                                .arg(m_resource)
-                                .arg(size.width())
-                                .arg(size.height())
-                                .arg(int(mode));
+                                .arg(m_resource, QString::number(size.width()),
+                                     QString::number(size.height()), QString::number(int(mode)));
         QPixmap pixmap;
         if (QPixmapCache::find(key, &pixmap))
             return pixmap;
