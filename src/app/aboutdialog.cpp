@@ -15,13 +15,8 @@
 
 namespace orbelune {
 
-namespace {
-
-// The description's lines come at this pitch: the 12 px face and two pixels of leading. Six
-// lines end above the dedication line.
+// The 12 px face and two pixels of leading: six lines end above the dedication line.
 constexpr int descriptionLinePitch = defaultFontPx + 2;
-
-} // namespace
 
 AboutDialog::AboutDialog(QWidget *owner)
     : QDialog(owner)

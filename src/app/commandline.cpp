@@ -23,8 +23,7 @@ std::optional<int> answerCommandLine(int &argc, char **argv)
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({ QStringLiteral("v"), QStringLiteral("version") },
                                      QStringLiteral("Show the version and exit."));
-    parser.addOption(help);
-    parser.addOption(version);
+    parser.addOptions({ help, version });
     // Arguments it does not know are no error: they start the window, as they always did.
     parser.parse(arguments);
     if (!parser.isSet(help) && !parser.isSet(version))

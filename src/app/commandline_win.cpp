@@ -9,8 +9,7 @@ namespace orbelune {
 
 void writeToTerminal(const QString &text)
 {
-    // The program is a GUI one: Windows gives it no console of its own. Output redirected to a
-    // file or a pipe (orbelune --version > file) is written there, in UTF-8.
+    // A GUI program has no console of its own; output redirected to a file or pipe gets UTF-8.
     DWORD written = 0;
     const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     if (output && output != INVALID_HANDLE_VALUE && GetFileType(output) != FILE_TYPE_UNKNOWN) {
@@ -18,8 +17,8 @@ void writeToTerminal(const QString &text)
         WriteFile(output, bytes.constData(), DWORD(bytes.size()), &written, nullptr);
         return;
     }
-    // Started from a console (cmd, PowerShell), it writes to that console. The console did not
-    // wait for a GUI program, so the text comes after its next prompt.
+    // Started from a console (cmd, PowerShell), which did not wait for a GUI program: the text
+    // comes after its next prompt.
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
         const HANDLE console = CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                                            OPEN_EXISTING, 0, nullptr);
@@ -32,8 +31,7 @@ void writeToTerminal(const QString &text)
         FreeConsole();
         return;
     }
-    // Started from Explorer or a shortcut there is nowhere to write: a message box shows it,
-    // as Qt's own command-line parser does for a GUI program.
+    // Started from Explorer: a message box, as Qt's own parser shows for a GUI program.
     MessageBoxW(nullptr, reinterpret_cast<const wchar_t *>(text.utf16()), L"Orbelune",
                 MB_OK | MB_ICONINFORMATION);
 }

@@ -51,6 +51,22 @@ constexpr std::pair<FileFault, const char *> causes[] = {
     { FileFault::Changed, "文件在此期间被另一个程序改动或替换" },
 };
 
+// What each step of a save could not do; in any other step the file could not be created.
+constexpr std::pair<FailureStep, const char *> saveSteps[] = {
+    { FailureStep::Open, "不能改写这个文件" },
+    { FailureStep::Write, "写入文件时出错" },
+    { FailureStep::Replace, "无法用新文件替换原有的文件" },
+    { FailureStep::Rewrite, "无法改写文件" },
+};
+
+// A path that names something other than a file, in words; empty text for any other fault.
+QString notAFile(FileFault fault)
+{
+    if (fault == FileFault::IsADirectory)
+        return QStringLiteral("这是一个文件夹，不是文件。");
+    return fault == FileFault::NotRegularFile ? QStringLiteral("这不是普通文件。") : QString();
+}
+
 QString hiddenCharacterName(char32_t c)
 {
     for (const auto &[known, name] : hiddenNames) {
@@ -180,62 +196,35 @@ QString importFailureText(const Failure &failure)
 {
     if (failure.step == FailureStep::Decode)
         return decodeFailureText(failure);
+    if (const QString text = notAFile(failure.fault); !text.isEmpty())
+        return text;
     const bool opening = failure.step == FailureStep::OpenToRead;
-    switch (failure.fault) {
-    case FileFault::NotFound:
-        if (opening)
-            return QStringLiteral("文件不存在。");
-        break;
-    case FileFault::IsADirectory:
-        return QStringLiteral("这是一个文件夹，不是文件。");
-    case FileFault::NotRegularFile:
-        return QStringLiteral("这不是普通文件。");
-    case FileFault::TooLarge:
-        if (opening)
-            return QStringLiteral("文件太大：往期数据文件最多 %1 字节（%2 MiB）。")
-                .arg(failure.count)
-                .arg(failure.count / (1024 * 1024));
-        break;
-    default:
-        break;
-    }
+    if (opening && failure.fault == FileFault::NotFound)
+        return QStringLiteral("文件不存在。");
+    if (opening && failure.fault == FileFault::TooLarge)
+        return QStringLiteral("文件太大：往期数据文件最多 %1 字节（%2 MiB）。")
+            .arg(failure.count)
+            .arg(failure.count / (1024 * 1024));
     return because(opening ? "无法打开文件" : "读取文件时出错", failure);
 }
 
 QString saveFailureText(const Failure &failure)
 {
-    QString text;
-    switch (failure.step) {
-    case FailureStep::Look:
-        if (failure.fault == FileFault::IsADirectory)
-            text = QStringLiteral("这是一个文件夹，不是文件。");
-        else if (failure.fault == FileFault::NotRegularFile)
-            text = QStringLiteral("这不是普通文件。");
-        else if (failure.fault == FileFault::NotFound)
-            text
-                = QStringLiteral("文件夹“%1”不存在。").arg(QDir::toNativeSeparators(failure.place));
-        else
-            text = because("无法创建文件", failure);
-        break;
-    case FailureStep::Open:
-        text = because("不能改写这个文件", failure);
-        break;
-    case FailureStep::Write:
-        text = because("写入文件时出错", failure);
-        break;
-    case FailureStep::Replace:
-        text = because("无法用新文件替换原有的文件", failure);
-        if (!failure.place.isEmpty())
-            text += QStringLiteral("原有的文件现在名为“%1”。")
-                        .arg(QDir::toNativeSeparators(failure.place));
-        break;
-    case FailureStep::Rewrite:
-        text = because("无法改写文件", failure);
-        break;
-    default:
-        text = because("无法创建文件", failure);
-        break;
+    const bool looking = failure.step == FailureStep::Look;
+    QString text = looking ? notAFile(failure.fault) : QString();
+    if (looking && failure.fault == FileFault::NotFound)
+        text = QStringLiteral("文件夹“%1”不存在。").arg(QDir::toNativeSeparators(failure.place));
+    if (text.isEmpty()) {
+        const char *what = "无法创建文件";
+        for (const auto &[step, words] : saveSteps) {
+            if (step == failure.step)
+                what = words;
+        }
+        text = because(what, failure);
     }
+    if (failure.step == FailureStep::Replace && !failure.place.isEmpty())
+        text += QStringLiteral("原有的文件现在名为“%1”。")
+                    .arg(QDir::toNativeSeparators(failure.place));
     if (!failure.leftover.isEmpty())
         text += QStringLiteral("文件“%1”无法删除，仍留在文件夹中。")
                     .arg(QDir::toNativeSeparators(failure.leftover));

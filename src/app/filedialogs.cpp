@@ -9,30 +9,24 @@ namespace {
 
 TestHook<QString(const FileDialogRequest &)> hook;
 
-} // namespace
-
-QString showOpenDialog(QWidget *owner, const QString &title, const QString &pattern)
+QString ask(FileDialogRequest::Kind kind, const QString &title, const QString &filterList,
+            const QString &initialDir = QString())
 {
-    FileDialogRequest request;
-    request.kind = FileDialogRequest::Kind::Open;
-    request.owner = owner;
-    request.title = title;
-    request.filterList = openDialogFilterList(pattern);
-    request.nameFilters = qtNameFilters(request.filterList);
-    return hook.call(runPlatformFileDialog, request);
+    return hook.call(
+        runPlatformFileDialog,
+        FileDialogRequest { kind, title, qtNameFilters(filterList), filterList, initialDir });
 }
 
-QString showSaveDialog(QWidget *owner, const QString &title, const QString &filter,
-                       const QString &initialDir)
+} // namespace
+
+QString showOpenDialog(const QString &title, const QString &pattern)
 {
-    FileDialogRequest request;
-    request.kind = FileDialogRequest::Kind::Save;
-    request.owner = owner;
-    request.title = title;
-    request.filterList = filter;
-    request.nameFilters = qtNameFilters(filter);
-    request.initialDir = initialDir;
-    return withTxtEnding(hook.call(runPlatformFileDialog, request));
+    return ask(FileDialogRequest::Kind::Open, title, openDialogFilterList(pattern));
+}
+
+QString showSaveDialog(const QString &title, const QString &filter, const QString &initialDir)
+{
+    return withTxtEnding(ask(FileDialogRequest::Kind::Save, title, filter, initialDir));
 }
 
 void setFileDialogHandler(FileDialogHandler newHandler)

@@ -19,24 +19,10 @@ namespace orbelune {
 
 namespace {
 
-// Qt's dialog keeps its recent folders, view and sidebar in the settings every Qt program
-// shares (QSettings(UserScope, "QtProject") in the native format, ~/.config/QtProject.conf
-// here), which the program promises not to write and no uninstall could safely remove. The
-// native format's files are moved into a folder inside /dev/null, which can never be made:
-// Qt reads nothing there, and gives up writing before it creates so much as a lock file.
-// The program keeps no settings of its own.
-void keepNoSettings()
-{
-    const QString nowhere = QStringLiteral("/dev/null");
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, nowhere);
-}
-
 // Shows a file by its name and what stat() tells, never by its contents. Qt's own provider
-// reads a file to learn its type (QMimeDatabase::mimeTypeForFile), and the dialog asks it on the
-// window's thread, for a name typed into the name box and for each file of a folder it lists: a
-// file on a stalled network share, a FUSE disk or /proc/kmsg would freeze the window until the
-// read returns. Qt offers no option for this (DontUseCustomDirectoryIcons is about folders).
+// reads a file to learn its type, on the window's thread, for a typed name and for each file
+// listed: a stalled network share, a FUSE disk or /proc/kmsg would freeze the window until the
+// read returns. Qt has no option for this (DontUseCustomDirectoryIcons is about folders).
 class NameOnlyIconProvider final : public QFileIconProvider
 {
 public:
@@ -60,10 +46,9 @@ private:
     QMimeDatabase m_mimeTypes;
 };
 
-// Qt's dialog asks before replacing the name as typed, but the save writes that name with
-// ".txt" appended where it lacks it: the question is asked here instead, about the file the
-// save will write, in Qt's words. It names the whole path: the dialog cleans a typed ".." as
-// text, so the folder may not be the one the user thought of.
+// Qt's dialog asks before replacing the name as typed, but the save appends ".txt" where it is
+// missing: the question is asked here, in Qt's words, about the file the save will write. It
+// names the whole path: a typed ".." is cleaned as text, so the folder may not be the one meant.
 class FileDialog : public QFileDialog
 {
 public:
@@ -90,17 +75,13 @@ public:
     }
 };
 
-QPointer<QFileDialog> &openDialog()
-{
-    static QPointer<QFileDialog> current;
-    return current;
-}
+QPointer<QFileDialog> openDialog;
 
 } // namespace
 
 QString runPlatformFileDialog(const FileDialogRequest &request)
 {
-    if (QFileDialog *open = openDialog()) {
+    if (QFileDialog *open = openDialog) {
         open->setWindowState(open->windowState() & ~Qt::WindowMinimized);
         open->raise();
         open->activateWindow();
@@ -108,40 +89,39 @@ QString runPlatformFileDialog(const FileDialogRequest &request)
     }
 
     installQtTranslations();
-    keepNoSettings();
-    FileDialog dialog(request.owner, request.title, request.initialDir);
+    // Qt's dialog keeps its recent folders, view and sidebar in the settings every Qt program
+    // shares (~/.config/QtProject.conf), which the program promises not to write and no
+    // uninstall could safely remove. Inside /dev/null no folder can ever be made: Qt reads
+    // nothing there, and gives up writing before it creates so much as a lock file.
+    for (const auto scope : { QSettings::UserScope, QSettings::SystemScope })
+        QSettings::setPath(QSettings::NativeFormat, scope, QStringLiteral("/dev/null"));
+    FileDialog dialog(nullptr, request.title, request.initialDir);
 #ifndef Q_OS_MACOS
     // A platform theme (gtk3, qt6ct, KDE, the desktop portal) would put its own dialog here,
     // in the desktop's colours, dark on a dark desktop; Qt's own follows the program's palette.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
 #endif
-    // The descriptions already name their patterns ("文本文件(*.txt)"); Qt's details would
-    // only repeat them.
+    // The descriptions already name their patterns ("文本文件(*.txt)").
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     static NameOnlyIconProvider iconProvider; // used by Qt's gatherer thread until it ends
     dialog.setIconProvider(&iconProvider);
     dialog.setNameFilters(request.nameFilters);
-    if (request.kind == FileDialogRequest::Kind::Open) {
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        // The dialog's accept asks its own question.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    }
+    const bool saving = request.kind == FileDialogRequest::Kind::Save;
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The dialog's accept asks its own question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, saving);
 
-    // Not exec(): that would block the main window. The dialog is shown without modality
-    // and the call waits in a loop of its own until the dialog is finished.
+    // Not exec(), which would block the main window: shown without modality, waited for here.
     dialog.setWindowModality(Qt::NonModal);
     QEventLoop loop;
     QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
-    openDialog() = &dialog;
+    openDialog = &dialog;
     dialog.show();
     dialog.raise();
     dialog.activateWindow();
     loop.exec();
-    openDialog() = nullptr;
+    openDialog = nullptr;
 
     if (dialog.result() != QDialog::Accepted)
         return QString();
@@ -150,13 +130,12 @@ QString runPlatformFileDialog(const FileDialogRequest &request)
 
 void closeFileDialog()
 {
-    QFileDialog *open = openDialog();
-    if (!open)
+    if (!openDialog)
         return;
     // A question still open is answered "no" first, so that its accept returns.
-    for (QMessageBox *question : open->findChildren<QMessageBox *>())
+    for (QMessageBox *question : openDialog->findChildren<QMessageBox *>())
         question->done(QMessageBox::No);
-    open->close();
+    openDialog->close();
 }
 
 } // namespace orbelune

@@ -1,12 +1,8 @@
-// The system's own file dialogs on Windows.
-//
-// Qt's native dialog runs only modally, with the focused window as its owner, which it
-// disables; asked to show without modality, QFileDialog falls back to Qt's own widget dialog.
-// The program's dialogs have no owner and leave the main window usable, a run going on
-// behind them. So the dialog (IFileOpenDialog or IFileSaveDialog, the system's current
-// dialog) is shown here with no owner, on a thread of its own that touches nothing of Qt's:
-// the window thread waits for that thread to end in an event loop of its own, as it waits
-// for Qt's dialog elsewhere, and reads what the dialog left.
+// The system's own file dialogs on Windows. Qt's native dialog runs only modally, disabling
+// its owner, and without modality QFileDialog falls back to Qt's widget dialog; the program's
+// dialogs leave the main window usable, a run going on behind them. So IFileOpenDialog or
+// IFileSaveDialog is shown with no owner on a thread of its own that touches nothing of Qt's,
+// and the window thread waits for that thread in an event loop, then reads what it left.
 
 #include "app/filedialogs.h"
 
@@ -31,8 +27,7 @@ namespace orbelune {
 
 namespace {
 
-// What the dialog's thread is given, and what it leaves: shared by the two threads, and kept
-// by whichever of them needs it last.
+// What the dialog's thread is given and leaves, kept by whichever thread needs it last.
 struct DialogRun
 {
     bool save = false;
@@ -43,16 +38,16 @@ struct DialogRun
     std::wstring chosen; // written by the dialog's thread before it ends
 };
 
-std::wstring wide(const QString &text)
+// The file system path of the dialog's choice; empty for none, or one that is no file on a disk.
+QString chosenPath(IFileDialog *dialog)
 {
-    return text.toStdWString();
-}
-
-// The file system path of a chosen item; empty for one that is no file on a disk.
-QString shownPath(IShellItem *item)
-{
+    IShellItem *item = nullptr;
+    if (FAILED(dialog->GetResult(&item)))
+        return QString();
     wchar_t *path = nullptr;
-    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)))
+    const bool named = SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path));
+    item->Release();
+    if (!named)
         return QString();
     const QString text = QString::fromWCharArray(path);
     CoTaskMemFree(path);
@@ -72,7 +67,7 @@ public:
     {
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override
+    IFACEMETHODIMP QueryInterface(REFIID iid, void **object) override
     {
         if (iid == IID_IUnknown || iid == IID_IFileDialogEvents) {
             *object = static_cast<IFileDialogEvents *>(this);
@@ -82,20 +77,16 @@ public:
         return E_NOINTERFACE;
     }
     // Lives on the stack of the call that shows the dialog, and outlives it.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    IFACEMETHODIMP_(ULONG) AddRef() override { return 2; }
+    IFACEMETHODIMP_(ULONG) Release() override { return 1; }
 
-    HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog *dialog) override
+    IFACEMETHODIMP OnFileOk(IFileDialog *dialog) override
     {
         if (m_run.cancelled)
             return S_FALSE;
         if (!m_run.save)
             return S_OK;
-        IShellItem *item = nullptr;
-        if (FAILED(dialog->GetResult(&item)))
-            return S_OK;
-        const QString path = shownPath(item);
-        item->Release();
+        const QString path = chosenPath(dialog);
         if (path.isEmpty())
             return S_OK;
         const QFileInfo target(withTxtEnding(path));
@@ -110,27 +101,24 @@ public:
             oleWindow->Release();
         }
         // The whole path, so that a user who sees an unexpected folder can say no.
-        const std::wstring question = wide(QStringLiteral("%1 已存在。\n要替换它吗？")
-                                               .arg(QDir::toNativeSeparators(target.filePath())));
+        const std::wstring question = QStringLiteral("%1 已存在。\n要替换它吗？")
+                                          .arg(QDir::toNativeSeparators(target.filePath()))
+                                          .toStdWString();
         const int answer = MessageBoxW(window, question.c_str(), L"确认另存为",
                                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
         return answer == IDYES && !m_run.cancelled ? S_OK : S_FALSE;
     }
 
-    HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog *, IShellItem *) override
-    {
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog *) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog *) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnShareViolation(IFileDialog *, IShellItem *,
-                                               FDE_SHAREVIOLATION_RESPONSE *) override
+    IFACEMETHODIMP OnFolderChanging(IFileDialog *, IShellItem *) override { return S_OK; }
+    IFACEMETHODIMP OnFolderChange(IFileDialog *) override { return S_OK; }
+    IFACEMETHODIMP OnSelectionChange(IFileDialog *) override { return S_OK; }
+    IFACEMETHODIMP OnTypeChange(IFileDialog *) override { return S_OK; }
+    IFACEMETHODIMP OnShareViolation(IFileDialog *, IShellItem *,
+                                    FDE_SHAREVIOLATION_RESPONSE *) override
     {
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE OnTypeChange(IFileDialog *) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnOverwrite(IFileDialog *, IShellItem *,
-                                          FDE_OVERWRITE_RESPONSE *) override
+    IFACEMETHODIMP OnOverwrite(IFileDialog *, IShellItem *, FDE_OVERWRITE_RESPONSE *) override
     {
         return E_NOTIMPL;
     }
@@ -153,13 +141,8 @@ void showDialog(DialogRun &run)
     FILEOPENDIALOGOPTIONS options = 0;
     dialog->GetOptions(&options);
     options |= FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | FOS_NOCHANGEDIR;
-    if (run.save) {
-        // Asked by SaveEvents instead, about the name with its ending.
-        options &= ~FOS_OVERWRITEPROMPT;
-    } else {
-        options |= FOS_FILEMUSTEXIST;
-    }
-    dialog->SetOptions(options);
+    // A save's question is asked by SaveEvents instead, about the name with its ending.
+    dialog->SetOptions(run.save ? options & ~FOS_OVERWRITEPROMPT : options | FOS_FILEMUSTEXIST);
     dialog->SetTitle(run.title.c_str());
 
     std::vector<COMDLG_FILTERSPEC> filters;
@@ -186,13 +169,8 @@ void showDialog(DialogRun &run)
     if (advised)
         dialog->Unadvise(cookie);
 
-    if (SUCCEEDED(shown) && !run.cancelled) {
-        IShellItem *item = nullptr;
-        if (SUCCEEDED(dialog->GetResult(&item))) {
-            run.chosen = wide(shownPath(item));
-            item->Release();
-        }
-    }
+    if (SUCCEEDED(shown) && !run.cancelled)
+        run.chosen = chosenPath(dialog).toStdWString();
     dialog->Release();
 }
 
@@ -216,14 +194,9 @@ struct OpenDialog
     QTimer *closing = nullptr;
 };
 
-OpenDialog *&openDialog()
-{
-    static OpenDialog *current = nullptr;
-    return current;
-}
+OpenDialog *openDialog = nullptr;
 
-// The visible dialog boxes of the dialog's thread: the file dialog and the question it may
-// be asking.
+// The visible dialog boxes of the dialog's thread: the file dialog and any question it asks.
 template <typename Act> void forDialogBoxes(DWORD threadId, Act act)
 {
     EnumThreadWindows(
@@ -254,7 +227,7 @@ void closeDialogBoxes(DWORD threadId)
 
 QString runPlatformFileDialog(const FileDialogRequest &request)
 {
-    if (OpenDialog *open = openDialog()) {
+    if (const OpenDialog *open = openDialog) {
         forDialogBoxes(open->threadId, [](HWND window) {
             if (!GetWindow(window, GW_OWNER)) {
                 ShowWindow(window, SW_RESTORE);
@@ -266,13 +239,13 @@ QString runPlatformFileDialog(const FileDialogRequest &request)
 
     auto run = std::make_shared<DialogRun>();
     run->save = request.kind == FileDialogRequest::Kind::Save;
-    run->title = wide(request.title);
-    run->folder = wide(QDir::toNativeSeparators(request.initialDir));
+    run->title = request.title.toStdWString();
+    run->folder = QDir::toNativeSeparators(request.initialDir).toStdWString();
     QStringList parts = request.filterList.split(QChar(u'\0'));
     while (!parts.isEmpty() && parts.last().isEmpty())
         parts.removeLast();
     for (const QString &part : parts)
-        run->filterParts.push_back(wide(part));
+        run->filterParts.push_back(part.toStdWString());
 
     auto *handed = new std::shared_ptr<DialogRun>(run);
     DWORD threadId = 0;
@@ -290,7 +263,7 @@ QString runPlatformFileDialog(const FileDialogRequest &request)
     closing.setInterval(50);
     QObject::connect(&closing, &QTimer::timeout, [threadId] { closeDialogBoxes(threadId); });
     OpenDialog open { run, threadId, &closing };
-    openDialog() = &open;
+    openDialog = &open;
     if (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT)
         loop.exec();
     // The loop also ends when the application quits: the dialog is then closed and waited
@@ -300,7 +273,7 @@ QString runPlatformFileDialog(const FileDialogRequest &request)
         closeDialogBoxes(threadId);
     }
     const bool finished = WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
-    openDialog() = nullptr;
+    openDialog = nullptr;
     CloseHandle(thread);
 
     if (!finished || run->cancelled)
@@ -310,12 +283,11 @@ QString runPlatformFileDialog(const FileDialogRequest &request)
 
 void closeFileDialog()
 {
-    OpenDialog *open = openDialog();
-    if (!open)
+    if (!openDialog)
         return;
-    open->run->cancelled = true;
-    closeDialogBoxes(open->threadId);
-    open->closing->start();
+    openDialog->run->cancelled = true;
+    closeDialogBoxes(openDialog->threadId);
+    openDialog->closing->start();
 }
 
 } // namespace orbelune

@@ -6,13 +6,11 @@
 
 namespace orbelune {
 
-// The only two web addresses the program knows. The maker's home page is the project's
-// home page (orbelune/appinfo.h).
+// The only two web addresses the program knows; the maker's is the project's home page.
 QUrl makerHomePage();
 QUrl lotteryWebsite();
 
-// Hands an address to the desktop's default browser. A link that cannot be opened (no
-// browser, no handler) fails silently: the user simply sees no browser appear.
+// Hands an address to the desktop's browser; with none, the user just sees no browser appear.
 void openWebAddress(const QUrl &address);
 
 // Tests replace the real opener; an empty opener restores it.

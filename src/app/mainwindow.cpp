@@ -98,9 +98,8 @@ MainWindow::MainWindow(QWidget *parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-// The file dialogs have no owner, so the window stays usable while one is open and the user
-// may close it. The dialog then goes with it, which lets the program end, and the command
-// that was waiting for the dialog returns as after a cancel.
+// A file dialog has no owner, so the user may close the window while one is open: the dialog
+// goes with it, letting the program end, and the command waiting for it returns as cancelled.
 MainWindow::~MainWindow()
 {
     closeFileDialog();
@@ -111,6 +110,7 @@ void MainWindow::buildMenus()
     auto addMenu = [this](const char *name, const QString &title) {
         QMenu *menu = menuBar()->addMenu(title);
         menu->setObjectName(QLatin1String(name));
+        menu->setAccessibleName(title);
         return menu;
     };
     auto addItem = [this](QMenu *menu, const char *name, const QString &caption, auto handler) {
@@ -122,23 +122,23 @@ void MainWindow::buildMenus()
 
     menuBar()->setFont(songFont(defaultFontPx));
 
-    m_fileMenu = addMenu("fileMenu", QStringLiteral("菜单"));
-    m_importAction = addItem(m_fileMenu, "importAction", QStringLiteral("导入数据"),
+    QMenu *fileMenu = addMenu("fileMenu", QStringLiteral("菜单"));
+    m_importAction = addItem(fileMenu, "importAction", QStringLiteral("导入数据"),
                              &MainWindow::chooseHistoryFile);
     m_saveAction
-        = addItem(m_fileMenu, "saveAction", QStringLiteral("保存结果"), &MainWindow::saveResult);
-    m_fileMenu->addSeparator();
-    addItem(m_fileMenu, "exitAction", QStringLiteral("退出"), &MainWindow::close);
+        = addItem(fileMenu, "saveAction", QStringLiteral("保存结果"), &MainWindow::saveResult);
+    fileMenu->addSeparator();
+    addItem(fileMenu, "exitAction", QStringLiteral("退出"), &MainWindow::close);
 
-    m_runMenu = addMenu("runMenu", QStringLiteral("操作"));
+    QMenu *runMenu = addMenu("runMenu", QStringLiteral("操作"));
     m_startAction
-        = addItem(m_runMenu, "startAction", QStringLiteral("开始分析"), &MainWindow::startRun);
-    addItem(m_runMenu, "stopAction", QStringLiteral("停止分析"), &MainWindow::endRun);
+        = addItem(runMenu, "startAction", QStringLiteral("开始分析"), &MainWindow::startRun);
+    addItem(runMenu, "stopAction", QStringLiteral("停止分析"), &MainWindow::endRun);
 
-    m_helpMenu = addMenu("helpMenu", QStringLiteral("帮助"));
-    addItem(m_helpMenu, "aboutAction", QStringLiteral("关于"), &MainWindow::showAbout);
-    m_helpMenu->addSeparator();
-    addItem(m_helpMenu, "homePageAction", QStringLiteral("访问主页"), &MainWindow::openHomePage);
+    QMenu *helpMenu = addMenu("helpMenu", QStringLiteral("帮助"));
+    addItem(helpMenu, "aboutAction", QStringLiteral("关于"), &MainWindow::showAbout);
+    helpMenu->addSeparator();
+    addItem(helpMenu, "homePageAction", QStringLiteral("访问主页"), &MainWindow::openHomePage);
 }
 
 void MainWindow::buildFrames(QWidget *client)
@@ -194,7 +194,6 @@ void MainWindow::buildFrames(QWidget *client)
     m_resultFrame = makeFrame("resultFrame", QStringLiteral("     数据分析结果"),
                               twRect(135, 5295, 9735, 1455));
 
-    // The copyright line at the foot of the window.
     m_copyrightLink = new ClickLabel(copyrightLine(), client);
     m_copyrightLink->setObjectName(QStringLiteral("copyrightLink"));
     setPaletteColor(m_copyrightLink, QPalette::WindowText, QColor(0x00, 0x00, 0x40));
@@ -204,8 +203,7 @@ void MainWindow::buildFrames(QWidget *client)
     m_copyrightLink->adjustSize();
     connect(m_copyrightLink, &ClickLabel::clicked, this, &MainWindow::openHomePage);
 
-    // The corner icons sit over the frames' top-left corners, in the room the captions'
-    // leading blanks leave.
+    // The corner icons sit over the frames' corners, in the room the captions' blanks leave.
     m_historyIcon = makePicture(client, "historyIcon", QStringLiteral(":/corner-exchange.svg"),
                                 { tw(225), tw(0) });
     m_startIcon = makePicture(client, "startIcon", QStringLiteral(":/corner-dots.svg"),
@@ -247,8 +245,7 @@ void MainWindow::buildBallRow()
     m_greetingLabel->move(tw(8070), tw(630));
     m_greetingLabel->adjustSize();
 
-    // The badge hides the greeting completely while an analysis runs; hidden until then, it
-    // reads its picture when it is first shown.
+    // Over the greeting while a run goes on; it reads its picture when first shown.
     m_analysisBadge = new SvgPicture(QStringLiteral(":/badge-analysing.svg"),
                                      twRect(0, 0, 2040, 1200).size(), m_resultFrame);
     m_analysisBadge->setObjectName(QStringLiteral("analysisBadge"));
@@ -305,14 +302,11 @@ void MainWindow::describeForAccessibility()
     for (QGroupBox *frame : { m_historyFrame, m_resultFrame, m_startFrame, m_poolFrame })
         frame->setAccessibleName(frame->title().trimmed());
     describe(menuBar(), QStringLiteral("菜单栏"), QStringLiteral("F10 打开菜单"));
-    for (QMenu *menu : { m_fileMenu, m_runMenu, m_helpMenu })
-        menu->setAccessibleName(menu->title());
 }
 
 void MainWindow::setTabOrderOfControls()
 {
-    // The history list, the pools in index order, then the start button. No picture takes
-    // the focus: no key does anything on one, and a screen reader reaches them by their names.
+    // No picture takes the focus: no key acts on one, and screen readers find them by name.
     QWidget *previous = m_historyList;
     for (QListWidget *pool : m_poolLists) {
         setTabOrder(previous, pool);
@@ -340,8 +334,8 @@ void MainWindow::openHomePage()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    // Closing ends the program, even in the middle of a run: nothing is saved, and no tick
-    // may follow. A handler that was waiting in a yield sees m_closing and returns.
+    // Closing ends the program, even mid-run: nothing is saved, and no tick may follow; a
+    // handler waiting in a yield sees m_closing and returns.
     m_closing = true;
     m_stageTimer->stop();
     m_sweepTimer->stop();

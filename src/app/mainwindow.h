@@ -10,7 +10,6 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QListWidget;
-class QMenu;
 class QPushButton;
 class QTimer;
 
@@ -20,9 +19,8 @@ class ClickLabel;
 class RandomSource;
 class SvgPicture;
 
-// The main window, and the one owner of the program's state: the history list, the seven
-// candidate pools, the ball row, the analysis badge, the two timers and the chosen numbers.
-// The members are grouped by what they do; each group says which file holds its functions.
+// The main window, the one owner of the program's state. Its members are grouped by what they
+// do, each group naming the file that holds its functions.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -40,7 +38,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // ---- The window and its widgets: src/app/mainwindow.cpp ----------------------------------
+    // ---- The window, its widgets, handing control out: src/app/mainwindow.cpp ----------------
 
     QGroupBox *m_historyFrame = nullptr;
     QGroupBox *m_resultFrame = nullptr; // the ball row
@@ -62,21 +60,31 @@ private:
     SvgPicture *m_poolIcon = nullptr;
     SvgPicture *m_historyIcon = nullptr;
 
-    QMenu *m_fileMenu = nullptr;
-    QAction *m_importAction = nullptr;
+    QAction *m_importAction = nullptr; // the commands a run locks, with m_startButton
     QAction *m_saveAction = nullptr;
-    QMenu *m_runMenu = nullptr;
     QAction *m_startAction = nullptr;
-    QMenu *m_helpMenu = nullptr;
 
     QTimer *m_stageTimer = nullptr; // one stage of a run each 500 ms
     QTimer *m_sweepTimer = nullptr; // a check of the history list each 10 ms during a run
 
+    void buildFrames(QWidget *client);
+    void buildBallRow();
+    void buildMenus();
+    void describeForAccessibility();
+    void setTabOrderOfControls();
+    void loadShippedHistory();
     void showAbout();
     void openHomePage();
 
     // Sets caption p and keeps its accessible name ("红球 1：08") in step with it.
     void setBallCaption(int p, const QString &caption);
+
+    // The program's only way into other handlers: runs modal (a message box or dialog), or else
+    // processes the pending events once. Returns whether the window is still there and not
+    // closing; on false the caller returns at once and touches nothing, the window may be gone.
+    bool yieldToEvents(const std::function<void()> &modal = {});
+
+    bool m_closing = false; // a handler back from a yield must not carry on with a run
 
     // ---- The analysis run: src/app/mainwindow_run.cpp ----------------------------------------
 
@@ -84,7 +92,6 @@ private:
     void prepareRun();
     // Throws throwOut candidates out of pool p, one at a time, and shows the survivor on ball p.
     void drawBall(qint16 p, qint16 throwOut);
-    void drawBlueBall();
     void onStageTick();
 
     // True from the command lock at the start of a run until the run ends or is stopped.
@@ -93,8 +100,7 @@ private:
     void lockCommands(bool locked);
     void endRun();
 
-    // The chosen-number table: 0 before the first run, 999 for a position not drawn yet in the
-    // current run, otherwise the number drawn there.
+    // The chosen numbers: 0 before the first run, 999 for a position not drawn yet in this run.
     std::array<qint16, 7> m_chosen {};
     int m_stage = 0; // the stage the next tick runs: 0..5 a red ball each, 6..9 the blue one
     std::unique_ptr<RandomSource> m_random;
@@ -109,30 +115,9 @@ private:
     void importHistory(const QString &path);
     void saveResult();
 
-    // The common start of the import and the save: asks for a path with dialog, which closes
-    // with the window. Returns empty text when the user cancelled, when the window was closed
-    // meanwhile, or when a run was started meanwhile, which the user is told with
-    // busyMessage.
+    // Asks for a path with dialog, which closes with the window. Returns empty text for a cancel,
+    // a window closed meanwhile, or a run started meanwhile (the user is told busyMessage).
     QString askForPath(const std::function<QString()> &dialog, const QStringList &busyMessage);
-
-    // ---- Building the window, and handing control out: src/app/mainwindow.cpp ---------------
-
-    void buildFrames(QWidget *client);
-    void buildBallRow();
-    void buildMenus();
-    void describeForAccessibility();
-    void setTabOrderOfControls();
-    void loadShippedHistory();
-
-    // Hands control to other events: runs modal (a message box or a dialog that waits for the
-    // user), or else processes the pending events once. Returns whether the window is still
-    // there and not closing; on false the caller returns at once and touches nothing, since
-    // the window may be gone. The program's only ways into other handlers go through here.
-    bool yieldToEvents(const std::function<void()> &modal = {});
-
-    // Set once the window is closing: a handler that was inside a yield when the user closed
-    // the window must not carry on with a run.
-    bool m_closing = false;
 };
 
 } // namespace orbelune

@@ -47,8 +47,7 @@ QString MainWindow::askForPath(const std::function<QString()> &dialog,
                                const QStringList &busyMessage)
 {
     QString path;
-    const bool stillOpen = yieldToEvents([&dialog, &path] { path = dialog(); });
-    if (!stillOpen || path.isEmpty())
+    if (!yieldToEvents([&dialog, &path] { path = dialog(); }) || path.isEmpty())
         return QString();
     // While the dialog was open a run may have started; the run locks both commands, and the
     // list must not change under it.
@@ -63,7 +62,7 @@ void MainWindow::chooseHistoryFile()
 {
     const QString path = askForPath(
         [] {
-            return showOpenDialog(nullptr, QStringLiteral("请选择要导入的彩票数据文件"),
+            return showOpenDialog(QStringLiteral("请选择要导入的彩票数据文件"),
                                   QStringLiteral("*.txt"));
         },
         { QStringLiteral("正在分析，不能导入数据。"), QStringLiteral("请在分析结束后再导入。") });
@@ -73,8 +72,7 @@ void MainWindow::chooseHistoryFile()
 
 void MainWindow::importHistory(const QString &path)
 {
-    // The whole file is read and checked first: a file that cannot be imported leaves the
-    // list as it was.
+    // Read and checked whole first: a file that cannot be imported leaves the list as it was.
     const Result<QByteArray> read = readWholeFile(path, maxHistoryFileBytes);
     const Result<QStringList> file
         = read.ok() ? decodeHistoryFile(read.value) : Result<QStringList> {};
@@ -97,7 +95,7 @@ void MainWindow::saveResult()
         [] {
             const QChar nul(u'\0');
             return showSaveDialog(
-                nullptr, QStringLiteral("保存运算出来的彩球结果"),
+                QStringLiteral("保存运算出来的彩球结果"),
                 QStringLiteral("文本文件 (*.txt)") + nul + QStringLiteral("*.txt"), resultFolder());
         },
         { QStringLiteral("正在分析，不能保存结果。"), QStringLiteral("请在分析结束后再保存。") });
@@ -115,9 +113,8 @@ void MainWindow::saveResult()
     const bool existed = QFileInfo::exists(path);
     const QString shownPath = QDir::toNativeSeparators(path);
 
-    // The file is GBK text. A row imported from a Unicode file may hold a character that GBK
-    // cannot hold; writing "?" in its place would silently make the file differ from the list,
-    // so nothing is written and the row is named.
+    // The file is GBK text. A row from a Unicode file may hold a character GBK has not; a "?"
+    // in its place would silently make the file differ from the list, so the row is named.
     const ResultFileBytes result = encodeResultFile(captions, rows);
     if (result.unencodableLine > 0) {
         const QString where = result.unencodableLine == 1

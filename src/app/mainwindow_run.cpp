@@ -1,5 +1,4 @@
-// The analysis run: the start, one stage a tick of the stage timer, the elimination draw of one
-// ball position on the pools and the ball row, and the one way a run ends.
+// The analysis run: its start, a stage each tick, the draw of one ball, and the one way it ends.
 
 #include "app/mainwindow.h"
 
@@ -49,7 +48,6 @@ void MainWindow::lockCommands(bool locked)
 
 bool MainWindow::isRunActive() const
 {
-    // The lock is taken before a run starts and released only by its end.
     return !m_startButton->isEnabled();
 }
 
@@ -58,9 +56,8 @@ void MainWindow::prepareRun()
     setCursor(Qt::WaitCursor);
     keepRunning(m_sweepTimer);
 
-    // Let the window repaint the locked commands and take pending input before the run
-    // starts. A stop, or the close of the window, handled here cancels this start; a new
-    // start made in the meantime owns the run from then on.
+    // The window repaints the locked commands and takes pending input first. A stop or close
+    // handled here cancels this start; a new start made meanwhile owns the run from then on.
     const quint64 serial = ++m_runSerial;
     if (!yieldToEvents() || serial != m_runSerial)
         return;
@@ -78,39 +75,27 @@ void MainWindow::prepareRun()
 void MainWindow::onStageTick()
 {
     const int s = m_stage;
-    if (s <= 5) {
-        QStringList candidates;
-        for (qint16 i = 1; i <= 33; ++i) {
-            if (std::find(m_chosen.begin(), m_chosen.end(), i) == m_chosen.end())
-                candidates.append(QString::number(i));
-        }
-        m_poolLists[std::size_t(s)]->clear();
-        m_poolLists[std::size_t(s)]->addItems(candidates);
-        drawBall(qint16(s), qint16(32 - s));
-    } else {
-        drawBlueBall();
+    const bool red = s <= 5;
+    const int p = red ? s : 6;
+    QStringList candidates;
+    for (qint16 i = 1; i <= (red ? 33 : 16); ++i) {
+        if (!red || std::find(m_chosen.begin(), m_chosen.end(), i) == m_chosen.end())
+            candidates.append(QString::number(i));
     }
+    m_poolLists[std::size_t(p)]->clear();
+    m_poolLists[std::size_t(p)]->addItems(candidates);
+    drawBall(qint16(p), qint16(red ? 32 - s : 15));
     m_stage = s + 1;
     if (s == 9)
         endRun();
-}
-
-void MainWindow::drawBlueBall()
-{
-    QStringList candidates;
-    for (int i = 1; i <= 16; ++i)
-        candidates.append(QString::number(i));
-    m_poolLists[6]->clear();
-    m_poolLists[6]->addItems(candidates);
-    drawBall(6, 15);
 }
 
 void MainWindow::drawBall(qint16 p, qint16 throwOut)
 {
     QListWidget *pool = m_poolLists.at(std::size_t(p));
 
-    // Each candidate thrown out is picked uniformly among those left. The pool keeps the
-    // order of the others, so the user watches it shrink in place.
+    // Each candidate thrown out is picked uniformly among those left; the others keep their
+    // order, so the user watches the pool shrink in place.
     for (qint16 step = 0; step < throwOut; ++step) {
         const qint16 k = eliminationIndex(qint16(pool->count()), m_random->next());
         pool->setCurrentRow(k);

@@ -14,9 +14,8 @@ namespace orbelune {
 
 namespace {
 
-// Where the sweep stops, the user sees the row selected and in view. Rows passed on the way
-// are read straight from their items: moving the selection over each would repaint and
-// scroll the list thousands of times a second.
+// Where the sweep stops, the row is selected and in view. Rows passed are read straight from
+// their items: selecting each would repaint and scroll the list thousands of times a second.
 void selectRow(QListWidget *list, int row)
 {
     list->setCurrentRow(row);
@@ -27,15 +26,14 @@ void selectRow(QListWidget *list, int row)
 
 void MainWindow::onSweepTick()
 {
-    // Let a stop, a stage tick or a repaint in first; this is the tick's only yield. Whatever
-    // runs there, or behind a message box, may close the window or even destroy it; the tick
-    // then ends without touching it again.
+    // A stop, a stage tick or a repaint comes first, in the tick's only yield; what runs there
+    // or behind a message box may close or destroy the window, and the tick then just ends.
     if (!yieldToEvents())
         return;
 
-    // Each rejected row stops the run and is shown to the user. A malformed value lets the
-    // sweep go on to report the rows after it; a row that cannot be read at all (a field
-    // missing, a number too large) ends the tick at that row.
+    // Each rejected row stops the run and is shown. After a malformed value the sweep goes on
+    // to report later rows; a row that cannot be read at all (a field missing, a number too
+    // large) ends the tick there.
     const int rows = m_historyList->count();
     for (int i = 0; i < rows; ++i) {
         // Nothing may change the list during a run, but a message box hands control out.

@@ -21,9 +21,7 @@ void showRealMessageBox(const MessageBoxRequest &request)
     // The text may quote a history row, which is whatever a file held: never let it be read
     // as markup. Qt's labels break lines at LF, so CR LF pairs are shown as one break.
     box.setTextFormat(Qt::PlainText);
-    QString shown = request.text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    box.setText(shown);
+    box.setText(QString(request.text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

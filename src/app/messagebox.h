@@ -8,9 +8,8 @@ class QWidget;
 
 namespace orbelune {
 
-// The program's message boxes: modal, one OK button, captioned with the application title.
-// A test cannot click a real box, so it swaps in a handler of its own with
-// setMessageBoxHandler() and restores the real one with setMessageBoxHandler({}).
+// The program's message boxes: modal, one OK button, captioned with the application title. A
+// test cannot click a real box, so it sets a handler of its own; an empty one restores it.
 enum class MessageIcon { None, Warning };
 
 struct MessageBoxRequest
@@ -26,7 +25,6 @@ using MessageBoxHandler = std::function<void(const MessageBoxRequest &)>;
 // Shows the box and returns when the user has closed it.
 void showMessageBox(const MessageBoxRequest &request);
 
-// An empty handler restores the real message box.
 void setMessageBoxHandler(MessageBoxHandler handler);
 
 // The application title, the caption of every message box.

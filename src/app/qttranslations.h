@@ -2,10 +2,9 @@
 
 namespace orbelune {
 
-// Qt's own texts, the buttons of a message box and the file dialog, in Simplified Chinese where
-// Qt's translations are installed, as the program speaks it whatever the desktop's language.
-// Called before a dialog is built rather than at start-up, since the main window shows none of
-// them; calling it again does nothing.
+// Qt's own texts (a message box's buttons, the file dialog) in Simplified Chinese, whatever the
+// desktop's language. Called before a dialog is built, not at start-up, as the main window
+// shows none of them; calling it again does nothing.
 void installQtTranslations();
 
 } // namespace orbelune

@@ -19,9 +19,8 @@ constexpr int endingSignals[] = { SIGTERM, SIGHUP, SIGINT };
 // Written by the signal handler, read by the loop: a handler may do little more than write.
 int signalPipe[2] = { -1, -1 };
 
-// Every ending signal, the first or any after it, takes this one way: a signal that killed the
-// program outright would cut a save short and leave its temporary file (systemd follows its
-// SIGTERM with a SIGHUP at once; Ctrl+C is often pressed twice).
+// Every ending signal, first or later, takes this way: one that killed the program outright
+// would cut a save short (systemd follows SIGTERM with SIGHUP; Ctrl+C is often pressed twice).
 void onEndingSignal(int signal)
 {
     const int saved = errno;

@@ -9,9 +9,8 @@ namespace orbelune {
 
 void endWithSession()
 {
-    // Windows ends the process soon after the session's end is agreed: the program ends by
-    // itself while it may. A save cannot be under way here: it runs on this thread, which
-    // reads the request only once the save is done.
+    // Windows ends the process soon after the session's end is agreed, so the program ends
+    // itself while it may. No save is under way here: it runs on this thread, to its end.
     QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, qGuiApp,
                      [](QSessionManager &) { QCoreApplication::exit(0); });
 }

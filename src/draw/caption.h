@@ -6,8 +6,7 @@ class QString;
 
 namespace orbelune {
 
-// The two-digit text a ball shows: numbers below 10 get a leading "0" ("01" … "09"),
-// the rest are written as they are ("10" … "33").
+// The text a ball shows: a leading "0" below 10 ("01" … "09"), the rest as they are ("10" … "33").
 QString ballCaption(qint16 number);
 
 } // namespace orbelune

@@ -7,8 +7,7 @@
 
 namespace orbelune {
 
-// Where the elimination draw takes its random values from. The program uses
-// EngineRandomSource; tests hand in scripted values.
+// Where the draw takes its random values from; tests hand in scripted ones.
 class RandomSource
 {
 public:
@@ -18,9 +17,8 @@ public:
     virtual float next() = 0;
 };
 
-// A Mersenne Twister seeded once, from the operating system's generator unless a seed
-// is given. Each value takes the top 24 bits of one output, so it is a multiple of 2^-24
-// and can never round up to 1.
+// A Mersenne Twister seeded once, from the system's generator unless a seed is given. Each value
+// is the top 24 bits of one output, a multiple of 2^-24 that can never round up to 1.
 class EngineRandomSource final : public RandomSource
 {
 public:

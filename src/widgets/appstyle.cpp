@@ -25,20 +25,15 @@ namespace {
 
 // The Song face the windows are laid out for, then the CJK faces that stand in for it, best
 // first; only the first of them that this system has is asked for. Given the whole list, Qt
-// looks up each face that is missing and works out fallback faces for every face and size
-// asked for, some 10 million instructions at start-up; given one face that is there, it
-// finds the system's fallbacks only when a character is missing from it.
+// works out fallbacks for every missing face and every size, some 10 million instructions at
+// start-up; given one face that is there, it looks for fallbacks only for a missing character.
 QStringList songFamilies()
 {
     static const QStringList families = [] {
-        const QStringList wanted { QStringLiteral("SimSun"),
-                                   QStringLiteral("宋体"),
-                                   QStringLiteral("Noto Serif CJK SC"),
-                                   QStringLiteral("AR PL UMing CN"),
-                                   QStringLiteral("Noto Sans CJK SC"),
-                                   QStringLiteral("WenQuanYi Zen Hei"),
-                                   QStringLiteral("Source Han Serif SC"),
-                                   QStringLiteral("Songti SC") };
+        const QStringList wanted = QStringLiteral("SimSun|宋体|Noto Serif CJK SC|AR PL UMing CN|"
+                                                  "Noto Sans CJK SC|WenQuanYi Zen Hei|"
+                                                  "Source Han Serif SC|Songti SC")
+                                       .split(u'|');
         const QStringList installed = QFontDatabase::families();
         for (const QString &family : wanted) {
             if (installed.contains(family, Qt::CaseInsensitive))
@@ -64,11 +59,10 @@ bool hasKeyboardFocus(const QStyleOption *option)
         && (option->state & QStyle::State_KeyboardFocusChange);
 }
 
-// A push button's face in Fusion's manner: a light vertical gradient inside an outline with
-// rounded corners, blue on the default button and on one the keyboard has reached, grey on the
-// others, paler when disabled. Fusion draws its own through a cache made at the screen's scale,
-// whose lines of one logical pixel cannot be crisp at 1.25 or 1.75; this one is drawn in whole
-// pixels, for paintOnDeviceGrid to set on the device grid.
+// A push button's face in Fusion's manner: a light gradient inside a round-cornered outline,
+// blue on the default button and on one the keyboard has reached, grey on the others, paler
+// when disabled. Fusion's own comes from a cache made at the screen's scale, whose one-pixel
+// lines blur at 1.25 or 1.75; this one is drawn in whole pixels for paintOnDeviceGrid.
 void drawButtonPanel(const QStyleOption *option, QPainter *painter, const QRect &rect)
 {
     const QPalette &palette = option->palette;
@@ -111,8 +105,7 @@ void drawButtonPanel(const QStyleOption *option, QPainter *painter, const QRect 
         painter->fillRect(inside, gradient);
     }
 
-    // The outline, straight from two pixels past each corner; the corners between are rounded
-    // by half-strength pixels.
+    // The outline's sides stop two pixels short of each corner, rounded by half-strength pixels.
     const int l = rect.left(), t = rect.top(), r = rect.right(), b = rect.bottom();
     painter->fillRect(QRect(QPoint(l + 2, t), QPoint(r - 2, t)), outline);
     painter->fillRect(QRect(QPoint(l + 2, b), QPoint(r - 2, b)), outline);
@@ -126,8 +119,7 @@ void drawButtonPanel(const QStyleOption *option, QPainter *painter, const QRect 
            QPoint(l + 1, b - 1), QPoint(r - 1, b), QPoint(r, b - 1), QPoint(r - 1, b - 1) })
         painter->fillRect(QRect(corner, QSize(1, 1)), soft);
 
-    // The outline alone cannot tell the keyboard's place: the default button has it blue
-    // all the time. A dotted ring inside the face, as Windows draws it, marks the focus.
+    // The default button's outline is always blue, so a dotted ring marks the keyboard's place.
     if (keyboardFocus) {
         const QRect ring = rect.adjusted(3, 3, -3, -3);
         const QColor dot = palette.buttonText().color();
@@ -143,11 +135,9 @@ void drawButtonPanel(const QStyleOption *option, QPainter *painter, const QRect 
     painter->restore();
 }
 
-// Fusion, the one style on every platform: it is built into Qt Widgets, so it needs no plugin,
-// and it draws every colour from the palette, so the program's palette is all it shows. Three
-// things are the program's own: the frames of list boxes and buttons keep to whole device
-// pixels at any scale, the scroll bars are drawn by the program, and dialog buttons carry no
-// icons, whatever the desktop's theme prefers.
+// Fusion, built into Qt Widgets on every platform, draws every colour from the palette. The
+// program's own: frames of list boxes and buttons on whole device pixels at any scale, its own
+// scroll bars, and dialog buttons without icons whatever the desktop's theme prefers.
 class ProgramStyle : public QProxyStyle
 {
 public:
@@ -161,9 +151,7 @@ public:
                        const QWidget *widget) const override
     {
         if (element == PE_Frame && qobject_cast<const QAbstractScrollArea *>(widget)) {
-            // Fusion's colour for the frame of a list, on the device grid. An empty list shows
-            // no current item, so the keyboard's place is shown by the frame, in the blue of a
-            // button the keyboard has reached.
+            // An empty list shows no current item, so the frame shows the keyboard's place.
             const QColor outline = hasKeyboardFocus(option)
                 ? focusOutline(option->palette)
                 : option->palette.window().color().darker(140).lighter(108);
@@ -264,9 +252,9 @@ QPalette programPalette()
 
 namespace {
 
-// Puts the program's palette and font back whenever someone sets the application's own: qt6ct
-// sets its font once the event loop runs, and a desktop may hand out a new palette when its
-// colour scheme changes. Setting what is already set does nothing, so this never loops.
+// Puts the program's palette and font back whenever someone sets the application's own (qt6ct
+// sets its font once the event loop runs; a desktop's new colour scheme brings a new palette).
+// Setting what is already set does nothing, so this never loops.
 void keepPaletteAndFont()
 {
     const QPalette palette = programPalette();
@@ -300,10 +288,9 @@ protected:
 
 void installProgramLook()
 {
-    // The style first: setting a style hands the application its standard palette, which the
-    // program's own then replaces. Setting the application's palette and font also drops those
-    // a platform theme gave single classes (menus, item views, buttons, labels), but setting
-    // the palette the application already has does nothing at all: a different one first.
+    // The style first: it hands the application its standard palette, replaced next. Setting
+    // the palette and font also drops those a platform theme gave single classes (menus,
+    // buttons, labels), but setting the palette already set does nothing: a different one first.
     QApplication::setStyle(new ProgramStyle);
     QApplication::setPalette(QPalette(Qt::black));
     QApplication::setPalette(programPalette());
@@ -326,10 +313,9 @@ QFont songFont(int pixelSize, bool bold)
     font.setStyleHint(QFont::Serif);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
-    // 宋体 has no bold face: Windows thickens the regular strokes, and Qt does the same when
-    // asked for the regular style in bold. The program then reads one CJK face, not two (a
-    // second Noto CJK face costs some 3.5 MB of memory and 2 ms at start-up). A family with
-    // no style of that name is matched by weight as before, and gets its real bold.
+    // 宋体 has no bold face: Windows thickens the regular strokes, as Qt does for the regular
+    // style asked in bold. So one CJK face is read, not two (a second Noto CJK face costs 3.5 MB
+    // and 2 ms at start-up); a family without that style is matched by weight, its real bold.
     if (bold)
         font.setStyleName(QStringLiteral("Regular"));
     return font;

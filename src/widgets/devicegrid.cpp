@@ -12,13 +12,11 @@ namespace orbelune {
 
 namespace {
 
-// Qt rounds a widget's area to device pixels edge by edge; the same rounding finds the device
-// pixels that belong to a rectangle.
+// The device pixels of a rectangle, rounded edge by edge as Qt rounds a widget's area.
 QRect toGrid(const QRectF &onDevice)
 {
-    const int left = qRound(onDevice.left());
-    const int top = qRound(onDevice.top());
-    return QRect(left, top, qRound(onDevice.right()) - left, qRound(onDevice.bottom()) - top);
+    return QRect(QPoint(qRound(onDevice.left()), qRound(onDevice.top())),
+                 QPoint(qRound(onDevice.right()) - 1, qRound(onDevice.bottom()) - 1));
 }
 
 // How many device pixels wide a line of one logical pixel is drawn.

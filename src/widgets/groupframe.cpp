@@ -7,12 +7,8 @@
 
 namespace orbelune {
 
-namespace {
-
 constexpr int captionLeft = 7; // pixels from the frame's left edge to the caption
 constexpr int blankWidth = defaultFontPx / 2;
-
-} // namespace
 
 GroupFrame::GroupFrame(const QString &title, QWidget *parent)
     : QGroupBox(title, parent)

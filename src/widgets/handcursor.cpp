@@ -43,8 +43,7 @@ constexpr std::array<const char *, 23> hand {
 constexpr int hotX = 6;
 constexpr int hotY = 0;
 
-// One bitmap of the hand, each pixel drawn as a scale × scale square; a pixel is set where
-// its character is one of those in `set`.
+// The hand, each pixel a scale × scale square, set where its character is one of `set`.
 QBitmap handBitmap(int scale, const char *set)
 {
     const int side = handSize * scale;
@@ -54,8 +53,7 @@ QBitmap handBitmap(int scale, const char *set)
         const char *row = hand[std::size_t(y / scale)];
         for (int x = 0; x < side; ++x) {
             if (std::strchr(set, row[x / scale]))
-                bits[y * bytesPerLine + x / 8]
-                    = char(bits[y * bytesPerLine + x / 8] | (1 << (x % 8)));
+                bits[y * bytesPerLine + x / 8] |= char(1 << (x % 8));
         }
     }
     return QBitmap::fromData(QSize(side, side), reinterpret_cast<const uchar *>(bits.constData()),
@@ -66,9 +64,8 @@ QBitmap handBitmap(int scale, const char *set)
 
 QCursor handCursor(qreal devicePixelRatio)
 {
-    // X11 takes a cursor's bitmap in device pixels whatever the scale, so a scaled screen gets
-    // the hand drawn with each pixel a square of device pixels, and the hot spot to match.
-    // The other platforms scale a cursor for the screen themselves.
+    // X11 takes a cursor's bitmap in device pixels whatever the scale, so there each pixel is a
+    // square of device pixels and the hot spot matches; other platforms scale cursors themselves.
     const int scale = QGuiApplication::platformName() == QLatin1String("xcb")
         ? std::max(1, int(std::lround(devicePixelRatio)))
         : 1;

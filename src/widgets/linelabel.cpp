@@ -7,12 +7,8 @@
 
 namespace orbelune {
 
-namespace {
-
 // Above the baseline, the ideographic em box takes this much of the em.
 constexpr qreal emAscent = 0.88;
-
-} // namespace
 
 LineLabel::LineLabel(QWidget *parent)
     : QLabel(parent)

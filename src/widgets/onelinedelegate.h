@@ -4,9 +4,8 @@
 
 namespace orbelune {
 
-// Shows every item of a list box on one line, as a list box does: a line break inside an
-// item is shown as "↵", and an item longer than a line could ever show is cut, so that a row
-// as long as a whole file is painted, measured and selected as quickly as any other.
+// Shows every item on one line, a line break as "↵", cut where no line could show more, so
+// that a row as long as a whole file is painted, measured and selected as fast as any other.
 class OneLineDelegate : public QStyledItemDelegate
 {
 public:

@@ -6,6 +6,8 @@
 #include <QStyleOptionSlider>
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace orbelune {
 
@@ -18,8 +20,7 @@ QColor mix(const QColor &from, const QColor &to, qreal amount)
                   channel(from.blue(), to.blue()));
 }
 
-// The colours of one scroll bar, every one opaque, so that each part can be painted on its
-// own without depending on what lies beneath it.
+// The colours of one scroll bar, all opaque, so that each part is painted apart from the rest.
 struct Shades
 {
     QColor grooveEdge;
@@ -79,9 +80,8 @@ void drawArrow(QPainter *painter, const QRect &area, int thickness, bool up, con
     }
 }
 
-// Paints one part of the scroll bar on the device grid. `paint` draws it as a part of a
-// vertical bar, its rectangle running down and across; a horizontal bar's parts are drawn the
-// same way with the axes swapped, so the two cannot look different.
+// Paints one part on the device grid. `paint` draws it as part of a vertical bar; a horizontal
+// bar's parts are drawn the same with the axes swapped, so the two cannot look different.
 template <typename Paint>
 void paintPart(QPainter *painter, const QRect &rect, bool horizontal, Paint paint)
 {
@@ -121,35 +121,23 @@ QRect scrollBarPart(const QStyleOptionSlider &option, QStyle::SubControl part)
         + QStyle::sliderPositionFromValue(option.minimum, option.maximum, option.sliderPosition,
                                           track - sliderLength, option.upsideDown);
 
-    int from = 0;
-    int size = 0;
-    switch (part) {
-    case QStyle::SC_ScrollBarSubLine:
-        size = button;
-        break;
-    case QStyle::SC_ScrollBarAddLine:
-        from = length - button;
-        size = button;
-        break;
-    case QStyle::SC_ScrollBarSubPage:
-        from = button;
-        size = sliderStart - button;
-        break;
-    case QStyle::SC_ScrollBarAddPage:
-        from = sliderStart + sliderLength;
-        size = length - button - from;
-        break;
-    case QStyle::SC_ScrollBarGroove:
-        from = button;
-        size = track;
-        break;
-    case QStyle::SC_ScrollBarSlider:
-        from = sliderStart;
-        size = sliderLength;
-        break;
-    default:
+    // Each part as its first pixel along the bar and the first past it.
+    const int sliderEnd = sliderStart + sliderLength;
+    const int trackEnd = length - button;
+    const std::pair<QStyle::SubControl, std::pair<int, int>> spans[] = {
+        { QStyle::SC_ScrollBarSubLine, { 0, button } },
+        { QStyle::SC_ScrollBarAddLine, { trackEnd, length } },
+        { QStyle::SC_ScrollBarSubPage, { button, sliderStart } },
+        { QStyle::SC_ScrollBarAddPage, { sliderEnd, trackEnd } },
+        { QStyle::SC_ScrollBarGroove, { button, trackEnd } },
+        { QStyle::SC_ScrollBarSlider, { sliderStart, sliderEnd } },
+    };
+    const auto span = std::find_if(std::begin(spans), std::end(spans),
+                                   [part](const auto &entry) { return entry.first == part; });
+    if (span == std::end(spans))
         return {};
-    }
+    const auto [from, end] = span->second;
+    const int size = end - from;
     const QRect along = horizontal ? QRect(bar.left() + from, bar.top(), size, bar.height())
                                    : QRect(bar.left(), bar.top() + from, bar.width(), size);
     return QStyle::visualRect(option.direction, bar, along);
@@ -171,8 +159,7 @@ void drawScrollBar(const QStyleOptionSlider &option, QPainter *painter)
                   p->fillRect(QRect(r.right(), r.top(), 1, r.height()), groove.grooveEdge);
               });
 
-    // The slider, its outline reaching one pixel past each end so that it shares its line
-    // with a button it touches.
+    // The slider, its outline one pixel past each end to share its line with a button it touches.
     const QRect slider = partAt(QStyle::SC_ScrollBarSlider);
     if (!slider.isEmpty()) {
         const Shades shades(option, QStyle::SC_ScrollBarSlider);
@@ -187,8 +174,7 @@ void drawScrollBar(const QStyleOptionSlider &option, QPainter *painter)
                   });
     }
 
-    // The two buttons, an outline between each and the groove, an arrow pointing to the end
-    // it moves towards.
+    // The buttons, an outline towards the groove, an arrow pointing to the end it moves towards.
     const QRect whole = option.rect;
     for (const QStyle::SubControl part :
          { QStyle::SC_ScrollBarSubLine, QStyle::SC_ScrollBarAddLine }) {

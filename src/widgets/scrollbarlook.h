@@ -7,11 +7,9 @@ class QStyleOptionSlider;
 
 namespace orbelune {
 
-// The scroll bar the program draws itself, so that it is the same with every Qt release:
-// Fusion's grey groove, a light slider and two arrow buttons, all in whole device pixels.
-// Fusion has changed its scroll bar from one Qt release to the next (anti-aliased arrows,
-// framed buttons, the slider a pixel further down), and may fade it in and out on some
-// desktops; this one always shows.
+// The scroll bar the program draws itself, the same with every Qt release (Fusion's changed
+// from one to the next, and may fade out on some desktops): a grey groove, a light slider and
+// two arrow buttons, in whole device pixels, always shown.
 
 // How thick the scroll bar is, and how short its slider may get, in logical pixels.
 constexpr int scrollBarExtent = 14;

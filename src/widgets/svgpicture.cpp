@@ -24,9 +24,8 @@ namespace orbelune {
 
 namespace {
 
-// Qt's SVG icon engine, less its cost at start-up: it loads a plugin, packs the file and reads
-// it again for every size, and a second QIcon of the same file draws every size again. This
-// one draws from the shared parse, the same pixels at the same sizes, and keeps each size.
+// Qt's SVG icon engine loads a plugin and reads the file again for every size and every QIcon
+// of it; this one draws the same pixels from the shared parse, and keeps each size.
 class SvgIconEngine : public QIconEngine
 {
 public:
@@ -50,10 +49,8 @@ public:
     QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
     {
         const QString key = QStringLiteral("orbelune-icon %1 %2x%3 %4")
-                                .arg(m_resource)
-                                .arg(size.width())
-                                .arg(size.height())
-                                .arg(int(mode));
+                                .arg(m_resource, QString::number(size.width()),
+                                     QString::number(size.height()), QString::number(int(mode)));
         QPixmap pixmap;
         if (QPixmapCache::find(key, &pixmap))
             return pixmap;
@@ -92,8 +89,8 @@ private:
     QString m_resource;
 };
 
-// The drawing of a picture made at build time (tools/draw-pictures), or a null image; the
-// pictures of one source share it, and it is read where it lies in the program's file.
+// The drawing made at build time (tools/draw-pictures), or a null image; shared by the pictures
+// of one source, read where it lies in the program's file.
 QImage drawingMadeAtBuild(const QString &resource)
 {
     static QHash<QString, QImage> drawings;
@@ -151,7 +148,6 @@ SvgPicture::SvgPicture(const QString &resource, QSize size, QWidget *parent)
 {
     installAccessibleControls();
     setAttribute(Qt::WA_TranslucentBackground);
-    setFocusPolicy(Qt::NoFocus);
     if (!size.isValid())
         size = m_drawing.isNull() ? sharedSvgRenderer(m_resource)->defaultSize() : m_drawing.size();
     resize(size);
@@ -168,11 +164,10 @@ void SvgPicture::paintEvent(QPaintEvent *event)
 
 bool SvgPicture::layDrawing(QPainter &painter, const QRegion &exposed) const
 {
-    // The drawing holds the source drawn over white at scale 1: it is laid only where the
-    // whole picture is drawn, on an image, unscaled and at a whole pixel, over white. The
-    // raster engine gives the same pixels wherever on an image a picture is drawn so, and on
-    // both formats of a window's image; scaled, it does not (gradients and edges come out a
-    // level or two of colour apart from place to place), so there the source is drawn.
+    // The drawing is the source over white at scale 1: laid only where the whole picture goes
+    // on an image, unscaled, at a whole pixel, over white, where the raster engine gives the
+    // same pixels on both formats of a window's image. Scaled, it does not (gradients and edges
+    // differ by a level or two from place to place), so there the source is drawn.
     if (m_drawing.isNull() || m_drawing.size() != size() || !(QRegion(rect()) - exposed).isEmpty())
         return false;
     const QPaintDevice *device = painter.paintEngine()->paintDevice();

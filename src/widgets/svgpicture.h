@@ -8,11 +8,10 @@ class QSvgRenderer;
 
 namespace orbelune {
 
-// A still picture drawn from its vector source at whatever scale the screen has, so that it
-// stays sharp; it is exactly the size of its picture and has a transparent background. The
-// source is read once for all pictures of it. The pictures the main window opens with were
-// also drawn at build time, at scale 1 on white; where one is shown so, that drawing is laid
-// instead, the very pixels the source gives there, and its source is not read at all.
+// A still picture, sharp at any scale, its picture's size, on a transparent background; the
+// source is read once for all pictures of it. Those the main window opens with were also drawn
+// at build time, at scale 1 on white: shown so, that drawing is laid instead (the very pixels
+// the source gives there) and the source is not read at all.
 class SvgPicture : public QWidget
 {
     Q_OBJECT
@@ -50,12 +49,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 };
 
-// The parsed vector source of a resource, read once and shared by every picture and icon drawn
-// from it; it lives as long as the application object.
+// The parsed source of a resource, shared by every picture and icon of it; lives with the app.
 QSvgRenderer *sharedSvgRenderer(const QString &resource);
 
-// An icon drawn from a vector resource at each size it is asked for, as sharp as Qt's own SVG
-// icons, but from the shared parse and each size drawn once, however many windows carry it.
+// An icon drawn from a vector resource, from the shared parse, each size once however many use it.
 QIcon svgIcon(const QString &resource);
 
 } // namespace orbelune
