@@ -7,13 +7,11 @@
 #include "app/mainwindow.h"
 #include "app/texts.h"
 #include "widgets/appstyle.h"
-#include "widgets/clicklabel.h"
 #include "widgets/handcursor.h"
-#include "widgets/paragraphlabel.h"
-#include "widgets/svgpicture.h"
 
 #include <QAccessible>
 #include <QBitmap>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 
@@ -65,8 +63,6 @@ private slots:
     void aboutIsModalOwnedAndFresh_data();
     void aboutIsModalOwnedAndFresh();
     void runGoesOnBehindAbout();
-
-    void textsFitTheirPlaces();
 };
 
 void TestAboutDialog::linkOpensItsAddress_data()
@@ -222,34 +218,7 @@ void TestAboutDialog::runGoesOnBehindAbout()
     QVERIFY(openDuringRun);
     QVERIFY(endedWhileOpen);
     VERIFY_RUN_STATE(m_mainWindow, false, "0");
-    for (int p = 0; p < 7; ++p) {
-        const qint16 number = drawnNumber(m_mainWindow, p);
-        QVERIFY2(number >= 1 && number <= (p < 6 ? 33 : 16), qPrintable(QString::number(p)));
-        QVERIFY(ui(m_mainWindow).ballCaptions[std::size_t(p)]->isVisible());
-    }
-}
-
-void TestAboutDialog::textsFitTheirPlaces()
-{
-    AboutDialog about(m_mainWindow);
-    // The dedication line sizes itself to its text from its place, inside the window.
-    QCOMPARE(child<QWidget>(&about, "dedicationLabel")->size(),
-             child<QWidget>(&about, "dedicationLabel")->sizeHint());
-    QVERIFY(QRect(QPoint(0, 0), about.size())
-                .contains(child<QWidget>(&about, "dedicationLabel")->geometry()));
-    // The description ends above the dedication line, and the brand fits its label.
-    const QRect description = inkBounds(child<QLabel>(&about, "descriptionLabel"));
-    QVERIFY(!description.isEmpty());
-    QVERIFY2(child<QLabel>(&about, "descriptionLabel")->y() + description.bottom()
-                 < child<QWidget>(&about, "dedicationLabel")->y(),
-             qPrintable(QDebug::toString(description)));
-    QVERIFY(child<QWidget>(&about, "brandLink")->sizeHint().width()
-            <= child<QWidget>(&about, "brandLink")->width());
-
-    // The copyright line: one line sized to its text at its place, inside the client area.
-    QCOMPARE(ui(m_mainWindow).copyrightLink->size(), ui(m_mainWindow).copyrightLink->sizeHint());
-    QVERIFY2(QRect(0, 0, 662, 470).contains(ui(m_mainWindow).copyrightLink->geometry()),
-             qPrintable(QDebug::toString(ui(m_mainWindow).copyrightLink->geometry())));
+    VERIFY_BALL_ROW(m_mainWindow, 7);
 }
 
 QTEST_MAIN(TestAboutDialog)

@@ -228,8 +228,7 @@ void TestAccessibility::keyboardOnlyRun()
     QVERIFY(isRunning(m_mainWindow));
     tick(m_mainWindow, 10);
     VERIFY_RUN_STATE(m_mainWindow, false, "0");
-    for (int p = 0; p < 7; ++p)
-        QVERIFY(ui(m_mainWindow).ballCaptions[std::size_t(p)]->isVisible());
+    VERIFY_BALL_ROW(m_mainWindow, 7);
 
     // The way to 保存结果 by keyboard: Alt, Down opens 菜单, Down again reaches the item.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Alt);

@@ -158,13 +158,24 @@ void tick(MainWindow *form, int times);
 void runToEnd(MainWindow *form);
 
 // The differences between the window and one row of the state table, or empty text. Running,
-// every stage from 0 to 9 is allowed unless a tag is given; idle, the tag is "0".
+// every stage from 0 to 9 is allowed unless a tag is given, and the ball row must be the one
+// its stage has drawn; idle, the tag is "0".
 QString runStateMismatch(const MainWindow *form, bool running, const QString &tag = {});
+
+// The differences between the ball row and one whose first `drawn` balls show each the one
+// survivor of its pool (in range, no red twice) and whose others are hidden over empty pools;
+// -1: the row as the window opens, seven "08" over empty pools.
+QString ballRowMismatch(const MainWindow *form, int drawn);
 
 } // namespace orbelune::testing
 
 #define VERIFY_RUN_STATE(form, ...)                                                                \
     do {                                                                                           \
         const QString mismatch = ::orbelune::testing::runStateMismatch(form, __VA_ARGS__);         \
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));                                        \
+    } while (false)
+#define VERIFY_BALL_ROW(form, drawn)                                                               \
+    do {                                                                                           \
+        const QString mismatch = ::orbelune::testing::ballRowMismatch(form, drawn);                \
         QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));                                        \
     } while (false)
