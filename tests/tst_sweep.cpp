@@ -5,7 +5,6 @@
 
 #include "app/failuretext.h"
 #include "app/mainwindow.h"
-#include "history/historyrow.h"
 
 #include <QListWidget>
 #include <QPushButton>

@@ -181,13 +181,6 @@ QStringList items(const QListWidget *list)
     return texts;
 }
 
-void fill(QListWidget *pool, int from, int to)
-{
-    pool->clear();
-    for (int i = from; i <= to; ++i)
-        pool->addItem(QString::number(i));
-}
-
 QRect inkBounds(QWidget *widget)
 {
     const QImage drawn = widget->grab().toImage();

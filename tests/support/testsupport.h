@@ -82,7 +82,6 @@ class ScriptedRandom final : public RandomSource
 public:
     explicit ScriptedRandom(QList<float> values, std::function<void()> onNext = {});
     float next() override;
-    int calls() const { return m_calls; }
 
 private:
     QList<float> m_values;
@@ -140,9 +139,6 @@ QString fixture(const char *name);
 
 // The texts of a list's items, in order.
 QStringList items(const QListWidget *list);
-
-// Replaces a pool's items with the numbers from..to.
-void fill(QListWidget *pool, int from, int to);
 
 // The box around what a widget draws, in its own coordinates, or empty: the pixels of its grab
 // that differ by more than half in opacity or grey from its top-left one, the background.
