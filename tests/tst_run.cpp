@@ -27,7 +27,6 @@ private slots:
     void opensIdle();
     void fullRunFollowsStateTable();
     void fullRunResult();
-    void poolShrinksInPlace();
     void survivorIsUniform();
     void stopAfterThreeTicks();
     void startAfterFullRunResetsBallRow();
@@ -69,14 +68,7 @@ void TestRun::opensIdle()
     QCOMPARE(m_mainWindow->centralWidget()->y(), m_mainWindow->menuBar()->height());
     QCOMPARE(m_mainWindow->minimumSize(), m_mainWindow->maximumSize());
     QVERIFY(!(m_mainWindow->windowFlags() & Qt::WindowMaximizeButtonHint));
-
-    // Each caption on its ball; where on it, tst_programlook's otherCjkFace measures.
-    for (std::size_t p = 0; p < 7; ++p) {
-        QVERIFY(ui(m_mainWindow)
-                    .ballPictures[p]
-                    ->geometry()
-                    .contains(ui(m_mainWindow).ballCaptions[p]->geometry().center()));
-    }
+    // Each caption on the middle of its ball: tst_programlook's otherCjkFace.
 
     // The badge covers the greeting, stacked above it.
     QCOMPARE(ui(m_mainWindow).greetingLabel->text(), QStringLiteral("祝您中奖！"));
@@ -90,13 +82,27 @@ void TestRun::opensIdle()
 
 void TestRun::fullRunFollowsStateTable()
 {
-    // Each draw looks at its pool when it takes its first random value.
+    // Each draw looks at its pool when it takes its first random value. The first pool shrinks
+    // in place: each value throws out the candidate at floor(n × r) of those left, the others
+    // keep their order, and the survivor is the first one left.
+    const QList<float> values { 0.5f, std::nextafter(1.0f, 0.0f), 0.0f, 2.0f / 30.0f };
+    QStringList expected;
+    for (int i = 1; i <= 33; ++i)
+        expected.append(QString::number(i));
     int stage = 0;
+    int calls = 0;
     bool firstValue = true;
     QList<int> poolSizes;
-    m_mainWindow->setRandomSource(std::make_unique<ScriptedRandom>(QList<float> { 0.42f }, [&] {
+    QStringList outOfOrder;
+    m_mainWindow->setRandomSource(std::make_unique<ScriptedRandom>(values, [&] {
+        const QListWidget *pool = ui(m_mainWindow).poolLists[std::size_t(std::min(stage, 6))];
         if (std::exchange(firstValue, false))
-            poolSizes << ui(m_mainWindow).poolLists[std::size_t(std::min(stage, 6))]->count();
+            poolSizes << pool->count();
+        if (stage == 0 && calls > 0)
+            expected.removeAt(int(float(expected.size()) * values.value(calls - 1, values.last())));
+        if (stage == 0 && items(pool) != expected)
+            outOfOrder << QString::number(calls);
+        ++calls;
     }));
 
     VERIFY_RUN_STATE(m_mainWindow, false, "0");
@@ -107,6 +113,8 @@ void TestRun::fullRunFollowsStateTable()
         fire(ui(m_mainWindow).stageTimer);
     }
     QCOMPARE(poolSizes, (QList<int> { 33, 32, 31, 30, 29, 28, 16, 16, 16, 16 }));
+    QVERIFY2(outOfOrder.isEmpty(),
+             qPrintable("pool 0 out of order at calls " + outOfOrder.join(", ")));
     VERIFY_RUN_STATE(m_mainWindow, false, "0");
     QVERIFY(m_seams->messages.isEmpty());
 }
@@ -130,32 +138,6 @@ void TestRun::fullRunResult()
         runToEnd(m_mainWindow);
         VERIFY_BALL_ROW(m_mainWindow, 7);
     }
-}
-
-void TestRun::poolShrinksInPlace()
-{
-    // Each value throws out the candidate at floor(n × r) of those left; the others keep their
-    // order, and the survivor is the first one left.
-    const QList<float> values { 0.5f, std::nextafter(1.0f, 0.0f), 0.0f, 2.0f / 30.0f };
-    QListWidget *pool = ui(m_mainWindow).poolLists[0];
-    QStringList expected;
-    for (int i = 1; i <= 33; ++i)
-        expected.append(QString::number(i));
-    QStringList seen;
-    int step = 0;
-    m_mainWindow->setRandomSource(std::make_unique<ScriptedRandom>(values, [&] {
-        if (step > 0) {
-            const int k = int(float(expected.size()) * values.value(step - 1, values.last()));
-            expected.removeAt(k);
-        }
-        ++step;
-        if (items(pool) != expected)
-            seen.append(QString::number(step));
-    }));
-    ui(m_mainWindow).startButton->click();
-    fire(ui(m_mainWindow).stageTimer);
-    QVERIFY2(seen.isEmpty(), qPrintable("the pool was out of order at calls " + seen.join(", ")));
-    VERIFY_RUN_STATE(m_mainWindow, true, "1");
 }
 
 void TestRun::survivorIsUniform()

@@ -226,11 +226,9 @@ void runToEnd(MainWindow *form)
 QString runStateMismatch(const MainWindow *form, bool running, const QString &tag)
 {
     QStringList wrong;
-    const QString shown = QString::number(stage(form));
-    const int stage = shown.toInt();
-    if (!tag.isEmpty() ? shown != tag
-                       : shown != QString::number(stage) || stage < 0 || stage > (running ? 9 : 0))
-        wrong << "tag " + shown;
+    const int stage = testing::stage(form);
+    if (!tag.isEmpty() ? QString::number(stage) != tag : stage < 0 || stage > (running ? 9 : 0))
+        wrong << "tag " + QString::number(stage);
     if (ui(form).stageTimer->isActive() != running)
         wrong << "stageTimer";
     if (ui(form).sweepTimer->isActive() != running)
