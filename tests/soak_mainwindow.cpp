@@ -1,7 +1,6 @@
-// A seeded random walk over the real main window: the start button, every menu item, stops
-// at random moments (also inside the yields), imports and saves with the window used while
-// their dialog is open, the about window, the links, closing the window, and the timer ticks,
-// interleaved at random. After every event the window must be in a state the run allows, and
+// A seeded random walk over the real main window: the user's commands, the links, the timer
+// ticks and the closing of the window, interleaved at random, also inside the yields and behind
+// the dialogs (see step()). After every event the window must be in a state the run allows, and
 // its list must hold what it held or what an import brought. What each event does on its own
 // is the tables' (tst_run, tst_sweep, tst_files, tst_aboutdialog); the walk is for the orders
 // of events that no table lists.
