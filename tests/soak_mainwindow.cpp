@@ -408,6 +408,8 @@ void SoakMainWindow::closeWindow()
     if (how == 0) {
         note("menu 退出");
         ui(m_mainWindow).exitAction->trigger();
+        if (form->isVisible())
+            fail("menu 退出 left the window open");
     } else if (how == 1) {
         note("start button, closed in its yield");
         closeInYield();
@@ -438,7 +440,7 @@ void SoakMainWindow::check()
     // as the last run left it: its drawn balls the shown ones before the first hidden.
     const bool running = ui(m_mainWindow).stageTimer->isActive();
     if (const QString state = runStateMismatch(m_mainWindow, running); !state.isEmpty())
-        return fail(QString("%1, but %2 differ").arg(running ? "running" : "idle", state));
+        return fail(QString("%1, wrong: %2").arg(running ? "running" : "idle", state));
     int drawn = 0;
     while (drawn < 7 && !ui(m_mainWindow).ballCaptions[std::size_t(drawn)]->isHidden())
         ++drawn;
