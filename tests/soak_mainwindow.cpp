@@ -401,30 +401,26 @@ void SoakMainWindow::closeWindow()
             ui(m_mainWindow).stopAction->trigger();
     }
     const QPointer<MainWindow> form(m_mainWindow);
-    const auto closeInYield = [form] {
-        const auto close = [form] { form->close(); };
-        QMetaObject::invokeMethod(form, close, Qt::QueuedConnection);
+    const MainWindowUi &w = ui(m_mainWindow);
+    const auto close = [form] { form->close(); };
+    const std::pair<const char *, std::function<void()>> ways[] = {
+        { "menu 退出", [&w] { w.exitAction->trigger(); } },
+        { "start button, closed in its yield", [&w] { w.startButton->click(); } },
+        { "sweep tick, closed in its yield", [&w] { fire(w.sweepTimer); } },
+        { "menu 导入数据, window closed while the dialog is open",
+          [this, &w, close] {
+              m_seams->answer = m_files.at(1).path;
+              m_seams->whileDialogOpen = close;
+              w.importAction->trigger();
+          } },
     };
-    if (how == 0) {
-        note("menu 退出");
-        ui(m_mainWindow).exitAction->trigger();
-        if (form->isVisible())
-            fail("menu 退出 left the window open");
-    } else if (how == 1) {
-        note("start button, closed in its yield");
-        closeInYield();
-        ui(m_mainWindow).startButton->click();
-    } else if (how == 2) {
-        note("sweep tick, closed in its yield");
-        closeInYield();
-        fire(ui(m_mainWindow).sweepTimer);
-    } else {
-        note("menu 导入数据, window closed while the dialog is open");
-        m_seams->answer = m_files.at(1).path;
-        m_seams->whileDialogOpen = [form] { form->close(); };
-        ui(m_mainWindow).importAction->trigger();
-        m_seams->whileDialogOpen = nullptr;
-    }
+    note(ways[how].first);
+    if (how == 1 || how == 2)
+        QMetaObject::invokeMethod(form, close, Qt::QueuedConnection);
+    ways[how].second();
+    m_seams->whileDialogOpen = nullptr;
+    if (how == 0 && form && form->isVisible())
+        fail("menu 退出 left the window open");
     // A close asked for inside a yield that was not reached (a locked command does not
     // start) is handled by the event loop; a close that never came is made now.
     if (form && form->isVisible())
