@@ -22,30 +22,6 @@ namespace {
 
 enum class Link { CopyrightLine, VisitHomePage, BrandLabel, Logo };
 
-// Runs `look` on the about window once it is the active modal window, then closes it with
-// `close`. A window that never shows is closed all the same after a while, so that a failing
-// test fails instead of waiting for ever.
-void whenAboutOpens(std::function<void(AboutDialog *)> look,
-                    std::function<void(AboutDialog *)> close)
-{
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, look, close] {
-        auto *about = qobject_cast<AboutDialog *>(QApplication::activeModalWidget());
-        if (!about)
-            return;
-        poll->deleteLater();
-        poll->stop();
-        look(about);
-        close(about);
-    });
-    poll->start(10);
-    QTimer::singleShot(20000, poll, [poll] {
-        if (QWidget *modal = QApplication::activeModalWidget())
-            modal->close();
-        poll->deleteLater();
-    });
-}
-
 } // namespace
 
 class TestAboutDialog : public WindowTest
@@ -152,12 +128,11 @@ void TestAboutDialog::aboutIsModalOwnedAndFresh()
 
     // The first showing is spoiled on purpose: the next must not inherit any of it.
     QPointer<AboutDialog> first;
-    whenAboutOpens(
-        [&first](AboutDialog *about) {
-            first = about;
-            child<QLabel>(about, "descriptionLabel")->setText(QStringLiteral("spoilt"));
-        },
-        close);
+    whenModalOpens<AboutDialog>([&](AboutDialog *about) {
+        first = about;
+        child<QLabel>(about, "descriptionLabel")->setText(QStringLiteral("spoilt"));
+        close(about);
+    });
     ui(m_mainWindow).aboutAction->trigger();
     QVERIFY(first.isNull()); // destroyed on close, by the time about_Click returns
 
@@ -167,16 +142,15 @@ void TestAboutDialog::aboutIsModalOwnedAndFresh()
     QString caption;
     QSize size;
     QString description;
-    whenAboutOpens(
-        [&](AboutDialog *about) {
-            second = about;
-            modal = about->isModal() && about->isVisible();
-            owner = about->parentWidget();
-            caption = about->windowTitle();
-            size = about->size();
-            description = child<QLabel>(about, "descriptionLabel")->text();
-        },
-        close);
+    whenModalOpens<AboutDialog>([&](AboutDialog *about) {
+        second = about;
+        modal = about->isModal() && about->isVisible();
+        owner = about->parentWidget();
+        caption = about->windowTitle();
+        size = about->size();
+        description = child<QLabel>(about, "descriptionLabel")->text();
+        close(about);
+    });
     ui(m_mainWindow).aboutAction->trigger();
     QVERIFY(second.isNull());
     QVERIFY(modal);
@@ -200,19 +174,18 @@ void TestAboutDialog::runGoesOnBehindAbout()
 
     bool openDuringRun = false;
     bool endedWhileOpen = false;
-    whenAboutOpens(
-        [this, &openDuringRun](AboutDialog *) { openDuringRun = isRunning(m_mainWindow); },
-        [this, &endedWhileOpen](AboutDialog *about) {
-            // Keep the window open until the run behind it has ended.
-            auto *wait = new QTimer(about);
-            connect(wait, &QTimer::timeout, about, [this, about, &endedWhileOpen] {
-                if (isRunning(m_mainWindow))
-                    return;
-                endedWhileOpen = true;
-                child<QPushButton>(about, "okButton")->click();
-            });
-            wait->start(10);
+    whenModalOpens<AboutDialog>([this, &openDuringRun, &endedWhileOpen](AboutDialog *about) {
+        openDuringRun = isRunning(m_mainWindow);
+        // Keep the window open until the run behind it has ended.
+        auto *wait = new QTimer(about);
+        connect(wait, &QTimer::timeout, about, [this, about, &endedWhileOpen] {
+            if (isRunning(m_mainWindow))
+                return;
+            endedWhileOpen = true;
+            child<QPushButton>(about, "okButton")->click();
         });
+        wait->start(10);
+    });
     ui(m_mainWindow).aboutAction->trigger();
 
     QVERIFY(openDuringRun);

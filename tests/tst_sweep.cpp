@@ -246,23 +246,12 @@ void TestSweep::longRowMessageAtOnce()
     bool exposed = false;
     QSize size;
     QString text;
-    QObject context;
-    auto *poll = new QTimer(&context);
-    QObject::connect(poll, &QTimer::timeout, &context, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        poll->stop();
+    whenModalOpens<QMessageBox>([&](QMessageBox *box) {
         exposed = QTest::qWaitForWindowExposed(box);
         paintedMs = clock.elapsed();
         size = box->frameGeometry().size();
         text = box->text();
         box->close();
-    });
-    poll->start(0);
-    QTimer::singleShot(60000, &context, [] {
-        if (QWidget *box = QApplication::activeModalWidget())
-            box->close();
     });
     clock.start();
     fire(ui(m_mainWindow).sweepTimer);

@@ -8,9 +8,11 @@
 #include "draw/randomsource.h"
 #include "filesupport.h"
 
+#include <QApplication>
 #include <QList>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 #include <QtTest>
 
@@ -143,6 +145,27 @@ QStringList items(const QListWidget *list);
 // The box around what a widget draws, in its own coordinates, or empty: the pixels of its grab
 // that differ by more than half in opacity or grey from its top-left one, the background.
 QRect inkBounds(QWidget *widget);
+
+// Once the active modal window is a T, hands it to act, which closes it or has it closed. One
+// that never shows is looked for a minute, then whatever modal window is open is closed, so
+// that a failing test fails instead of waiting for ever.
+template <class T> void whenModalOpens(std::function<void(T *)> act)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        if (auto *modal = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            poll->deleteLater();
+            poll->stop();
+            act(modal);
+        }
+    });
+    poll->start(0);
+    QTimer::singleShot(60000, poll, [poll] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+        poll->deleteLater();
+    });
+}
 
 // True once the window is shown and has the keyboard.
 bool showActive(QWidget *window);
