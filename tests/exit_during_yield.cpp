@@ -170,14 +170,7 @@ int main(int argc, char *argv[])
         // another once the window is gone.
         ui(&window).historyList->addItems(
             { QStringLiteral("34,01,02,03,04,05 06"), QStringLiteral("35,01,02,03,04,05 06") });
-        auto *watch = new QTimer(&window);
-        QObject::connect(watch, &QTimer::timeout, &window, [&window, watch] {
-            if (qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                watch->stop();
-                window.close();
-            }
-        });
-        watch->start(20);
+        testing::whenModalOpens<QMessageBox>([&window](QMessageBox *) { window.close(); });
         expectedBoxes = 1;
         QTimer::singleShot(0, &window, [&window] { ui(&window).startButton->click(); });
     } else if (const int ending = endingOf(mode); ending >= 0) {

@@ -1,7 +1,6 @@
-// A seeded random walk over the real main window: the start button, every menu item, stops
-// at random moments (also inside the yields), imports and saves with the window used while
-// their dialog is open, the about window, the links, closing the window, and the timer ticks,
-// interleaved at random. After every event the window must be in a state the run allows, and
+// A seeded random walk over the real main window: the user's commands, the links, the timer
+// ticks and the closing of the window, interleaved at random, also inside the yields and behind
+// the dialogs (see step()). After every event the window must be in a state the run allows, and
 // its list must hold what it held or what an import brought. What each event does on its own
 // is the tables' (tst_run, tst_sweep, tst_files, tst_aboutdialog); the walk is for the orders
 // of events that no table lists.
@@ -11,12 +10,8 @@
 
 #include "testsupport.h"
 
-#include "app/failuretext.h"
-#include "app/links.h"
 #include "app/mainwindow.h"
-#include "widgets/svgpicture.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -27,7 +22,6 @@
 #include <deque>
 #include <optional>
 #include <random>
-#include <set>
 
 using namespace orbelune;
 using namespace orbelune::testing;
@@ -85,9 +79,7 @@ private:
     void fail(const QString &what);
     void step();
     void check();
-    QString ballRowViolation() const;
     void postEventsForYield();
-    void useWindowWhileDialogOpen(double p);
     void closeOtherWindows();
 
     // The events of the walk that are more than a click.
@@ -150,9 +142,7 @@ void SoakMainWindow::makeFixtures()
             rows << cleanRow();
         for (const QString &row : bad)
             rows.insert(below(int(rows.size()) + 1), row);
-        QString text;
-        for (const QString &row : std::as_const(rows))
-            text += row + "\r\n";
+        const QString text = rows.isEmpty() ? QString() : rows.join("\r\n") + "\r\n";
         m_files << HistoryFile { m_dir.filePath(name), rows };
         if (!writeFile(m_files.last().path, text.toLatin1())) // ASCII, as GBK keeps it
             qFatal("soak: cannot write %s", qPrintable(name));
@@ -198,15 +188,13 @@ void SoakMainWindow::fail(const QString &what)
 {
     if (std::exchange(m_failed, true))
         return;
-    // What went wrong comes last: it may quote a row, and so hold a "%".
-    QString report = QString("soak failed at event %1 of window %2: %5\n"
-                             "replay with ORBELUNE_SOAK_SEED=%3 ORBELUNE_SOAK_EVENTS=%4\n"
-                             "events before it:")
-                         .arg(m_events)
-                         .arg(m_windows)
-                         .arg(m_seed)
-                         .arg(m_events + 1)
-                         .arg(what);
+    // In one pass: what went wrong may quote a row, and so hold a "%".
+    const auto number = [](auto n) { return QString::number(n); };
+    QString report
+        = QString("soak failed at event %1 of window %2: %5\n"
+                  "replay with ORBELUNE_SOAK_SEED=%3 ORBELUNE_SOAK_EVENTS=%4\n"
+                  "events before it:")
+              .arg(number(m_events), number(m_windows), number(m_seed), number(m_events + 1), what);
     for (const QString &event : m_recent)
         report += "\n  " + event;
     qCritical("%s", qPrintable(report));
@@ -218,7 +206,6 @@ void SoakMainWindow::randomWalk()
         if (!m_mainWindow)
             openWindow();
         m_seams->messages.clear();
-        m_seams->opened.clear();
         if (m_events == m_closeAt)
             closeWindow();
         else
@@ -231,9 +218,6 @@ void SoakMainWindow::randomWalk()
         QCoreApplication::processEvents();
         if (paint && m_mainWindow)
             m_mainWindow->setUpdatesEnabled(false);
-        for (const QUrl &url : std::as_const(m_seams->opened))
-            if (url != makerHomePage())
-                fail("a link opened " + url.toString());
         ++m_events;
         if (m_mainWindow && !m_mainWindow->isVisible()) {
             // What was left on the window's stack has returned; nothing may run on after the
@@ -264,64 +248,33 @@ void SoakMainWindow::step()
         int runningWeight;
         std::function<void()> happen;
     };
+    const MainWindowUi &w = ui(m_mainWindow);
     const Event events[] = {
-        { "stage tick", 0, 30,
-          [this] {
-              note(QString("stage tick, stage %1").arg(stage(m_mainWindow)));
-              fire(ui(m_mainWindow).stageTimer);
-          } },
-        { "sweep tick", 0, 30,
-          [this] {
-              note("sweep tick");
-              fire(ui(m_mainWindow).sweepTimer);
-          } },
-        { "stop", 8, 8,
-          [this] {
-              note("menu 停止分析");
-              ui(m_mainWindow).stopAction->trigger();
-          } },
-        { "start with events in its yield", 6, 6,
-          [this] {
+        { "stage tick", 0, 30, [&w] { fire(w.stageTimer); } },
+        { "sweep tick", 0, 30, [&w] { fire(w.sweepTimer); } },
+        { "menu 停止分析", 8, 8, [&w] { w.stopAction->trigger(); } },
+        { "start button, with events for its yield", 6, 6,
+          [this, &w] {
               postEventsForYield();
-              note("start button, with events for its yield");
-              ui(m_mainWindow).startButton->click();
+              w.startButton->click();
           } },
-        { "sweep with events in its yield", 0, 4,
-          [this] {
+        { "sweep tick, with events for its yield", 0, 4,
+          [this, &w] {
               postEventsForYield();
-              note("sweep tick, with events for its yield");
-              fire(ui(m_mainWindow).sweepTimer);
+              fire(w.sweepTimer);
           } },
-        { "import", 6, 6, [this] { openOrSave(false); } },
-        { "save", 6, 6, [this] { openOrSave(true); } },
-        { "about", 2, 2, [this] { showAbout(); } },
-        { "link", 1, 1,
-          [this] {
-              note("menu 访问主页");
-              ui(m_mainWindow).homePageAction->trigger();
-          } },
-        { "link", 1, 1,
-          [this] {
-              note("click on the copyright line");
-              QTest::mouseClick(ui(m_mainWindow).copyrightLink, Qt::LeftButton);
-          } },
-        { "start", 1, 1,
-          [this] {
-              note("Enter, the window's default button");
-              QTest::keyClick(m_mainWindow, Qt::Key_Return);
-          } },
-        { "start", 4, 4,
-          [this] {
-              note("start button");
-              ui(m_mainWindow).startButton->click();
-          } },
-        { "start", 5, 5,
-          [this] {
-              note("menu 开始分析");
-              ui(m_mainWindow).startAction->trigger();
-          } },
+        { "menu 导入数据", 6, 6, [this] { openOrSave(false); } },
+        { "menu 保存结果", 6, 6, [this] { openOrSave(true); } },
+        { "menu 关于", 2, 2, [this] { showAbout(); } },
+        { "menu 访问主页", 1, 1, [&w] { w.homePageAction->trigger(); } },
+        { "click on the copyright line", 1, 1,
+          [&w] { QTest::mouseClick(w.copyrightLink, Qt::LeftButton); } },
+        { "Enter, the window's default button", 1, 1,
+          [this] { QTest::keyClick(m_mainWindow, Qt::Key_Return); } },
+        { "start button", 4, 4, [&w] { w.startButton->click(); } },
+        { "menu 开始分析", 5, 5, [&w] { w.startAction->trigger(); } },
     };
-    const bool running = ui(m_mainWindow).stageTimer->isActive();
+    const bool running = w.stageTimer->isActive();
     const auto weight
         = [running](const Event &e) { return running ? e.runningWeight : e.idleWeight; };
     int total = 0;
@@ -330,6 +283,7 @@ void SoakMainWindow::step()
     int roll = below(total);
     for (const Event &event : events) {
         if (roll < weight(event)) {
+            note(QString("%1, stage %2").arg(event.name).arg(stage(m_mainWindow)));
             ++m_counts[event.name];
             return event.happen();
         }
@@ -377,34 +331,29 @@ void SoakMainWindow::postEventsForYield()
     }
 }
 
-void SoakMainWindow::useWindowWhileDialogOpen(double p)
-{
-    // The dialogs have no owner: now and then the user turns to the window while one is open,
-    // starts, stops, or a stage tick comes.
-    if (!chance(p))
-        return;
-    note("  the window is used while the dialog is open");
-    m_seams->whileDialogOpen = [this] {
-        for (int i = 1 + below(3); i > 0; --i) {
-            if (const int what = below(3); what == 0)
-                ui(m_mainWindow).startButton->click();
-            else if (what == 1)
-                ui(m_mainWindow).stopAction->trigger();
-            else if (ui(m_mainWindow).stageTimer->isActive())
-                fire(ui(m_mainWindow).stageTimer);
-        }
-    };
-}
-
 void SoakMainWindow::openOrSave(bool save)
 {
     const QList<HistoryFile> &files = save ? m_saveFiles : m_files;
     const int which = below(int(files.size()) + 1);
     const HistoryFile file = which < files.size() ? files.at(which) : HistoryFile {};
     m_seams->answer = file.path;
-    note((save ? "menu 保存结果: " : "menu 导入数据: ")
+    note("  answered: "
          + (file.path.isEmpty() ? QString("cancel") : QFileInfo(file.path).fileName()));
-    useWindowWhileDialogOpen(save ? 0.1 : 0.15);
+    // The dialogs have no owner: now and then the user turns to the window while one is open,
+    // starts, stops, or a stage tick comes.
+    if (chance(save ? 0.1 : 0.15)) {
+        note("  the window is used while the dialog is open");
+        m_seams->whileDialogOpen = [this] {
+            for (int i = 1 + below(3); i > 0; --i) {
+                if (const int what = below(3); what == 0)
+                    ui(m_mainWindow).startButton->click();
+                else if (what == 1)
+                    ui(m_mainWindow).stopAction->trigger();
+                else if (ui(m_mainWindow).stageTimer->isActive())
+                    fire(ui(m_mainWindow).stageTimer);
+            }
+        };
+    }
     (save ? ui(m_mainWindow).saveAction : ui(m_mainWindow).importAction)->trigger();
     m_seams->whileDialogOpen = nullptr;
     // Whether it should have been taken is tst_files'; here the list is one of the two.
@@ -416,7 +365,6 @@ void SoakMainWindow::openOrSave(bool save)
 
 void SoakMainWindow::showAbout()
 {
-    note("menu 关于");
     // If the about window opens modally, this closes it from inside its own loop, after a
     // stage tick or two that the modal loop keeps delivering. Where the about window is not
     // modal, or not there yet, this timer may come much later, inside some other yield, and
@@ -453,28 +401,26 @@ void SoakMainWindow::closeWindow()
             ui(m_mainWindow).stopAction->trigger();
     }
     const QPointer<MainWindow> form(m_mainWindow);
-    const auto closeInYield = [form] {
-        const auto close = [form] { form->close(); };
-        QMetaObject::invokeMethod(form, close, Qt::QueuedConnection);
+    const MainWindowUi &w = ui(m_mainWindow);
+    const auto close = [form] { form->close(); };
+    const std::pair<const char *, std::function<void()>> ways[] = {
+        { "menu 退出", [&w] { w.exitAction->trigger(); } },
+        { "start button, closed in its yield", [&w] { w.startButton->click(); } },
+        { "sweep tick, closed in its yield", [&w] { fire(w.sweepTimer); } },
+        { "menu 导入数据, window closed while the dialog is open",
+          [this, &w, close] {
+              m_seams->answer = m_files.at(1).path;
+              m_seams->whileDialogOpen = close;
+              w.importAction->trigger();
+          } },
     };
-    if (how == 0) {
-        note("menu 退出");
-        ui(m_mainWindow).exitAction->trigger();
-    } else if (how == 1) {
-        note("start button, closed in its yield");
-        closeInYield();
-        ui(m_mainWindow).startButton->click();
-    } else if (how == 2) {
-        note("sweep tick, closed in its yield");
-        closeInYield();
-        fire(ui(m_mainWindow).sweepTimer);
-    } else {
-        note("menu 导入数据, window closed while the dialog is open");
-        m_seams->answer = m_files.at(1).path;
-        m_seams->whileDialogOpen = [form] { form->close(); };
-        ui(m_mainWindow).importAction->trigger();
-        m_seams->whileDialogOpen = nullptr;
-    }
+    note(ways[how].first);
+    if (how == 1 || how == 2)
+        QMetaObject::invokeMethod(form, close, Qt::QueuedConnection);
+    ways[how].second();
+    m_seams->whileDialogOpen = nullptr;
+    if (how == 0 && form && form->isVisible())
+        fail("menu 退出 left the window open");
     // A close asked for inside a yield that was not reached (a locked command does not
     // start) is handled by the event loop; a close that never came is made now.
     if (form && form->isVisible())
@@ -485,63 +431,27 @@ void SoakMainWindow::closeWindow()
 
 void SoakMainWindow::check()
 {
-    // The two rows of the state table: idle, or stage s with everything that goes with it.
+    // The two rows of the state table: idle, or stage s with everything that goes with it,
+    // the ball row its stage has drawn among them. Idle, the row is as the window opened, or
+    // as the last run left it: its drawn balls the shown ones before the first hidden.
     const bool running = ui(m_mainWindow).stageTimer->isActive();
     if (const QString state = runStateMismatch(m_mainWindow, running); !state.isEmpty())
-        return fail(QString("%1, but %2 differ").arg(running ? "running" : "idle", state));
-    if (const QString balls = ballRowViolation(); !balls.isEmpty())
+        return fail(QString("%1, wrong: %2").arg(running ? "running" : "idle", state));
+    int drawn = 0;
+    while (drawn < 7 && !ui(m_mainWindow).ballCaptions[std::size_t(drawn)]->isHidden())
+        ++drawn;
+    if (drawn > 0 && ui(m_mainWindow).poolLists[0]->count() == 0)
+        drawn = -1;
+    if (const QString balls = running ? QString() : ballRowMismatch(m_mainWindow, drawn);
+        !balls.isEmpty())
         return fail(balls);
-    if (ui(m_mainWindow).historyList->count() != m_list.size())
-        return fail(QString("the list has %1 rows, %2 expected")
-                        .arg(ui(m_mainWindow).historyList->count())
-                        .arg(m_list.size()));
-    if (m_events % 64 == 0 && listTexts() != m_list)
-        return fail("a row of the list changed");
+    // The rows themselves now and then: reading them all is most of the cost of a check.
+    const int rows = ui(m_mainWindow).historyList->count();
+    if (rows != m_list.size() || (m_events % 64 == 0 && listTexts() != m_list))
+        return fail(QString("the list changed: %1 rows, %2 expected").arg(rows).arg(m_list.size()));
     for (QWidget *window : QApplication::topLevelWidgets())
         if (isOtherWindow(window, m_mainWindow))
             return fail("a window was left open: " + window->objectName());
-}
-
-QString SoakMainWindow::ballRowViolation() const
-{
-    const bool running = ui(m_mainWindow).stageTimer->isActive();
-    const int stage = testing::stage(m_mainWindow);
-    std::set<int> reds;
-    int drawnReds = 0;
-    for (int p = 0; p < 7; ++p) {
-        const auto i = std::size_t(p);
-        const QString caption = ui(m_mainWindow).ballCaptions[i]->text();
-        const bool shown = !ui(m_mainWindow).ballCaptions[i]->isHidden();
-        const QListWidget *pool = ui(m_mainWindow).poolLists[i];
-        const QString where = QString("ball %1: ").arg(p);
-        if (shown == ui(m_mainWindow).ballPictures[i]->isHidden())
-            return where + "caption and picture disagree";
-        // Not drawn yet in this run, a ball is hidden over an empty pool; before the first
-        // run every ball shows 08 over an empty pool; drawn, it shows the survivor alone.
-        const bool drawn = shown && pool->count() != 0;
-        if (!shown && pool->count() != 0)
-            return where + "not drawn, yet with candidates";
-        if (shown && pool->count() == 0 && caption != "08")
-            return where + "not as before the first run";
-        if (running && drawn != (p < 6 ? p < stage : stage > 6))
-            return where + QString("drawn or not against its stage %1").arg(stage);
-        if (!drawn)
-            continue;
-        const int number = pool->item(0)->text().toInt();
-        if (number < 1 || number > (p < 6 ? 33 : 16))
-            return where + QString("number %1").arg(number);
-        if (pool->count() != 1)
-            return where + "the pool does not hold the survivor alone";
-        if (caption.toInt() != number)
-            return where + QString("caption '%1' for %2").arg(caption).arg(number);
-        if (p < 6) {
-            reds.insert(number);
-            ++drawnReds;
-        }
-    }
-    if (int(reds.size()) != drawnReds)
-        return "the shown ticket repeats a red number";
-    return QString();
 }
 
 QTEST_MAIN(SoakMainWindow)

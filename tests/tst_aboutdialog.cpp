@@ -7,13 +7,11 @@
 #include "app/mainwindow.h"
 #include "app/texts.h"
 #include "widgets/appstyle.h"
-#include "widgets/clicklabel.h"
 #include "widgets/handcursor.h"
-#include "widgets/paragraphlabel.h"
-#include "widgets/svgpicture.h"
 
 #include <QAccessible>
 #include <QBitmap>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 
@@ -23,30 +21,6 @@ using namespace orbelune::testing;
 namespace {
 
 enum class Link { CopyrightLine, VisitHomePage, BrandLabel, Logo };
-
-// Runs `look` on the about window once it is the active modal window, then closes it with
-// `close`. A window that never shows is closed all the same after a while, so that a failing
-// test fails instead of waiting for ever.
-void whenAboutOpens(std::function<void(AboutDialog *)> look,
-                    std::function<void(AboutDialog *)> close)
-{
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, look, close] {
-        auto *about = qobject_cast<AboutDialog *>(QApplication::activeModalWidget());
-        if (!about)
-            return;
-        poll->deleteLater();
-        poll->stop();
-        look(about);
-        close(about);
-    });
-    poll->start(10);
-    QTimer::singleShot(20000, poll, [poll] {
-        if (QWidget *modal = QApplication::activeModalWidget())
-            modal->close();
-        poll->deleteLater();
-    });
-}
 
 } // namespace
 
@@ -65,8 +39,6 @@ private slots:
     void aboutIsModalOwnedAndFresh_data();
     void aboutIsModalOwnedAndFresh();
     void runGoesOnBehindAbout();
-
-    void textsFitTheirPlaces();
 };
 
 void TestAboutDialog::linkOpensItsAddress_data()
@@ -156,12 +128,11 @@ void TestAboutDialog::aboutIsModalOwnedAndFresh()
 
     // The first showing is spoiled on purpose: the next must not inherit any of it.
     QPointer<AboutDialog> first;
-    whenAboutOpens(
-        [&first](AboutDialog *about) {
-            first = about;
-            child<QLabel>(about, "descriptionLabel")->setText(QStringLiteral("spoilt"));
-        },
-        close);
+    whenModalOpens<AboutDialog>([&](AboutDialog *about) {
+        first = about;
+        child<QLabel>(about, "descriptionLabel")->setText(QStringLiteral("spoilt"));
+        close(about);
+    });
     ui(m_mainWindow).aboutAction->trigger();
     QVERIFY(first.isNull()); // destroyed on close, by the time about_Click returns
 
@@ -171,16 +142,15 @@ void TestAboutDialog::aboutIsModalOwnedAndFresh()
     QString caption;
     QSize size;
     QString description;
-    whenAboutOpens(
-        [&](AboutDialog *about) {
-            second = about;
-            modal = about->isModal() && about->isVisible();
-            owner = about->parentWidget();
-            caption = about->windowTitle();
-            size = about->size();
-            description = child<QLabel>(about, "descriptionLabel")->text();
-        },
-        close);
+    whenModalOpens<AboutDialog>([&](AboutDialog *about) {
+        second = about;
+        modal = about->isModal() && about->isVisible();
+        owner = about->parentWidget();
+        caption = about->windowTitle();
+        size = about->size();
+        description = child<QLabel>(about, "descriptionLabel")->text();
+        close(about);
+    });
     ui(m_mainWindow).aboutAction->trigger();
     QVERIFY(second.isNull());
     QVERIFY(modal);
@@ -204,52 +174,24 @@ void TestAboutDialog::runGoesOnBehindAbout()
 
     bool openDuringRun = false;
     bool endedWhileOpen = false;
-    whenAboutOpens(
-        [this, &openDuringRun](AboutDialog *) { openDuringRun = isRunning(m_mainWindow); },
-        [this, &endedWhileOpen](AboutDialog *about) {
-            // Keep the window open until the run behind it has ended.
-            auto *wait = new QTimer(about);
-            connect(wait, &QTimer::timeout, about, [this, about, &endedWhileOpen] {
-                if (isRunning(m_mainWindow))
-                    return;
-                endedWhileOpen = true;
-                child<QPushButton>(about, "okButton")->click();
-            });
-            wait->start(10);
+    whenModalOpens<AboutDialog>([this, &openDuringRun, &endedWhileOpen](AboutDialog *about) {
+        openDuringRun = isRunning(m_mainWindow);
+        // Keep the window open until the run behind it has ended.
+        auto *wait = new QTimer(about);
+        connect(wait, &QTimer::timeout, about, [this, about, &endedWhileOpen] {
+            if (isRunning(m_mainWindow))
+                return;
+            endedWhileOpen = true;
+            child<QPushButton>(about, "okButton")->click();
         });
+        wait->start(10);
+    });
     ui(m_mainWindow).aboutAction->trigger();
 
     QVERIFY(openDuringRun);
     QVERIFY(endedWhileOpen);
     VERIFY_RUN_STATE(m_mainWindow, false, "0");
-    for (int p = 0; p < 7; ++p) {
-        const qint16 number = drawnNumber(m_mainWindow, p);
-        QVERIFY2(number >= 1 && number <= (p < 6 ? 33 : 16), qPrintable(QString::number(p)));
-        QVERIFY(ui(m_mainWindow).ballCaptions[std::size_t(p)]->isVisible());
-    }
-}
-
-void TestAboutDialog::textsFitTheirPlaces()
-{
-    AboutDialog about(m_mainWindow);
-    // The dedication line sizes itself to its text from its place, inside the window.
-    QCOMPARE(child<QWidget>(&about, "dedicationLabel")->size(),
-             child<QWidget>(&about, "dedicationLabel")->sizeHint());
-    QVERIFY(QRect(QPoint(0, 0), about.size())
-                .contains(child<QWidget>(&about, "dedicationLabel")->geometry()));
-    // The description ends above the dedication line, and the brand fits its label.
-    const QRect description = inkBounds(child<QLabel>(&about, "descriptionLabel"));
-    QVERIFY(!description.isEmpty());
-    QVERIFY2(child<QLabel>(&about, "descriptionLabel")->y() + description.bottom()
-                 < child<QWidget>(&about, "dedicationLabel")->y(),
-             qPrintable(QDebug::toString(description)));
-    QVERIFY(child<QWidget>(&about, "brandLink")->sizeHint().width()
-            <= child<QWidget>(&about, "brandLink")->width());
-
-    // The copyright line: one line sized to its text at its place, inside the client area.
-    QCOMPARE(ui(m_mainWindow).copyrightLink->size(), ui(m_mainWindow).copyrightLink->sizeHint());
-    QVERIFY2(QRect(0, 0, 662, 470).contains(ui(m_mainWindow).copyrightLink->geometry()),
-             qPrintable(QDebug::toString(ui(m_mainWindow).copyrightLink->geometry())));
+    VERIFY_BALL_ROW(m_mainWindow, 7);
 }
 
 QTEST_MAIN(TestAboutDialog)

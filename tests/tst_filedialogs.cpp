@@ -159,15 +159,7 @@ void TestFileDialogs::realDialog()
 
     // Qt's widget dialog keeps the folders it was used in among the settings every Qt program
     // shares, which the program promises not to write.
-#ifdef Q_OS_WIN
-    const QSettings shared(
-        QStringLiteral("HKEY_CURRENT_USER\\Software\\QtProject\\OrganizationDefaults"),
-        QSettings::NativeFormat);
-#else
-    const QSettings shared(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                               + QStringLiteral("/QtProject.conf"),
-                           QSettings::IniFormat);
-#endif
+    const QSettings shared(QSettings::UserScope, QStringLiteral("QtProject"));
     const QString kept = shared.value("FileDialog/lastVisited").toString()
         + shared.value("FileDialog/history").toStringList().join(u' ');
     QVERIFY2(!kept.contains(QFileInfo(name).absolutePath()), qPrintable(kept));

@@ -5,7 +5,6 @@
 
 #include "app/failuretext.h"
 #include "app/mainwindow.h"
-#include "history/historyrow.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -21,8 +20,7 @@ namespace {
 struct Moment
 {
     int selectedRow = -1;
-    bool runActive = false;
-    QString stageTag;
+    QString unrested; // how the window differed from one at rest, the run stopped
 };
 
 const QString malformedSentinel = QStringLiteral("01,02,03,04,05,06 99");
@@ -43,8 +41,7 @@ private slots:
     void completeSweepSelectsLastRow();
     void eventsDuringSweepYield_data();
     void eventsDuringSweepYield();
-    void behindMessage_data();
-    void behindMessage();
+    void listEmptiedBehindMessage();
     void longRowMessageAtOnce_data();
     void longRowMessageAtOnce();
 
@@ -72,8 +69,8 @@ void TestSweep::init()
     m_moments.clear();
     m_onShown = nullptr;
     m_seams->onMessage = [this](const MessageBoxRequest &) {
-        m_moments.append({ ui(m_mainWindow).historyList->currentRow(), isRunning(m_mainWindow),
-                           QString::number(stage(m_mainWindow)) });
+        m_moments.append({ ui(m_mainWindow).historyList->currentRow(),
+                           runStateMismatch(m_mainWindow, false, "0") });
         if (m_onShown)
             m_onShown();
     };
@@ -82,29 +79,31 @@ void TestSweep::init()
 void TestSweep::singleRow_data()
 {
     // Each row is followed by a malformed one: a row that passes leaves one message (the
-    // follower's), the normal path two, the error path one, its own.
-    QTest::addColumn<QString>("row");
-    QTest::addColumn<QString>("outcome");
-    const QString passes = QStringLiteral("passes");
-    const QString malformed = QStringLiteral("malformed");
-    const QString error = QStringLiteral("error path");
-
+    // follower's), the normal path two, the error path one, its own, and its row selected.
     // The rules themselves are tst_history's; here one row per verdict, end to end.
-    QTest::addRow("row that passes") << "10,11,12,15,26,29 09" << passes;
-    QTest::addRow("blank row skipped") << "     " << passes;
-    QTest::addRow("value out of range") << "01,02,03,04,05,06 17" << malformed;
-    QTest::addRow("row that cannot be read") << "01,02,03,04" << error;
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QStringList>("quoted"); // by the messages, in order
+    QTest::addColumn<int>("endRow"); // where the selection ends
+    const QString outOfRange = QStringLiteral("01,02,03,04,05,06 17");
+    const QString unreadable = QStringLiteral("01,02,03,04");
+    QTest::addRow("row that passes")
+        << "10,11,12,15,26,29 09" << QStringList { malformedSentinel } << 1;
+    QTest::addRow("blank row skipped") << "     " << QStringList { malformedSentinel } << 1;
+    QTest::addRow("value out of range")
+        << outOfRange << QStringList { outOfRange, malformedSentinel } << 1;
+    QTest::addRow("row that cannot be read") << unreadable << QStringList { unreadable } << 0;
 }
 
 void TestSweep::singleRow()
 {
     QFETCH(QString, row);
-    QFETCH(QString, outcome);
+    QFETCH(QStringList, quoted);
+    QFETCH(int, endRow);
     startRunWithRows({ row, malformedSentinel });
     QVERIFY(isRunning(m_mainWindow));
     fire(ui(m_mainWindow).sweepTimer);
 
-    QStringList quoted;
+    QStringList told;
     for (qsizetype i = 0; i < m_moments.size(); ++i) {
         const MessageBoxRequest &request = m_seams->messages.at(i);
         const QString shown
@@ -113,18 +112,12 @@ void TestSweep::singleRow()
         QCOMPARE(request.icon, MessageIcon::None);
         QCOMPARE(request.parent, m_mainWindow);
         // The run was stopped before the user is told, and the row told is the one selected.
-        QVERIFY(!m_moments.at(i).runActive);
+        QCOMPARE(m_moments.at(i).unrested, QString());
         QCOMPARE(request.text, rowFormatMessage(shown));
-        quoted << shown;
+        told << shown;
     }
-    if (outcome == "passes")
-        QCOMPARE(quoted, QStringList { malformedSentinel });
-    else if (outcome == "malformed")
-        QCOMPARE(quoted, (QStringList { row, malformedSentinel }));
-    else
-        QCOMPARE(quoted, QStringList { row });
-    // The error path leaves its row selected; otherwise the sweep ends on the last row.
-    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), outcome == "error path" ? 0 : 1);
+    QCOMPARE(told, quoted);
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), endRow);
     VERIFY_RUN_STATE(m_mainWindow, false, "0");
 }
 
@@ -146,10 +139,8 @@ void TestSweep::twoMalformedRowsInOneTick()
     QCOMPARE(m_moments[1].selectedRow, 3);
     QVERIFY(m_seams->messages[0].text.endsWith(u"\r\n\r\n\u206834,01,02,03,04,05 06\u2069"));
     QVERIFY(m_seams->messages[1].text.endsWith(u"\r\n\r\n\u206801,02,03,04,05,06 17\u2069"));
-    for (const Moment &moment : std::as_const(m_moments)) {
-        QCOMPARE(moment.stageTag, QStringLiteral("0"));
-        QVERIFY(!moment.runActive);
-    }
+    QCOMPARE(m_moments[0].unrested, QString());
+    QCOMPARE(m_moments[1].unrested, QString());
     QCOMPARE(ui(m_mainWindow).historyList->currentRow(), 4);
 }
 
@@ -164,82 +155,62 @@ void TestSweep::emptyListLetsRunGoOn()
 
 void TestSweep::completeSweepSelectsLastRow()
 {
-    // The shipped rows all pass; a blank last row is still where the sweep ends.
+    // The shipped rows all pass (tst_run's realTimersRunToTheEnd), and a blank last row is
+    // still where the sweep ends.
     ui(m_mainWindow).startButton->click();
-    fire(ui(m_mainWindow).sweepTimer);
-    QVERIFY(isRunning(m_mainWindow));
-    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), 876);
-
     ui(m_mainWindow).historyList->addItem(QStringLiteral("   "));
     ui(m_mainWindow).historyList->setCurrentRow(5);
     fire(ui(m_mainWindow).sweepTimer);
+    QVERIFY(isRunning(m_mainWindow));
     QCOMPARE(ui(m_mainWindow).historyList->currentRow(), 877);
     QVERIFY(m_seams->messages.isEmpty());
 }
 
 void TestSweep::eventsDuringSweepYield_data()
 {
-    QTest::addColumn<QString>("event");
-    QTest::addColumn<bool>("swept");
-    QTest::addRow("stop: the sweep still runs") << "stop" << true;
-    QTest::addRow("last stage tick ends the run: the sweep still runs") << "last stage" << true;
-    QTest::addRow("window closed: no sweep") << "close" << false;
+    // The window closed in the yield is exit_during_sweep-yield's and the soak's.
+    QTest::addColumn<bool>("stop"); // or the last stage tick ends the run
+    QTest::addRow("stop: the sweep still runs") << true;
+    QTest::addRow("last stage tick ends the run: the sweep still runs") << false;
 }
 
 void TestSweep::eventsDuringSweepYield()
 {
-    QFETCH(QString, event);
-    QFETCH(bool, swept);
+    QFETCH(bool, stop);
     m_mainWindow->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
     startRunWithRows({ "01,02,03,04,05,06 07", "01,02,03,04,05,06 08" });
     setStage(m_mainWindow, 9);
     QMetaObject::invokeMethod(
         m_mainWindow,
-        [this, event] {
-            if (event == "stop")
+        [this, stop] {
+            if (stop)
                 ui(m_mainWindow).stopAction->trigger();
-            else if (event == "last stage")
-                fire(ui(m_mainWindow).stageTimer);
             else
-                m_mainWindow->close();
+                fire(ui(m_mainWindow).stageTimer);
         },
         Qt::QueuedConnection);
     fire(ui(m_mainWindow).sweepTimer);
 
-    QVERIFY(!isRunning(m_mainWindow) || event == "close");
+    QVERIFY(!isRunning(m_mainWindow));
     QVERIFY(!ui(m_mainWindow).sweepTimer->isActive());
-    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), swept ? 1 : -1);
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), 1);
     QVERIFY(m_seams->messages.isEmpty());
 }
 
-void TestSweep::behindMessage_data()
+void TestSweep::listEmptiedBehindMessage()
 {
-    QTest::addColumn<bool>("close");
-    QTest::addRow("window closed while the message is open") << true;
-    QTest::addRow("list emptied while the message is open") << false;
-}
-
-void TestSweep::behindMessage()
-{
-    // The second malformed row must not be reported once the first message has returned
-    // into a closed window or an empty list.
-    QFETCH(bool, close);
+    // The second malformed row must not be reported once the first message has returned into
+    // an empty list; into a closed window, exit_during_message tells.
     m_mainWindow->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_mainWindow));
     startRunWithRows({ "34,01,02,03,04,05 06", "35,01,02,03,04,05 06", "01,02,03,04,05,06 07" });
-    m_onShown = [this, close] {
-        if (close)
-            m_mainWindow->close();
-        else
-            ui(m_mainWindow).historyList->clear();
-    };
+    m_onShown = [this] { ui(m_mainWindow).historyList->clear(); };
     fire(ui(m_mainWindow).sweepTimer);
     QCOMPARE(m_seams->messages.size(), 1);
-    QCOMPARE(m_mainWindow->isVisible(), !close);
     QVERIFY(!ui(m_mainWindow).sweepTimer->isActive());
     QVERIFY(!ui(m_mainWindow).stageTimer->isActive());
-    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), close ? 0 : -1);
+    QCOMPARE(ui(m_mainWindow).historyList->currentRow(), -1);
 }
 
 void TestSweep::longRowMessageAtOnce_data()
@@ -275,23 +246,12 @@ void TestSweep::longRowMessageAtOnce()
     bool exposed = false;
     QSize size;
     QString text;
-    QObject context;
-    auto *poll = new QTimer(&context);
-    QObject::connect(poll, &QTimer::timeout, &context, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        poll->stop();
+    whenModalOpens<QMessageBox>([&](QMessageBox *box) {
         exposed = QTest::qWaitForWindowExposed(box);
         paintedMs = clock.elapsed();
         size = box->frameGeometry().size();
         text = box->text();
         box->close();
-    });
-    poll->start(0);
-    QTimer::singleShot(60000, &context, [] {
-        if (QWidget *box = QApplication::activeModalWidget())
-            box->close();
     });
     clock.start();
     fire(ui(m_mainWindow).sweepTimer);

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 
+#include <set>
 #include <utility>
 
 namespace orbelune::testing {
@@ -140,10 +141,7 @@ void WindowTest::cleanup()
 
 void WindowTest::openOrSave(bool save)
 {
-    if (save)
-        ui(m_mainWindow).saveAction->trigger();
-    else
-        ui(m_mainWindow).importAction->trigger();
+    (save ? ui(m_mainWindow).saveAction : ui(m_mainWindow).importAction)->trigger();
 }
 
 QString rowInFreshProcess(const QProcessEnvironment &environment, QString *output)
@@ -181,13 +179,6 @@ QStringList items(const QListWidget *list)
     for (int i = 0; i < list->count(); ++i)
         texts.append(list->item(i)->text());
     return texts;
-}
-
-void fill(QListWidget *pool, int from, int to)
-{
-    pool->clear();
-    for (int i = from; i <= to; ++i)
-        pool->addItem(QString::number(i));
 }
 
 QRect inkBounds(QWidget *widget)
@@ -235,11 +226,9 @@ void runToEnd(MainWindow *form)
 QString runStateMismatch(const MainWindow *form, bool running, const QString &tag)
 {
     QStringList wrong;
-    const QString shown = QString::number(stage(form));
-    const int stage = shown.toInt();
-    if (!tag.isEmpty() ? shown != tag
-                       : shown != QString::number(stage) || stage < 0 || stage > (running ? 9 : 0))
-        wrong << "tag " + shown;
+    const int stage = testing::stage(form);
+    if (!tag.isEmpty() ? QString::number(stage) != tag : stage < 0 || stage > (running ? 9 : 0))
+        wrong << "tag " + QString::number(stage);
     if (ui(form).stageTimer->isActive() != running)
         wrong << "stageTimer";
     if (ui(form).sweepTimer->isActive() != running)
@@ -262,7 +251,38 @@ QString runStateMismatch(const MainWindow *form, bool running, const QString &ta
             wrong << free->objectName();
     if (isRunning(form) != running)
         wrong << "isRunActive";
+    if (const QString balls = running ? ballRowMismatch(form, stage > 6 ? 7 : stage) : QString();
+        !balls.isEmpty())
+        wrong << balls;
     return wrong.join(", ");
+}
+
+QString ballRowMismatch(const MainWindow *form, int drawn)
+{
+    std::set<int> reds;
+    for (int p = 0; p < 7; ++p) {
+        const QLabel *caption = ui(form).ballCaptions[std::size_t(p)];
+        const QListWidget *pool = ui(form).poolLists[std::size_t(p)];
+        const int number = caption->text().toInt();
+        const QString where = QStringLiteral("ball %1 (%2, %3 in its pool): ")
+                                  .arg(p)
+                                  .arg(caption->isHidden() ? "hidden" : caption->text())
+                                  .arg(pool->count());
+        if (caption->isHidden() != ui(form).ballPictures[std::size_t(p)]->isHidden())
+            return where + "caption and picture disagree";
+        if (drawn < 0 && (caption->isHidden() || caption->text() != "08" || pool->count() != 0))
+            return where + "not as the window opens";
+        if (drawn >= 0 && p >= drawn && (!caption->isHidden() || pool->count() != 0))
+            return where + QStringLiteral("not hidden over an empty pool, %1 drawn").arg(drawn);
+        if (drawn >= 0 && p < drawn
+            && (caption->isHidden() || pool->count() != 1
+                || pool->item(0)->text().toInt() != number))
+            return where + "not the one survivor of its pool";
+        if (p < drawn
+            && (number < 1 || number > (p < 6 ? 33 : 16) || (p < 6 && !reds.insert(number).second)))
+            return where + "out of range, or a red drawn twice";
+    }
+    return {};
 }
 
 } // namespace orbelune::testing

@@ -8,9 +8,11 @@
 #include "draw/randomsource.h"
 #include "filesupport.h"
 
+#include <QApplication>
 #include <QList>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 #include <QtTest>
 
@@ -82,7 +84,6 @@ class ScriptedRandom final : public RandomSource
 public:
     explicit ScriptedRandom(QList<float> values, std::function<void()> onNext = {});
     float next() override;
-    int calls() const { return m_calls; }
 
 private:
     QList<float> m_values;
@@ -141,12 +142,30 @@ QString fixture(const char *name);
 // The texts of a list's items, in order.
 QStringList items(const QListWidget *list);
 
-// Replaces a pool's items with the numbers from..to.
-void fill(QListWidget *pool, int from, int to);
-
 // The box around what a widget draws, in its own coordinates, or empty: the pixels of its grab
 // that differ by more than half in opacity or grey from its top-left one, the background.
 QRect inkBounds(QWidget *widget);
+
+// Once the active modal window is a T, hands it to act, which closes it or has it closed. One
+// that never shows is looked for a minute, then whatever modal window is open is closed, so
+// that a failing test fails instead of waiting for ever.
+template <class T> void whenModalOpens(std::function<void(T *)> act)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        if (auto *modal = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            poll->deleteLater();
+            poll->stop();
+            act(modal);
+        }
+    });
+    poll->start(0);
+    QTimer::singleShot(60000, poll, [poll] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+        poll->deleteLater();
+    });
+}
 
 // True once the window is shown and has the keyboard.
 bool showActive(QWidget *window);
@@ -158,13 +177,24 @@ void tick(MainWindow *form, int times);
 void runToEnd(MainWindow *form);
 
 // The differences between the window and one row of the state table, or empty text. Running,
-// every stage from 0 to 9 is allowed unless a tag is given; idle, the tag is "0".
+// every stage from 0 to 9 is allowed unless a tag is given, and the ball row must be the one
+// its stage has drawn; idle, the tag is "0".
 QString runStateMismatch(const MainWindow *form, bool running, const QString &tag = {});
+
+// The differences between the ball row and one whose first `drawn` balls show each the one
+// survivor of its pool (in range, no red twice) and whose others are hidden over empty pools;
+// -1: the row as the window opens, seven "08" over empty pools.
+QString ballRowMismatch(const MainWindow *form, int drawn);
 
 } // namespace orbelune::testing
 
 #define VERIFY_RUN_STATE(form, ...)                                                                \
     do {                                                                                           \
         const QString mismatch = ::orbelune::testing::runStateMismatch(form, __VA_ARGS__);         \
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));                                        \
+    } while (false)
+#define VERIFY_BALL_ROW(form, drawn)                                                               \
+    do {                                                                                           \
+        const QString mismatch = ::orbelune::testing::ballRowMismatch(form, drawn);                \
         QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));                                        \
     } while (false)
