@@ -41,6 +41,10 @@ wm_pid=$!
 unset QT_QPA_PLATFORM QT_PLUGIN_PATH QT_QPA_PLATFORM_PLUGIN_PATH WINEPATH
 export WINEPREFIX="${WINEPREFIX:-$cache/wine}" WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# A Wine still up in this prefix (the tests kill programs at their time limit, which leaves
+# its server running) would show the window on the display it started on: end it first.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 [ -f "$WINEPREFIX/system.reg" ] || { /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1; wineserver -w; }
 case "$given" in
     *.lnk)
